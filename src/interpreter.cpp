@@ -1,0 +1,423 @@
+// The interpreter: runs statements straight from the token array, with no syntax tree.
+//
+// Everything that depends only on the token array is worked out once, before the first
+// statement runs: the value of each number literal, each "{"'s matching "}", and the shape of
+// the expression starting at each token. A name's store slot is remembered once found; the
+// store is append-only and a lookup returns the earliest entry, so a found slot never changes.
+#include "interpreter.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "main.h"
+
+int32_t current_token = 0;
+Variable vars[MAX_VARS];
+int32_t var_count = 0;
+
+enum ExpressionShape : uint8_t {
+    SHAPE_GENERAL,  // anything: the full recursive descent
+    SHAPE_OPERAND,  // a lone number or name
+    SHAPE_BINARY,   // operand, operator, operand, and no operator after it
+};
+
+static double literal_value[MAX_TOKENS];      // number tokens
+static Variable* token_variable[MAX_TOKENS];  // name tokens, once found
+static int32_t block_end[MAX_TOKENS];         // "{" tokens: the matching "}", or -1
+static int32_t while_body[MAX_TOKENS];        // "while" tokens: first body token, once checked
+static uint32_t token_length[MAX_TOKENS];     // string and number tokens
+static ExpressionShape expression_shape[MAX_TOKENS];
+
+// ---- Cursor -------------------------------------------------------------------------------
+
+Token peek() { return tokens[current_token]; }
+
+int match(TokenType kind) {
+    if (tokens[current_token].type != kind) return 0;
+    current_token++;
+    return 1;
+}
+
+void consume(TokenType kind, const char* message) {
+    if (tokens[current_token].type != kind) error("%s", message);
+    current_token++;
+}
+
+// ---- Output -------------------------------------------------------------------------------
+
+static char output_buffer[1 << 16];
+static size_t output_length = 0;
+static bool output_interactive = false;  // a terminal sees each print statement at once
+
+bool flush_output() {
+    size_t length = output_length;
+    output_length = 0;  // whatever happens, a failed write is not tried again
+    if (length > 0 && std::fwrite(output_buffer, 1, length, stdout) != length) return false;
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+void write_output(const char* data, size_t length) {
+    if (length > sizeof output_buffer - output_length) {
+        if (!flush_output()) error("Cannot write to standard output");
+        if (length > sizeof output_buffer) {
+            if (std::fwrite(data, 1, length, stdout) != length) {
+                error("Cannot write to standard output");
+            }
+            return;
+        }
+    }
+    std::memcpy(output_buffer + output_length, data, length);
+    output_length += length;
+}
+
+static void write_byte(char c) {
+    if (output_length == sizeof output_buffer) write_output(&c, 1);
+    else output_buffer[output_length++] = c;
+}
+
+size_t format_number(double value, char* buffer) {
+    if (std::isnan(value)) {
+        std::memcpy(buffer, "nan", 3);  // never "-nan", whatever the sign bit
+        return 3;
+    }
+    // Integers of up to six digits print as they are; -0 goes to the general path for its sign.
+    if (value > -1e6 && value < 1e6) {
+        int32_t integer = static_cast<int32_t>(value);
+        if (integer == value && (integer != 0 || !std::signbit(value))) {
+            return std::to_chars(buffer, buffer + 32, integer).ptr - buffer;
+        }
+    }
+    return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 6).ptr - buffer;
+}
+
+// ---- Variable store -----------------------------------------------------------------------
+
+// The earliest entry with this name, or null.
+static Variable* find_variable(const char* name) {
+    for (int32_t i = 0; i < var_count; i++) {
+        if (std::strcmp(vars[i].name, name) == 0) return &vars[i];
+    }
+    return nullptr;
+}
+
+// The variable a name token refers to, or null while the name is undeclared.
+static Variable* token_lookup(int32_t index) {
+    Variable* variable = token_variable[index];
+    if (variable == nullptr) {
+        variable = find_variable(tokens[index].value);
+        token_variable[index] = variable;
+    }
+    return variable;
+}
+
+static Variable* token_lookup_or_fail(int32_t index) {
+    Variable* variable = token_lookup(index);
+    if (variable == nullptr) error("Undefined variable: %s", tokens[index].value);
+    return variable;
+}
+
+// ---- Preparation --------------------------------------------------------------------------
+
+static double convert_literal(const char* text, size_t length) {
+    double value = 0.0;
+    auto [end, status] = std::from_chars(text, text + length, value);
+    if (status == std::errc::result_out_of_range) {
+        // Too large for a double, or too small: whichever the integer part says.
+        const char* p = text;
+        while (p < end && *p == '0') p++;
+        value = (p < end && is_digit(*p)) ? HUGE_VAL : 0.0;
+    }
+    return value;
+}
+
+static bool is_operand(TokenType type) { return type == TOKEN_NUMBER || type == TOKEN_IDENTIFIER; }
+
+static bool is_binary_operator(TokenType type) { return type >= TOKEN_PLUS && type <= TOKEN_LT; }
+
+// Recognises the two commonest expression forms; an operand is never the end token, so the
+// look-ahead stays inside the array.
+static ExpressionShape shape_at(int32_t index) {
+    if (!is_operand(tokens[index].type)) return SHAPE_GENERAL;
+    if (!is_binary_operator(tokens[index + 1].type)) return SHAPE_OPERAND;
+    if (is_operand(tokens[index + 2].type) && !is_binary_operator(tokens[index + 3].type)) {
+        return SHAPE_BINARY;
+    }
+    return SHAPE_GENERAL;
+}
+
+void start_interpreter() {
+    current_token = 0;
+    var_count = 0;
+    int32_t open_braces[MAX_TOKENS];
+    int32_t depth = 0;
+    for (int32_t i = 0; i < token_count; i++) {
+        const Token& token = tokens[i];
+        token_variable[i] = nullptr;
+        while_body[i] = 0;
+        block_end[i] = -1;
+        token_length[i] = static_cast<uint32_t>(std::strlen(token.value));
+        expression_shape[i] = shape_at(i);
+        if (token.type == TOKEN_NUMBER) literal_value[i] = convert_literal(token.value, token_length[i]);
+        if (token.type == TOKEN_LBRACE) open_braces[depth++] = i;
+        if (token.type == TOKEN_RBRACE && depth > 0) block_end[open_braces[--depth]] = i;
+    }
+    output_interactive = isatty(fileno(stdout));
+}
+
+// ---- Expressions --------------------------------------------------------------------------
+
+double parse_expression();
+
+static double apply(TokenType op, double left, double right) {
+    switch (op) {
+        case TOKEN_PLUS: return left + right;
+        case TOKEN_MINUS: return left - right;
+        case TOKEN_STAR: return left * right;
+        case TOKEN_SLASH:
+            if (right == 0.0) error("Division by zero");
+            return left / right;
+        case TOKEN_EQ: return left == right ? 1.0 : 0.0;
+        case TOKEN_NEQ: return left != right ? 1.0 : 0.0;
+        case TOKEN_GT: return left > right ? 1.0 : 0.0;
+        default: return left < right ? 1.0 : 0.0;
+    }
+}
+
+// primary: NUMBER | IDENTIFIER | "(" expression ")"
+double parse_primary() {
+    int32_t index = current_token;
+    switch (tokens[index].type) {
+        case TOKEN_NUMBER: current_token++; return literal_value[index];
+        case TOKEN_STRING: error("Cannot use string in expression");
+        case TOKEN_IDENTIFIER: {
+            double value = token_lookup_or_fail(index)->number;
+            current_token++;
+            return value;
+        }
+        case TOKEN_LPAREN: {
+            current_token++;
+            double value = parse_expression();
+            consume(TOKEN_RPAREN, "Expected ')'");
+            return value;
+        }
+        default: error("Expected expression");
+    }
+}
+
+// factor: primary (("*" | "/") primary)*
+double parse_factor() {
+    double value = parse_primary();
+    while (match(TOKEN_STAR) || match(TOKEN_SLASH)) {
+        TokenType op = tokens[current_token - 1].type;
+        double right = parse_primary();
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+// term: factor (("+" | "-") factor)*
+double parse_term() {
+    double value = parse_factor();
+    while (match(TOKEN_PLUS) || match(TOKEN_MINUS)) {
+        TokenType op = tokens[current_token - 1].type;
+        double right = parse_factor();
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+// expression: term (("==" | "!=" | ">" | "<") term)*
+double parse_expression() {
+    double value = parse_term();
+    while (match(TOKEN_EQ) || match(TOKEN_NEQ) || match(TOKEN_GT) || match(TOKEN_LT)) {
+        TokenType op = tokens[current_token - 1].type;
+        double right = parse_term();
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+// A lone operand or "a op b" is computed in one step; an undeclared name takes the full path,
+// which reports it.
+double evaluate() {
+    int32_t index = current_token;
+    switch (expression_shape[index]) {
+        case SHAPE_OPERAND: {
+            if (tokens[index].type == TOKEN_NUMBER) {
+                current_token = index + 1;
+                return literal_value[index];
+            }
+            Variable* variable = token_lookup(index);
+            if (variable == nullptr) break;
+            current_token = index + 1;
+            return variable->number;
+        }
+        case SHAPE_BINARY: {
+            double left, right;
+            if (tokens[index].type == TOKEN_NUMBER) {
+                left = literal_value[index];
+            } else {
+                Variable* variable = token_lookup(index);
+                if (variable == nullptr) break;
+                left = variable->number;
+            }
+            if (tokens[index + 2].type == TOKEN_NUMBER) {
+                right = literal_value[index + 2];
+            } else {
+                Variable* variable = token_lookup(index + 2);
+                if (variable == nullptr) break;
+                right = variable->number;
+            }
+            current_token = index + 3;
+            return apply(tokens[index + 1].type, left, right);
+        }
+        case SHAPE_GENERAL: break;
+    }
+    return parse_expression();
+}
+
+// ---- Statements ---------------------------------------------------------------------------
+
+static void write_separator(bool first) {
+    if (!first) write_byte(' ');
+}
+
+// print: "(" (item ("," item)*)? ")" -- the ";" is taken by the caller
+static void execute_print() {
+    consume(TOKEN_LPAREN, "Expected '(' after print");
+    bool first = true;
+    int32_t newline = print_newline;
+    while (!match(TOKEN_RPAREN)) {
+        if (!first) consume(TOKEN_COMMA, "Expected ','");
+        int32_t index = current_token;
+        const Token& token = tokens[index];
+        if (token.type == TOKEN_STRING) {
+            current_token++;
+            if (token_length[index] == 3 && std::memcmp(token.value, "nel", 3) == 0) {
+                newline = 0;
+                first = false;
+                continue;
+            }
+            write_separator(first);
+            write_output(token.value, token_length[index]);
+        } else if (token.type == TOKEN_NUMBER) {
+            current_token++;
+            write_separator(first);
+            write_output(token.value, token_length[index]);  // as written, not reformatted
+        } else if (token.type == TOKEN_IDENTIFIER) {
+            current_token++;
+            const Variable* variable = token_lookup_or_fail(index);
+            write_separator(first);
+            if (variable->is_string) {
+                write_output(variable->string, std::strlen(variable->string));
+            } else {
+                char text[32];
+                write_output(text, format_number(variable->number, text));
+            }
+        } else {
+            error("Unexpected token in print");
+        }
+        first = false;
+    }
+    if (newline) write_byte('\n');
+    if (output_interactive && !flush_output()) error("Cannot write to standard output");
+}
+
+// var: IDENTIFIER "=" (STRING | expression) ";"
+static void execute_var() {
+    consume(TOKEN_IDENTIFIER, "Expected variable name");
+    const char* name = tokens[current_token - 1].value;
+    consume(TOKEN_ASSIGN, "Expected '='");
+    Variable entry{nullptr, 0.0, nullptr, 0};
+    if (match(TOKEN_STRING)) {
+        entry.string = str_dup(tokens[current_token - 1].value);
+        entry.is_string = 1;
+    } else {
+        entry.number = evaluate();
+    }
+    // The initialiser is computed before the store is checked, so its errors come first.
+    if (var_count >= MAX_VARS) error("Too many variables");
+    entry.name = str_dup(name);
+    vars[var_count++] = entry;
+    consume(TOKEN_SEMICOLON, "Expected ';'");
+}
+
+// assignment: IDENTIFIER "=" expression ";" -- the name is already taken
+static void execute_assignment() {
+    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
+    // The name is looked up before the right-hand side, so its error wins.
+    Variable* variable = token_lookup_or_fail(current_token - 2);
+    double value = evaluate();
+    variable->number = value;
+    variable->is_string = 0;
+    consume(TOKEN_SEMICOLON, "Expected ';'");
+}
+
+// Moves past the "}" matching the "{" just taken; an unclosed block never reads past the end.
+static void skip_block() {
+    int32_t end = block_end[current_token - 1];
+    if (end < 0) error("Expected '}'");
+    current_token = end + 1;
+}
+
+// if: "(" expression ")" "{" statement* "}"
+static void execute_if() {
+    consume(TOKEN_LPAREN, "Expected '('");
+    double condition = evaluate();
+    consume(TOKEN_RPAREN, "Expected ')'");
+    consume(TOKEN_LBRACE, "Expected '{'");
+    if (condition != 0.0) {
+        while (!match(TOKEN_RBRACE)) execute_statement();
+    } else {
+        skip_block();
+    }
+}
+
+// while: "(" expression ")" "{" statement* "}"
+static void execute_while() {
+    int32_t while_token = current_token - 1;
+    int32_t condition_start = while_token + 2;
+    int32_t body_start = while_body[while_token];
+    if (body_start == 0) {
+        // The first run checks the structure; the condition is computed once only to find its
+        // end, so its errors come before any brace is looked at.
+        consume(TOKEN_LPAREN, "Expected '('");
+        evaluate();
+        consume(TOKEN_RPAREN, "Expected ')'");
+        consume(TOKEN_LBRACE, "Expected '{'");
+        body_start = current_token;
+        if (block_end[body_start - 1] < 0) error("Expected '}'");
+        while_body[while_token] = body_start;
+    }
+    // Once checked, the first test stands in for the structure pass: the same condition on the
+    // same store, with nothing run in between, gives the same value or the same error.
+    int32_t body_end = block_end[body_start - 1];
+    for (;;) {
+        current_token = condition_start;
+        if (evaluate() == 0.0) break;
+        current_token = body_start;
+        while (current_token < body_end) execute_statement();
+    }
+    current_token = body_end + 1;
+}
+
+void execute_statement() {
+    switch (tokens[current_token].type) {
+        case TOKEN_PRINT:
+            current_token++;
+            execute_print();
+            consume(TOKEN_SEMICOLON, "Expected ';'");
+            return;
+        case TOKEN_VAR: current_token++; execute_var(); return;
+        case TOKEN_IF: current_token++; execute_if(); return;
+        case TOKEN_WHILE: current_token++; execute_while(); return;
+        case TOKEN_IDENTIFIER: current_token++; execute_assignment(); return;
+        default:
+            evaluate();
+            consume(TOKEN_SEMICOLON, "Expected ';'");
+            return;
+    }
+}

@@ -1,0 +1,136 @@
+// The front end: command line, script loading, header directive and the fatal reporter.
+#include "main.h"
+
+#include <sys/stat.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "interpreter.h"
+#include "lexer.h"
+
+int32_t print_newline = 1;
+
+static const char usage_text[] =
+    "Usage: azuvel [options] [script]\n"
+    "Options:\n"
+    "  -v, --version   Show version information\n";
+static const char usage_script_line[] = "  <script>        Run an Azuvel script file\n";
+static const char version_text[] =
+    "Azuvel Re+4.0.0-Beta\n"
+    "A simple interpreted programming language\n";
+
+void error(const char* format, ...) {
+    // Whatever was printed before the error is written first; a failure there cannot
+    // change the outcome, which is already status 1.
+    flush_output();
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    // One write for the whole line, so it cannot interleave with other output.
+    size_t size = sizeof "[Error] " - 1 + (length > 0 ? length : 0) + 1;
+    char* line = static_cast<char*>(std::malloc(size + 1));
+    if (line != nullptr) {
+        std::memcpy(line, "[Error] ", 8);
+        std::vsnprintf(line + 8, size - 8, format, again);
+        line[size - 1] = '\n';
+        std::fwrite(line, 1, size, stderr);
+    }
+    va_end(again);
+    std::exit(1);
+}
+
+// Everything before the first "sg<" on the first line decides; the option scan may run on
+// past the line end until a '>'.
+void parse_config(const char* text) {
+    print_newline = 1;
+    for (const char* p = text;; p++) {
+        if (p[0] == 's' && p[1] == 'g' && p[2] == '<') {
+            for (const char* q = p + 3; *q != '\0' && *q != '>'; q++) {
+                if (q[0] == 'n' && q[1] == 'e' && q[2] == 'l') {
+                    print_newline = 0;
+                    break;
+                }
+            }
+            return;
+        }
+        if (*p == '\n' || *p == '\0') return;
+    }
+}
+
+// Cuts "sg<" to the end of the first line when only whitespace and '#' stand before it.
+char* strip_config(const char* text) {
+    for (const char* p = text; *p != '\0'; p++) {
+        if (p[0] == 's' && p[1] == 'g' && p[2] == '<') {
+            const char* cut_end = std::strchr(p, '\n');
+            if (cut_end == nullptr) cut_end = p + std::strlen(p);
+            size_t before = p - text;
+            size_t after = std::strlen(cut_end);
+            char* result = new char[before + after + 1];
+            std::memcpy(result, text, before);
+            std::memcpy(result + before, cut_end, after + 1);
+            return result;
+        }
+        if (*p == '\n' || (!is_space(*p) && *p != '#')) break;
+    }
+    return str_dup(text);
+}
+
+void run(const char* text) {
+    parse_config(text);
+    char* copy = strip_config(text);
+    tokenize(copy);
+    start_interpreter();
+    while (peek().type != TOKEN_EOF) execute_statement();
+    delete[] copy;
+}
+
+// Reads the whole file; only a regular file whose size is known is a script.
+void run_file(const char* path) {
+    FILE* file = std::fopen(path, "r");
+    if (file == nullptr) error("Cannot open file: %s", path);
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        error("Cannot open file: %s", path);
+    }
+    size_t size = static_cast<size_t>(info.st_size);
+    char* text = size < SIZE_MAX ? static_cast<char*>(std::malloc(size + 1)) : nullptr;
+    if (text == nullptr) error("File too large: %s", path);
+    size_t length = std::fread(text, 1, size, file);
+    if (std::ferror(file)) error("Cannot open file: %s", path);
+    text[length] = '\0';
+    std::fclose(file);
+    run(text);
+    std::free(text);
+}
+
+static void write_text(const char* text) { write_output(text, std::strlen(text)); }
+
+// Output is buffered, so a stream that cannot be written shows only when it is flushed.
+[[noreturn]] static void finish(int status) {
+    if (!flush_output()) error("Cannot write to standard output");
+    std::exit(status);
+}
+
+int main(int argc, char** argv) {
+    if (argc <= 1) {
+        write_text(usage_text);
+        write_text(usage_script_line);
+        finish(0);
+    }
+    if (argc > 2) {
+        write_text(usage_text);
+        finish(1);
+    }
+    if (std::strcmp(argv[1], "-v") == 0 || std::strcmp(argv[1], "--version") == 0) {
+        write_text(version_text);
+        finish(0);
+    }
+    run_file(argv[1]);
+    finish(0);
+}
