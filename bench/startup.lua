@@ -1,0 +1,2 @@
+-- One print: the cost of starting the interpreter.
+print("hello")
