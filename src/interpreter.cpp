@@ -119,6 +119,21 @@ static Variable* token_lookup_or_fail(int32_t index) {
     return variable;
 }
 
+// ---- Step bound -------------------------------------------------------------------------
+
+// The fuzz build stops a script after this many statements and loop tests, so an endless loop
+// cannot stall the fuzzer; the product runs a script for as long as it takes.
+#ifdef AZUVEL_FUZZ
+static int32_t steps_left = 0;
+static void reset_steps() { steps_left = 100000; }
+static void count_step() {
+    if (--steps_left < 0) error("Step limit reached");
+}
+#else
+static void reset_steps() {}
+static void count_step() {}
+#endif
+
 // ---- Preparation --------------------------------------------------------------------------
 
 static double convert_literal(const char* text, size_t length) {
@@ -151,6 +166,7 @@ static ExpressionShape shape_at(int32_t index) {
 void start_interpreter() {
     current_token = 0;
     var_count = 0;
+    reset_steps();
     int32_t open_braces[MAX_TOKENS];
     int32_t depth = 0;
     for (int32_t i = 0; i < token_count; i++) {
@@ -396,6 +412,7 @@ static void execute_while() {
     // same store, with nothing run in between, gives the same value or the same error.
     int32_t body_end = block_end[body_start - 1];
     for (;;) {
+        count_step();
         current_token = condition_start;
         if (evaluate() == 0.0) break;
         current_token = body_start;
@@ -405,6 +422,7 @@ static void execute_while() {
 }
 
 void execute_statement() {
+    count_step();
     switch (tokens[current_token].type) {
         case TOKEN_PRINT:
             current_token++;

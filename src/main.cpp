@@ -13,6 +13,7 @@
 
 int32_t print_newline = 1;
 
+#ifndef AZUVEL_FUZZ  // the fuzz harness brings its own error and main
 static const char usage_text[] =
     "Usage: azuvel [options] [script]\n"
     "Options:\n"
@@ -44,6 +45,7 @@ void error(const char* format, ...) {
     va_end(again);
     std::exit(1);
 }
+#endif
 
 // Everything before the first "sg<" on the first line decides; the option scan may run on
 // past the line end until a '>'.
@@ -109,6 +111,7 @@ void run_file(const char* path) {
     std::free(text);
 }
 
+#ifndef AZUVEL_FUZZ
 static void write_text(const char* text) { write_output(text, std::strlen(text)); }
 
 // Output is buffered, so a stream that cannot be written shows only when it is flushed.
@@ -134,3 +137,4 @@ int main(int argc, char** argv) {
     run_file(argv[1]);
     finish(0);
 }
+#endif
