@@ -18,6 +18,13 @@ int32_t current_token = 0;
 Variable vars[MAX_VARS];
 int32_t var_count = 0;
 
+enum OperatorLevel : uint8_t {
+    LEVEL_NONE,
+    LEVEL_COMPARISON,  // == != > <
+    LEVEL_TERM,        // + -
+    LEVEL_FACTOR,      // * /
+};
+
 enum ExpressionShape : uint8_t {
     SHAPE_GENERAL,  // anything: the full recursive descent
     SHAPE_OPERAND,  // a lone number or name
@@ -26,6 +33,9 @@ enum ExpressionShape : uint8_t {
 
 static double literal_value[MAX_TOKENS];      // number tokens
 static Variable* token_variable[MAX_TOKENS];  // name tokens, once found
+// Where an operand's value lives: a number's literal_value, or a found name's variable.
+static const double* operand_value[MAX_TOKENS];
+static uint8_t operator_level[MAX_TOKENS];    // binary operators: one of the levels below
 static int32_t block_end[MAX_TOKENS];         // "{" tokens: the matching "}", or -1
 static int32_t while_body[MAX_TOKENS];        // "while" tokens: first body token, once checked
 static uint32_t token_length[MAX_TOKENS];     // string and number tokens
@@ -108,7 +118,9 @@ static Variable* token_lookup(int32_t index) {
     Variable* variable = token_variable[index];
     if (variable == nullptr) {
         variable = find_variable(tokens[index].value);
+        if (variable == nullptr) return nullptr;
         token_variable[index] = variable;
+        operand_value[index] = &variable->number;
     }
     return variable;
 }
@@ -152,6 +164,15 @@ static bool is_operand(TokenType type) { return type == TOKEN_NUMBER || type == 
 
 static bool is_binary_operator(TokenType type) { return type >= TOKEN_PLUS && type <= TOKEN_LT; }
 
+static OperatorLevel level_of(TokenType type) {
+    switch (type) {
+        case TOKEN_EQ: case TOKEN_NEQ: case TOKEN_GT: case TOKEN_LT: return LEVEL_COMPARISON;
+        case TOKEN_PLUS: case TOKEN_MINUS: return LEVEL_TERM;
+        case TOKEN_STAR: case TOKEN_SLASH: return LEVEL_FACTOR;
+        default: return LEVEL_NONE;
+    }
+}
+
 // Recognises the two commonest expression forms; an operand is never the end token, so the
 // look-ahead stays inside the array.
 static ExpressionShape shape_at(int32_t index) {
@@ -172,11 +193,16 @@ void start_interpreter() {
     for (int32_t i = 0; i < token_count; i++) {
         const Token& token = tokens[i];
         token_variable[i] = nullptr;
+        operand_value[i] = nullptr;
+        operator_level[i] = level_of(token.type);
         while_body[i] = 0;
         block_end[i] = -1;
         token_length[i] = static_cast<uint32_t>(std::strlen(token.value));
         expression_shape[i] = shape_at(i);
-        if (token.type == TOKEN_NUMBER) literal_value[i] = convert_literal(token.value, token_length[i]);
+        if (token.type == TOKEN_NUMBER) {
+            literal_value[i] = convert_literal(token.value, token_length[i]);
+            operand_value[i] = &literal_value[i];
+        }
         if (token.type == TOKEN_LBRACE) open_braces[depth++] = i;
         if (token.type == TOKEN_RBRACE && depth > 0) block_end[open_braces[--depth]] = i;
     }
@@ -187,14 +213,17 @@ void start_interpreter() {
 
 double parse_expression();
 
+static double divide(double left, double right) {
+    if (right == 0.0) error("Division by zero");
+    return left / right;
+}
+
 static double apply(TokenType op, double left, double right) {
     switch (op) {
         case TOKEN_PLUS: return left + right;
         case TOKEN_MINUS: return left - right;
         case TOKEN_STAR: return left * right;
-        case TOKEN_SLASH:
-            if (right == 0.0) error("Division by zero");
-            return left / right;
+        case TOKEN_SLASH: return divide(left, right);
         case TOKEN_EQ: return left == right ? 1.0 : 0.0;
         case TOKEN_NEQ: return left != right ? 1.0 : 0.0;
         case TOKEN_GT: return left > right ? 1.0 : 0.0;
@@ -202,19 +231,17 @@ static double apply(TokenType op, double left, double right) {
     }
 }
 
-// primary: NUMBER | IDENTIFIER | "(" expression ")"
-double parse_primary() {
-    int32_t index = current_token;
+// The primaries that are not a plain operand: a name not yet found, "(", and the errors.
+[[gnu::noinline]] static double parse_other_primary(int32_t index) {
     switch (tokens[index].type) {
-        case TOKEN_NUMBER: current_token++; return literal_value[index];
         case TOKEN_STRING: error("Cannot use string in expression");
         case TOKEN_IDENTIFIER: {
             double value = token_lookup_or_fail(index)->number;
-            current_token++;
+            current_token = index + 1;
             return value;
         }
         case TOKEN_LPAREN: {
-            current_token++;
+            current_token = index + 1;
             double value = parse_expression();
             consume(TOKEN_RPAREN, "Expected ')'");
             return value;
@@ -223,24 +250,34 @@ double parse_primary() {
     }
 }
 
+// primary: NUMBER | IDENTIFIER | "(" expression ")"
+[[gnu::always_inline]] static inline double parse_primary() {
+    int32_t index = current_token;
+    if (const double* value = operand_value[index]) {
+        current_token = index + 1;
+        return *value;
+    }
+    return parse_other_primary(index);
+}
+
 // factor: primary (("*" | "/") primary)*
-double parse_factor() {
+[[gnu::always_inline]] static inline double parse_factor() {
     double value = parse_primary();
-    while (match(TOKEN_STAR) || match(TOKEN_SLASH)) {
-        TokenType op = tokens[current_token - 1].type;
+    while (operator_level[current_token] == LEVEL_FACTOR) {
+        TokenType op = tokens[current_token++].type;
         double right = parse_primary();
-        value = apply(op, value, right);
+        value = op == TOKEN_STAR ? value * right : divide(value, right);
     }
     return value;
 }
 
 // term: factor (("+" | "-") factor)*
-double parse_term() {
+[[gnu::always_inline]] static inline double parse_term() {
     double value = parse_factor();
-    while (match(TOKEN_PLUS) || match(TOKEN_MINUS)) {
-        TokenType op = tokens[current_token - 1].type;
+    while (operator_level[current_token] == LEVEL_TERM) {
+        TokenType op = tokens[current_token++].type;
         double right = parse_factor();
-        value = apply(op, value, right);
+        value = op == TOKEN_PLUS ? value + right : value - right;
     }
     return value;
 }
@@ -248,47 +285,33 @@ double parse_term() {
 // expression: term (("==" | "!=" | ">" | "<") term)*
 double parse_expression() {
     double value = parse_term();
-    while (match(TOKEN_EQ) || match(TOKEN_NEQ) || match(TOKEN_GT) || match(TOKEN_LT)) {
-        TokenType op = tokens[current_token - 1].type;
+    while (operator_level[current_token] == LEVEL_COMPARISON) {
+        TokenType op = tokens[current_token++].type;
         double right = parse_term();
         value = apply(op, value, right);
     }
     return value;
 }
 
-// A lone operand or "a op b" is computed in one step; an undeclared name takes the full path,
-// which reports it.
+// A lone operand or "a op b" is computed in one step once its names are found; anything else,
+// or a name not yet found, takes the full path.
 double evaluate() {
     int32_t index = current_token;
     switch (expression_shape[index]) {
-        case SHAPE_OPERAND: {
-            if (tokens[index].type == TOKEN_NUMBER) {
+        case SHAPE_OPERAND:
+            if (const double* value = operand_value[index]) {
                 current_token = index + 1;
-                return literal_value[index];
+                return *value;
             }
-            Variable* variable = token_lookup(index);
-            if (variable == nullptr) break;
-            current_token = index + 1;
-            return variable->number;
-        }
+            break;
         case SHAPE_BINARY: {
-            double left, right;
-            if (tokens[index].type == TOKEN_NUMBER) {
-                left = literal_value[index];
-            } else {
-                Variable* variable = token_lookup(index);
-                if (variable == nullptr) break;
-                left = variable->number;
+            const double* left = operand_value[index];
+            const double* right = operand_value[index + 2];
+            if (left != nullptr && right != nullptr) {
+                current_token = index + 3;
+                return apply(tokens[index + 1].type, *left, *right);
             }
-            if (tokens[index + 2].type == TOKEN_NUMBER) {
-                right = literal_value[index + 2];
-            } else {
-                Variable* variable = token_lookup(index + 2);
-                if (variable == nullptr) break;
-                right = variable->number;
-            }
-            current_token = index + 3;
-            return apply(tokens[index + 1].type, left, right);
+            break;
         }
         case SHAPE_GENERAL: break;
     }
