@@ -69,23 +69,25 @@ bool flush_output() {
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-void write_output(const char* data, size_t length) {
-    if (length > sizeof output_buffer - output_length) {
-        if (!flush_output()) error("Cannot write to standard output");
-        if (length > sizeof output_buffer) {
-            if (std::fwrite(data, 1, length, stdout) != length) {
-                error("Cannot write to standard output");
-            }
-            return;
-        }
+[[gnu::noinline]] static void write_output_slow(const char* data, size_t length) {
+    if (!flush_output()) error("Cannot write to standard output");
+    if (length > sizeof output_buffer) {
+        if (std::fwrite(data, 1, length, stdout) != length) error("Cannot write to standard output");
+        return;
     }
+    std::memcpy(output_buffer, data, length);
+    output_length = length;
+}
+
+void write_output(const char* data, size_t length) {
+    if (length > sizeof output_buffer - output_length) return write_output_slow(data, length);
     std::memcpy(output_buffer + output_length, data, length);
     output_length += length;
 }
 
 static void write_byte(char c) {
-    if (output_length == sizeof output_buffer) write_output(&c, 1);
-    else output_buffer[output_length++] = c;
+    if (output_length == sizeof output_buffer) return write_output_slow(&c, 1);
+    output_buffer[output_length++] = c;
 }
 
 size_t format_number(double value, char* buffer) {
