@@ -1,0 +1,8 @@
+" Azuvel: "#" starts a comment that runs to the end of the line.
+if exists("b:did_ftplugin")
+  finish
+endif
+let b:did_ftplugin = 1
+
+setlocal commentstring=#\ %s comments=:#
+let b:undo_ftplugin = "setlocal commentstring< comments<"
