@@ -1,0 +1,44 @@
+# Installation and the Debian package: the interpreter, its man page, the guide and the
+# example programs. `cmake --install build --prefix DIR` installs them under DIR;
+# `cpack -G DEB` in the build directory makes azuvel_<version>_<arch>.deb for /usr.
+include(GNUInstallDirs)
+
+install(TARGETS azuvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
+        FILES_MATCHING PATTERN "*.az" PATTERN "*.out")
+
+set(CPACK_PACKAGE_NAME azuvel)
+set(CPACK_PACKAGE_VENDOR "Azuvel maintainers")
+set(CPACK_PACKAGE_CONTACT "Azuvel maintainers <maintainers@users.noreply.c-seed-f4d097ca.example>")
+# The release is a beta of 4.0.0: "~" sorts it before the final 4.0.0 in Debian's ordering.
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}~beta")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter for the Azuvel scripting language")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION interpreters)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_PACKAGE_DESCRIPTION
+    "Azuvel is a small scripting language with numbers, strings, variables,
+print, if and while. The azuvel command runs one script file; scripts that
+start with #!/usr/bin/env azuvel run as programs.
+
+The package holds the interpreter, its manual page, the language guide and
+example programs.")
+if(AZUVEL_STATIC AND NOT AZUVEL_SANITIZE)
+    # A static executable needs no shared library at all.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
+else()
+    find_program(DPKG_SHLIBDEPS_PROGRAM dpkg-shlibdeps)
+    if(DPKG_SHLIBDEPS_PROGRAM)
+        set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    else()
+        # What a g++ 12 build links against; dpkg-shlibdeps (dpkg-dev) works it out exactly.
+        set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+    endif()
+endif()
+
+include(CPack)
