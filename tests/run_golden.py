@@ -5,17 +5,25 @@
   run_golden.py AZUVEL --cli        the command-line table
   run_golden.py AZUVEL --generated  scripts built here: capacities, sizes, raw bytes
 
+AZUVEL_WRAPPER, when set, is a command put in front of every run of the interpreter, for
+example AZUVEL_WRAPPER="valgrind -q --error-exitcode=99 --errors-for-leak-kinds=none"; a
+fault it reports shows as a wrong status or unexpected standard error.
+
 In a golden script, "# expect: T" is one line T of standard output, "# expect-raw: T" is T
 with no newline, and "# error: M" means standard error is exactly "[Error] M" and a newline
 and the status is 1. With no "# error:" line, standard error must be empty and the status 0.
 """
 import os
 import random
+import shlex
+import signal
 import subprocess
 import sys
 import tempfile
 
-TIMEOUT = 20
+WRAPPER = shlex.split(os.environ.get("AZUVEL_WRAPPER", ""))
+TIMEOUT = 200 if WRAPPER else 20
+CLOSED = "closed"  # stdout_file value: the interpreter starts with standard output closed
 
 
 class Case:
@@ -43,14 +51,23 @@ def expectations(script):
     return stdout, stderr, status
 
 
+def command(binary, args):
+    return [*WRAPPER, binary, *args]
+
+
 def run(binary, case):
-    if case.stdout_file is not None:
+    if case.stdout_file == CLOSED:
+        result = subprocess.run(command(binary, case.args), stderr=subprocess.PIPE,
+                                stdin=subprocess.DEVNULL, timeout=TIMEOUT,
+                                preexec_fn=lambda: os.close(1))
+        stdout = b""
+    elif case.stdout_file is not None:
         with open(case.stdout_file, "wb") as out:
-            result = subprocess.run([binary, *case.args], stdout=out, stderr=subprocess.PIPE,
+            result = subprocess.run(command(binary, case.args), stdout=out, stderr=subprocess.PIPE,
                                     stdin=subprocess.DEVNULL, timeout=TIMEOUT)
         stdout = b"" if case.stdout_file == "/dev/full" else open(case.stdout_file, "rb").read()
     else:
-        result = subprocess.run([binary, *case.args], capture_output=True,
+        result = subprocess.run(command(binary, case.args), capture_output=True,
                                 stdin=subprocess.DEVNULL, timeout=TIMEOUT)
         stdout = result.stdout
     problems = []
@@ -86,6 +103,12 @@ def cli_cases(work):
     with open(late_error, "wb") as f:
         f.write(b'print("kept");\nprint(zz);\n')
     captured = os.path.join(work, "captured.txt")
+    # More output than the interpreter buffers, so writes happen while the script runs.
+    many_lines = b"".join(b"%d\n" % i for i in range(20000))
+    big = write_script(work, "big.az", b"var i = 0; while (i < 20000) { print(i); i = i + 1; }\n")
+    big_then_error = write_script(work, "big_then_error.az",
+                                  b"var i = 0; while (i < 20000) { print(i); i = i + 1; }\n"
+                                  b"print(zz);\n")
     return [
         Case("no argument", [], USAGE + b"  <script>        Run an Azuvel script file\n"),
         Case("two arguments", [hello, hello], USAGE, status=1),
@@ -112,7 +135,44 @@ def cli_cases(work):
              stderr=error_line(b"Undefined variable: zz"), status=1, stdout_file="/dev/full"),
         Case("usage to a full disk", [], stderr=error_line(b"Cannot write to standard output"),
              status=1, stdout_file="/dev/full"),
+        Case("more than the buffer to a full disk", [big],
+             stderr=error_line(b"Cannot write to standard output"), status=1,
+             stdout_file="/dev/full"),
+        Case("more than the buffer, then an error, to a full disk", [big_then_error],
+             stderr=error_line(b"Cannot write to standard output"), status=1,
+             stdout_file="/dev/full"),
+        Case("more than the buffer, then an error, all kept", [big_then_error], many_lines,
+             error_line(b"Undefined variable: zz"), 1, stdout_file=captured),
+        Case("standard output closed", [hello],
+             stderr=error_line(b"Cannot write to standard output"), status=1, stdout_file=CLOSED),
+        Case("standard output closed and a script error", [late_error],
+             stderr=error_line(b"Undefined variable: zz"), status=1, stdout_file=CLOSED),
+        Case("version to a closed standard output", ["-v"],
+             stderr=error_line(b"Cannot write to standard output"), status=1, stdout_file=CLOSED),
     ]
+
+
+def check_reader_closes_early(binary, work):
+    """A reader that stops after one line ends the interpreter by SIGPIPE, as it does filters."""
+    path = write_script(work, "endless_output.az",
+                        b"var i = 0; while (i < 1000000) { print(i); i = i + 1; }\n")
+    process = subprocess.Popen(command(binary, [path]), stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, stdin=subprocess.DEVNULL)
+    first = process.stdout.readline()
+    process.stdout.close()
+    try:
+        stderr = process.stderr.read()
+        status = process.wait(timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return ["still running after its reader went away"]
+    problems = []
+    if first != b"0\n":
+        problems.append(f"first line {first!r}")
+    if status != -signal.SIGPIPE or stderr != b"":
+        problems.append(f"expected death by SIGPIPE and no message, got status {status}, "
+                        f"stderr {stderr[:200]!r}")
+    return problems
 
 
 def write_script(work, name, data):
@@ -176,6 +236,50 @@ def generated_cases(work):
     add("unterminated string after backslash quote", b'print("abc\\"',
         message=b"Unterminated string")
     add("CR LF line ends", b'#sg<nel>\r\nprint("a");\r\nprint("b");\r\n', b"ab")
+    add("bytes 0x80 to 0xff", bytes(range(0x80, 0x100)), message=b"Unknown character: \x80")
+    add("every byte value, NUL first", bytes(range(256)))
+    add("every byte value but NUL", bytes(range(1, 256)), message=b"Unknown character: \x01")
+
+    # Unbalanced braces in every kind of block: a skip stops at the end token, a block that
+    # runs meets the end token as a statement.
+    for name, script, stdout, message in [
+        ("false if", b'if (0) { print("x");', b"", b"Expected '}'"),
+        ("true if", b'if (1) { print("x");', b"x\n", b"Expected expression"),
+        ("while body, false condition", b'while (0) { print("x");', b"", b"Expected '}'"),
+        ("while body, true condition", b"var i = 0; while (i < 2) { i = i + 1;", b"",
+         b"Expected '}'"),
+        ("block inside a false if", b"if (0) { if (1) { }", b"", b"Expected '}'"),
+        ("true if around a closed loop", b'if (1) { print("in"); while (0) { }', b"in\n",
+         b"Expected expression"),
+        ("loop around a closed loop", b"var i = 0; while (i < 1) { while (0) { } i = 1;", b"",
+         b"Expected '}'"),
+        ("loop around a closed if", b"var i = 0; while (i < 2) { if (1) { i = i + 1; }", b"",
+         b"Expected '}'"),
+        ("false if at depth 100", b"if (0) {" * 100 + b"}" * 99, b"", b"Expected '}'"),
+        ("true if at depth 100", b"if (1) {" * 100 + b'print("deep");' + b"}" * 99,
+         b"deep\n", b"Expected expression"),
+        ("loop at depth 100", b"while (0) {" * 100 + b"}" * 99, b"", b"Expected '}'"),
+        ("one closing brace too many", b'if (1) { print("a"); } }', b"a\n",
+         b"Expected expression"),
+        ("closing brace in a string", b'if (0) { print("}");', b"", b"Expected '}'"),
+        ("closing brace in a comment", b"if (0) { # }\n", b"", b"Expected '}'"),
+        ("opening brace in a string", b'if (0) { print("{"); } print("after");', b"after\n",
+         None),
+    ]:
+        add("unbalanced: " + name, script, stdout, message)
+
+    # A script cut short anywhere.
+    for name, script, stdout, message in [
+        ("inside a string", b'print("a");\nprint("ab', b"", b"Unterminated string"),
+        ("inside a loop body", b"var i = 0;\nwhile (i < 3) { print(i); i = i", b"",
+         b"Expected '}'"),
+        ("inside a loop condition", b"var i = 0;\nwhile (i < 3", b"", b"Expected ')'"),
+        ("inside a true if", b'if (1) { print("a"); print("b"', b"a\nb", b"Expected ','"),
+        ("after '='", b"var x =", b"", b"Expected expression"),
+        ("after a name", b'print("a");\nx', b"a\n", b"Unexpected identifier"),
+        ("inside the header directive", b'#sg<ne', b"", None),
+    ]:
+        add("truncated " + name, script, stdout, message)
     return cases
 
 
@@ -194,10 +298,23 @@ def random_cases(work):
         yield write_script(work, "random%03d.az" % i, data)
 
 
+TRUNCATED_SOURCE = b"""#sg<nel>
+var n = 2.50; var s = "a \\"b\\" {c} # d";
+while (n < 5) { if (n > 3) { print(s, n, "nel"); } n = n + 1; }
+if (0) { print(zz); } print(n, 1.50, "x");
+"""
+
+
+def truncated_cases(work):
+    """The same script cut after every byte: any outcome but a crash or a malformed error."""
+    for length in range(len(TRUNCATED_SOURCE)):
+        yield write_script(work, "truncated%03d.az" % length, TRUNCATED_SOURCE[:length])
+
+
 def check_random(binary, path):
     try:
-        result = subprocess.run([binary, path], capture_output=True, stdin=subprocess.DEVNULL,
-                                timeout=5)
+        result = subprocess.run(command(binary, [path]), capture_output=True,
+                                stdin=subprocess.DEVNULL, timeout=TIMEOUT / 4)
     except subprocess.TimeoutExpired:
         return []  # an endless loop in the script is the script's own
     lines = result.stderr.split(b"\n")
@@ -228,8 +345,13 @@ def main():
                     print(f"    {problem}")
             else:
                 passed += 1
+        if what == "--cli":
+            problems = check_reader_closes_early(binary, work)
+            for problem in problems:
+                print(f"FAIL reader closes the pipe early: {problem}")
+            failed, passed = (failed + 1, passed) if problems else (failed, passed + 1)
         if what == "--generated":
-            for path in random_cases(work):
+            for path in [*random_cases(work), *truncated_cases(work)]:
                 problems = check_random(binary, path)
                 if problems:
                     failed += 1
