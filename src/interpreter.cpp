@@ -233,7 +233,11 @@ static double apply(TokenType op, double left, double right) {
     }
 }
 
+// The four levels walk with the cursor in a local, `at`, and store it back when the expression
+// ends; only a parenthesis or an error leaves the inlined code.
+
 // The primaries that are not a plain operand: a name not yet found, "(", and the errors.
+// Leaves the cursor after the primary.
 [[gnu::noinline]] static double parse_other_primary(int32_t index) {
     switch (tokens[index].type) {
         case TOKEN_STRING: error("Cannot use string in expression");
@@ -253,32 +257,33 @@ static double apply(TokenType op, double left, double right) {
 }
 
 // primary: NUMBER | IDENTIFIER | "(" expression ")"
-[[gnu::always_inline]] static inline double parse_primary() {
-    int32_t index = current_token;
-    if (const double* value = operand_value[index]) {
-        current_token = index + 1;
+[[gnu::always_inline]] static inline double parse_primary(int32_t& at) {
+    if (const double* value = operand_value[at]) {
+        at++;
         return *value;
     }
-    return parse_other_primary(index);
+    double value = parse_other_primary(at);
+    at = current_token;
+    return value;
 }
 
 // factor: primary (("*" | "/") primary)*
-[[gnu::always_inline]] static inline double parse_factor() {
-    double value = parse_primary();
-    while (operator_level[current_token] == LEVEL_FACTOR) {
-        TokenType op = tokens[current_token++].type;
-        double right = parse_primary();
+[[gnu::always_inline]] static inline double parse_factor(int32_t& at) {
+    double value = parse_primary(at);
+    while (operator_level[at] == LEVEL_FACTOR) {
+        TokenType op = tokens[at++].type;
+        double right = parse_primary(at);
         value = op == TOKEN_STAR ? value * right : divide(value, right);
     }
     return value;
 }
 
 // term: factor (("+" | "-") factor)*
-[[gnu::always_inline]] static inline double parse_term() {
-    double value = parse_factor();
-    while (operator_level[current_token] == LEVEL_TERM) {
-        TokenType op = tokens[current_token++].type;
-        double right = parse_factor();
+[[gnu::always_inline]] static inline double parse_term(int32_t& at) {
+    double value = parse_factor(at);
+    while (operator_level[at] == LEVEL_TERM) {
+        TokenType op = tokens[at++].type;
+        double right = parse_factor(at);
         value = op == TOKEN_PLUS ? value + right : value - right;
     }
     return value;
@@ -286,18 +291,20 @@ static double apply(TokenType op, double left, double right) {
 
 // expression: term (("==" | "!=" | ">" | "<") term)*
 double parse_expression() {
-    double value = parse_term();
-    while (operator_level[current_token] == LEVEL_COMPARISON) {
-        TokenType op = tokens[current_token++].type;
-        double right = parse_term();
+    int32_t at = current_token;
+    double value = parse_term(at);
+    while (operator_level[at] == LEVEL_COMPARISON) {
+        TokenType op = tokens[at++].type;
+        double right = parse_term(at);
         value = apply(op, value, right);
     }
+    current_token = at;
     return value;
 }
 
 // A lone operand or "a op b" is computed in one step once its names are found; anything else,
-// or a name not yet found, takes the full path.
-double evaluate() {
+// or a name not yet found, takes the full path. Inlined where statements compute values.
+[[gnu::always_inline]] static inline double evaluate_here() {
     int32_t index = current_token;
     switch (expression_shape[index]) {
         case SHAPE_OPERAND:
@@ -320,6 +327,8 @@ double evaluate() {
     return parse_expression();
 }
 
+double evaluate() { return evaluate_here(); }
+
 // ---- Statements ---------------------------------------------------------------------------
 
 static void write_separator(bool first) {
@@ -327,7 +336,7 @@ static void write_separator(bool first) {
 }
 
 // print: "(" (item ("," item)*)? ")" -- the ";" is taken by the caller
-static void execute_print() {
+[[gnu::noinline]] static void execute_print() {
     consume(TOKEN_LPAREN, "Expected '(' after print");
     bool first = true;
     int32_t newline = print_newline;
@@ -368,7 +377,7 @@ static void execute_print() {
 }
 
 // var: IDENTIFIER "=" (STRING | expression) ";"
-static void execute_var() {
+[[gnu::noinline]] static void execute_var() {
     consume(TOKEN_IDENTIFIER, "Expected variable name");
     const char* name = tokens[current_token - 1].value;
     consume(TOKEN_ASSIGN, "Expected '='");
@@ -391,7 +400,7 @@ static void execute_assignment() {
     if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
     // The name is looked up before the right-hand side, so its error wins.
     Variable* variable = token_lookup_or_fail(current_token - 2);
-    double value = evaluate();
+    double value = evaluate_here();
     variable->number = value;
     variable->is_string = 0;
     consume(TOKEN_SEMICOLON, "Expected ';'");
@@ -405,9 +414,9 @@ static void skip_block() {
 }
 
 // if: "(" expression ")" "{" statement* "}"
-static void execute_if() {
+[[gnu::noinline]] static void execute_if() {
     consume(TOKEN_LPAREN, "Expected '('");
-    double condition = evaluate();
+    double condition = evaluate_here();
     consume(TOKEN_RPAREN, "Expected ')'");
     consume(TOKEN_LBRACE, "Expected '{'");
     if (condition != 0.0) {
@@ -418,7 +427,7 @@ static void execute_if() {
 }
 
 // while: "(" expression ")" "{" statement* "}"
-static void execute_while() {
+[[gnu::noinline]] static void execute_while() {
     int32_t while_token = current_token - 1;
     int32_t condition_start = while_token + 2;
     int32_t body_start = while_body[while_token];
@@ -439,7 +448,7 @@ static void execute_while() {
     for (;;) {
         count_step();
         current_token = condition_start;
-        if (evaluate() == 0.0) break;
+        if (evaluate_here() == 0.0) break;
         current_token = body_start;
         while (current_token < body_end) execute_statement();
     }

@@ -34,7 +34,10 @@ static char* copy_bytes(const char* start, size_t length) {
 
 // The last slot is kept for the end token, so a full array never grows past its bounds.
 static void add_token(TokenType type, char* value, int32_t line) {
-    if (token_count >= MAX_TOKENS - 1) error("Too many tokens");
+    if (token_count >= MAX_TOKENS - 1) {
+        delete[] value;  // it would be reachable from nowhere
+        error("Too many tokens");
+    }
     tokens[token_count++] = Token{type, value, line};
 }
 
