@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Reliability checks for CI: the whole test suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline, and
+# valgrind memcheck over the golden scripts and the command-line cases.
+#
+#   bash fuzz/ci.sh            about 6 minutes on two cores
+#   AZUVEL_CI_VALGRIND=0 ...   without the valgrind pass
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(cmake g++ clang libclang-rt-14-dev python3 libgtest-dev valgrind)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}"
+fi
+
+for compiler in clang++ g++; do
+    echo "== whole test suite under ASan and UBSan, $compiler"
+    build="build-sanitize-$compiler"
+    rm -rf "$build"
+    cmake -S . -B "$build" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Debug \
+        -DAZUVEL_SANITIZE=ON -DAZUVEL_WERROR=ON >/dev/null
+    cmake --build "$build" -j2 >/dev/null
+    ASAN_OPTIONS=detect_stack_use_after_return=1 \
+        ctest --test-dir "$build" --output-on-failure -j2
+done
+
+echo "== fuzz smoke run, 60 s"
+rm -rf build-fuzz
+AZUVEL_FUZZ_DIR="$root/build-fuzz" bash fuzz/run 60
+
+if [ "${AZUVEL_CI_VALGRIND:-1}" != 0 ]; then
+    echo "== valgrind memcheck over the golden scripts and the command-line cases"
+    rm -rf build-valgrind
+    cmake -S . -B build-valgrind -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAZUVEL_TESTS=OFF \
+        -DAZUVEL_STATIC=OFF >/dev/null
+    cmake --build build-valgrind -j2 >/dev/null
+    export AZUVEL_WRAPPER="valgrind -q --error-exitcode=99 --errors-for-leak-kinds=none"
+    pids=()
+    for what in tests/golden/* --cli; do
+        if [ "$what" = --cli ] || [ -d "$what" ]; then
+            python3 tests/run_golden.py build-valgrind/azuvel "$what" >"build-valgrind/${what##*/}.log" 2>&1 &
+            pids+=($!)
+        fi
+    done
+    status=0
+    for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+    for log in build-valgrind/*.log; do echo "${log##*/}: $(tail -1 "$log")"; done
+    if [ "$status" -ne 0 ]; then
+        grep -h -A3 FAIL build-valgrind/*.log >&2
+        exit 1
+    fi
+fi
+echo "== reliability checks passed"
