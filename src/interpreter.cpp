@@ -41,8 +41,6 @@ static int32_t while_body[MAX_TOKENS];        // "while" tokens: first body toke
 static uint32_t token_length[MAX_TOKENS];     // string and number tokens
 static ExpressionShape expression_shape[MAX_TOKENS];
 
-// ---- Cursor -------------------------------------------------------------------------------
-
 Token peek() { return tokens[current_token]; }
 
 int match(TokenType kind) {
@@ -55,8 +53,6 @@ void consume(TokenType kind, const char* message) {
     if (tokens[current_token].type != kind) error("%s", message);
     current_token++;
 }
-
-// ---- Output -------------------------------------------------------------------------------
 
 static char output_buffer[1 << 16];
 static size_t output_length = 0;
@@ -105,8 +101,6 @@ size_t format_number(double value, char* buffer) {
     return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 6).ptr - buffer;
 }
 
-// ---- Variable store -----------------------------------------------------------------------
-
 // The earliest entry with this name, or null.
 static Variable* find_variable(const char* name) {
     for (int32_t i = 0; i < var_count; i++) {
@@ -133,8 +127,6 @@ static Variable* token_lookup_or_fail(int32_t index) {
     return variable;
 }
 
-// ---- Step bound -------------------------------------------------------------------------
-
 // The fuzz build stops a script after this many statements and loop tests, so an endless loop
 // cannot stall the fuzzer; the product runs a script for as long as it takes.
 #ifdef AZUVEL_FUZZ
@@ -147,8 +139,6 @@ static void count_step() {
 static void reset_steps() {}
 static void count_step() {}
 #endif
-
-// ---- Preparation --------------------------------------------------------------------------
 
 static double convert_literal(const char* text, size_t length) {
     double value = 0.0;
@@ -210,8 +200,6 @@ void start_interpreter() {
     }
     output_interactive = isatty(fileno(stdout));
 }
-
-// ---- Expressions --------------------------------------------------------------------------
 
 double parse_expression();
 
@@ -328,8 +316,6 @@ double parse_expression() {
 }
 
 double evaluate() { return evaluate_here(); }
-
-// ---- Statements ---------------------------------------------------------------------------
 
 static void write_separator(bool first) {
     if (!first) write_byte(' ');
