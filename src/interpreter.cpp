@@ -381,14 +381,55 @@ static void write_separator(bool first) {
     consume(TOKEN_SEMICOLON, "Expected ';'");
 }
 
-// assignment: IDENTIFIER "=" expression ";" -- the name is already taken
-static void execute_assignment() {
-    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
-    // The name is looked up before the right-hand side, so its error wins.
-    Variable* variable = token_lookup_or_fail(current_token - 2);
+// The rest of an assignment once its variable is known: the value at the cursor, then ";".
+[[gnu::noinline]] static void finish_assignment(Variable* variable) {
     double value = evaluate_here();
     variable->number = value;
     variable->is_string = 0;
+    consume(TOKEN_SEMICOLON, "Expected ';'");
+}
+
+// assignment: IDENTIFIER "=" expression ";" -- the name is already taken
+[[gnu::noinline]] static void execute_assignment_general() {
+    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
+    // The name is looked up before the right-hand side, so its error wins.
+    finish_assignment(token_lookup_or_fail(current_token - 2));
+}
+
+// The commonest assignments, "name = a op b;" and "name = a;" with every name already found,
+// finish here without a call; a name not yet found, or any error, takes the general path.
+static void execute_assignment() {
+    int32_t at = current_token;  // on the "=", if there is one
+    Variable* variable = token_variable[at - 1];
+    if (variable == nullptr || tokens[at].type != TOKEN_ASSIGN) {
+        return execute_assignment_general();
+    }
+    int32_t index = at + 1;
+    if (expression_shape[index] == SHAPE_BINARY) {
+        const double* left = operand_value[index];
+        const double* right = operand_value[index + 2];
+        if (left != nullptr && right != nullptr && tokens[index + 3].type == TOKEN_SEMICOLON) {
+            variable->number = apply(tokens[index + 1].type, *left, *right);
+            variable->is_string = 0;
+            current_token = index + 4;
+            return;
+        }
+    } else if (expression_shape[index] == SHAPE_OPERAND) {
+        const double* value = operand_value[index];
+        if (value != nullptr && tokens[index + 1].type == TOKEN_SEMICOLON) {
+            variable->number = *value;
+            variable->is_string = 0;
+            current_token = index + 2;
+            return;
+        }
+    }
+    current_token = index;
+    finish_assignment(variable);
+}
+
+// expression statement: expression ";"
+[[gnu::noinline]] static void execute_expression_statement() {
+    evaluate_here();
     consume(TOKEN_SEMICOLON, "Expected ';'");
 }
 
@@ -453,9 +494,6 @@ void execute_statement() {
         case TOKEN_IF: current_token++; execute_if(); return;
         case TOKEN_WHILE: current_token++; execute_while(); return;
         case TOKEN_IDENTIFIER: current_token++; execute_assignment(); return;
-        default:
-            evaluate();
-            consume(TOKEN_SEMICOLON, "Expected ';'");
-            return;
+        default: execute_expression_statement(); return;
     }
 }
