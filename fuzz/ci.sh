@@ -35,6 +35,8 @@ done
 echo "== fuzz smoke run, 60 s"
 rm -rf build-fuzz
 AZUVEL_FUZZ_DIR="$root/build-fuzz" bash fuzz/run 60
+echo "== the fuzz corpus through the sanitizer build of the real binary"
+python3 tests/run_golden.py build-sanitize-clang++/azuvel --replay build-fuzz/corpus
 
 if [ "${AZUVEL_CI_VALGRIND:-1}" != 0 ]; then
     echo "== valgrind memcheck over the golden scripts and the command-line cases"
