@@ -110,6 +110,9 @@ def cli_cases(work):
     big_then_error = write_script(work, "big_then_error.az",
                                   b"var i = 0; while (i < 20000) { print(i); i = i + 1; }\n"
                                   b"print(zz);\n")
+    long_text = b"0123456789abcdef" * 8192  # 128 KiB: one write larger than the buffer
+    long_string = write_script(work, "long_string.az",
+                               b'print("a");\nprint("' + long_text + b'");\nprint("z");\n')
     return [
         Case("no argument", [], USAGE + b"  <script>        Run an Azuvel script file\n"),
         Case("two arguments", [hello, hello], USAGE, status=1),
@@ -144,6 +147,10 @@ def cli_cases(work):
              stdout_file="/dev/full"),
         Case("more than the buffer, then an error, all kept", [big_then_error], many_lines,
              error_line(b"Undefined variable: zz"), 1, stdout_file=captured),
+        Case("a string longer than the buffer", [long_string], b"a\n" + long_text + b"\nz\n"),
+        Case("a string longer than the buffer to a full disk", [long_string],
+             stderr=error_line(b"Cannot write to standard output"), status=1,
+             stdout_file="/dev/full"),
         Case("standard output closed", [hello],
              stderr=error_line(b"Cannot write to standard output"), status=1, stdout_file=CLOSED),
         Case("standard output closed and a script error", [late_error],
