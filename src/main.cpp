@@ -1,6 +1,7 @@
 // The front end: command line, script loading, header directive and the fatal reporter.
 #include "main.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdarg>
@@ -92,14 +93,17 @@ void run(const char* text) {
     delete[] copy;
 }
 
-// Reads the whole file; only a regular file whose size is known is a script.
+// Reads the whole file; only a regular file whose size is known is a script. Opening does not
+// wait: a named pipe with no writer is refused at once instead of hanging.
 void run_file(const char* path) {
-    FILE* file = std::fopen(path, "r");
-    if (file == nullptr) error("Cannot open file: %s", path);
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size < 0) {
         error("Cannot open file: %s", path);
     }
+    FILE* file = fdopen(descriptor, "r");
+    if (file == nullptr) error("Cannot open file: %s", path);
     size_t size = static_cast<size_t>(info.st_size);
     char* text = size < SIZE_MAX ? static_cast<char*>(std::malloc(size + 1)) : nullptr;
     if (text == nullptr) error("File too large: %s", path);

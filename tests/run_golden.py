@@ -110,6 +110,8 @@ def cli_cases(work):
     big_then_error = write_script(work, "big_then_error.az",
                                   b"var i = 0; while (i < 20000) { print(i); i = i + 1; }\n"
                                   b"print(zz);\n")
+    fifo = os.path.join(work, "fifo.az")  # a named pipe with no writer must not hang the run
+    os.mkfifo(fifo)
     long_text = b"0123456789abcdef" * 8192  # 128 KiB: one write larger than the buffer
     long_string = write_script(work, "long_string.az",
                                b'print("a");\nprint("' + long_text + b'");\nprint("z");\n')
@@ -127,6 +129,8 @@ def cli_cases(work):
              stderr=error_line(b"Cannot open file: " + os.path.join(work, "none.az").encode()),
              status=1),
         Case("directory", [work], stderr=error_line(b"Cannot open file: " + work.encode()),
+             status=1),
+        Case("named pipe", [fifo], stderr=error_line(b"Cannot open file: " + fifo.encode()),
              status=1),
         Case("script", [hello], b"hi\n"),
         Case("output before an error is kept in a file", [late_error], b"kept\n",
