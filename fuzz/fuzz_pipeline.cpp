@@ -23,12 +23,13 @@ struct ScriptStopped {};
 
 // Every message a script may stop with; any other message is a fault of its own.
 const char* const known_messages[] = {
-    "Too many tokens", "Too many variables", "Unterminated string", "Unknown character: ",
-    "Expected '}'", "Expected '(' after print", "Expected ','", "Undefined variable: ",
-    "Unexpected token in print", "Expected ';'", "Division by zero",
-    "Cannot use string in expression", "Expected ')'", "Expected expression",
-    "Expected variable name", "Expected '='", "Unexpected identifier", "Expected '('",
-    "Expected '{'", "Step limit reached",
+    "Too many tokens",     "Too many variables",    "Unterminated string",
+    "Unknown character: ", "Expected '}'",          "Expected '(' after print",
+    "Expected ','",        "Undefined variable: ",  "Unexpected token in print",
+    "Expected ';'",        "Division by zero",      "Cannot use string in expression",
+    "Expected ')'",        "Expected expression",   "Expected variable name",
+    "Expected '='",        "Unexpected identifier", "Expected '('",
+    "Expected '{'",        "Step limit reached",
 };
 
 bool is_known(const char* message) {
@@ -94,16 +95,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         tokenize(copy);
         // The unused end of the token array is poisoned: a cursor that runs past the end
         // token would otherwise read stale tokens without leaving the array.
-        ASAN_POISON_MEMORY_REGION(tokens + token_count,
-                                  sizeof(Token) * (MAX_TOKENS - token_count));
+        ASAN_POISON_MEMORY_REGION(tokens + token_count, sizeof(Token) * (MAX_TOKENS - token_count));
         start_interpreter();
         while (peek().type != TOKEN_EOF) execute_statement();
         finished = true;
     } catch (const ScriptStopped&) {
     }
     if (finished && current_token != token_count - 1) {
-        std::fprintf(stderr, "script ended with the cursor at %d of %d tokens\n",
-                     current_token, token_count);
+        std::fprintf(stderr, "script ended with the cursor at %d of %d tokens\n", current_token,
+                     token_count);
         std::abort();
     }
     if (!flush_output()) {
