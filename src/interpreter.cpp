@@ -224,7 +224,7 @@ static double apply(TokenType op, double left, double right) {
 // The four levels walk with the cursor in a local, `at`, and store it back when the expression
 // ends; only a parenthesis or an error leaves the inlined code.
 
-// The primaries that are not a plain operand: a name not yet found, "(", and the errors.
+// The primaries that are neither a plain operand nor "(": a name not yet found, and the errors.
 // Leaves the cursor after the primary.
 [[gnu::noinline]] static double parse_other_primary(int32_t index) {
     switch (tokens[index].type) {
@@ -232,12 +232,6 @@ static double apply(TokenType op, double left, double right) {
         case TOKEN_IDENTIFIER: {
             double value = token_lookup_or_fail(index)->number;
             current_token = index + 1;
-            return value;
-        }
-        case TOKEN_LPAREN: {
-            current_token = index + 1;
-            double value = parse_expression();
-            consume(TOKEN_RPAREN, "Expected ')'");
             return value;
         }
         default: error("Expected expression");
@@ -249,6 +243,14 @@ static double apply(TokenType op, double left, double right) {
     if (const double* value = operand_value[at]) {
         at++;
         return *value;
+    }
+    if (tokens[at].type == TOKEN_LPAREN) {
+        current_token = at + 1;
+        double value = parse_expression();
+        at = current_token;
+        if (tokens[at].type != TOKEN_RPAREN) error("Expected ')'");
+        at++;
+        return value;
     }
     double value = parse_other_primary(at);
     at = current_token;
