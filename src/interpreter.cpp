@@ -442,17 +442,19 @@ static void skip_block() {
     current_token = end + 1;
 }
 
+// Runs statements up to the first "}" at statement level, and takes it.
+[[gnu::noinline]] static void execute_block() {
+    while (!match(TOKEN_RBRACE)) execute_statement();
+}
+
 // if: "(" expression ")" "{" statement* "}"
 [[gnu::noinline]] static void execute_if() {
     consume(TOKEN_LPAREN, "Expected '('");
     double condition = evaluate_here();
     consume(TOKEN_RPAREN, "Expected ')'");
     consume(TOKEN_LBRACE, "Expected '{'");
-    if (condition != 0.0) {
-        while (!match(TOKEN_RBRACE)) execute_statement();
-    } else {
-        skip_block();
-    }
+    if (condition != 0.0) return execute_block();
+    skip_block();
 }
 
 // while: "(" expression ")" "{" statement* "}"
