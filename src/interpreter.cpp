@@ -77,13 +77,45 @@ bool flush_output() {
 
 void write_output(const char* data, size_t length) {
     if (length > sizeof output_buffer - output_length) return write_output_slow(data, length);
-    std::memcpy(output_buffer + output_length, data, length);
+    char* out = output_buffer + output_length;
     output_length += length;
+    // Most items are short: two overlapping fixed-size copies beat a call to memcpy.
+    if (length >= 8 && length <= 16) {
+        std::memcpy(out, data, 8);
+        std::memcpy(out + length - 8, data + length - 8, 8);
+    } else if (length >= 4 && length < 8) {
+        std::memcpy(out, data, 4);
+        std::memcpy(out + length - 4, data + length - 4, 4);
+    } else {
+        std::memcpy(out, data, length);
+    }
 }
 
 static void write_byte(char c) {
     if (output_length == sizeof output_buffer) return write_output_slow(&c, 1);
     output_buffer[output_length++] = c;
+}
+
+// Writes 0 <= value < 1000000 in decimal, two digits at a time; returns the length.
+static size_t format_small_integer(uint32_t value, char* buffer) {
+    static const char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    size_t length = value < 10 ? 1 : value < 100 ? 2 : value < 1000 ? 3 : value < 10000 ? 4
+                  : value < 100000 ? 5 : 6;
+    char* end = buffer + length;
+    while (value >= 100) {
+        end -= 2;
+        std::memcpy(end, pairs + 2 * (value % 100), 2);
+        value /= 100;
+    }
+    if (value >= 10) {
+        std::memcpy(end - 2, pairs + 2 * value, 2);
+    } else {
+        end[-1] = static_cast<char>('0' + value);
+    }
+    return length;
 }
 
 size_t format_number(double value, char* buffer) {
@@ -95,7 +127,9 @@ size_t format_number(double value, char* buffer) {
     if (value > -1e6 && value < 1e6) {
         int32_t integer = static_cast<int32_t>(value);
         if (integer == value && (integer != 0 || !std::signbit(value))) {
-            return std::to_chars(buffer, buffer + 32, integer).ptr - buffer;
+            if (integer >= 0) return format_small_integer(static_cast<uint32_t>(integer), buffer);
+            buffer[0] = '-';
+            return 1 + format_small_integer(static_cast<uint32_t>(-integer), buffer + 1);
         }
     }
     return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 6).ptr - buffer;
