@@ -403,17 +403,12 @@ static void write_separator(bool first) {
     consume(TOKEN_IDENTIFIER, "Expected variable name");
     const char* name = tokens[current_token - 1].value;
     consume(TOKEN_ASSIGN, "Expected '='");
-    Variable entry{nullptr, 0.0, nullptr, 0};
-    if (match(TOKEN_STRING)) {
-        entry.string = str_dup(tokens[current_token - 1].value);
-        entry.is_string = 1;
-    } else {
-        entry.number = evaluate();
-    }
+    int32_t is_string = match(TOKEN_STRING);
+    const char* text = is_string ? tokens[current_token - 1].value : nullptr;
     // The initialiser is computed before the store is checked, so its errors come first.
+    double number = is_string ? 0.0 : evaluate();
     if (var_count >= MAX_VARS) error("Too many variables");
-    entry.name = str_dup(name);
-    vars[var_count++] = entry;
+    vars[var_count++] = Variable{str_dup(name), number, text ? str_dup(text) : nullptr, is_string};
     consume(TOKEN_SEMICOLON, "Expected ';'");
 }
 
