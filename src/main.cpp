@@ -11,6 +11,7 @@
 
 #include "interpreter.h"
 #include "lexer.h"
+#include "scan.h"
 
 int32_t print_newline = 1;
 
@@ -48,40 +49,20 @@ void error(const char* format, ...) {
 }
 #endif
 
-// Everything before the first "sg<" on the first line decides; the option scan may run on
-// past the line end until a '>'.
+// Only the first line can hold the directive; see read_directive.
 void parse_config(const char* text) {
-    print_newline = 1;
-    for (const char* p = text;; p++) {
-        if (p[0] == 's' && p[1] == 'g' && p[2] == '<') {
-            for (const char* q = p + 3; *q != '\0' && *q != '>'; q++) {
-                if (q[0] == 'n' && q[1] == 'e' && q[2] == 'l') {
-                    print_newline = 0;
-                    break;
-                }
-            }
-            return;
-        }
-        if (*p == '\n' || *p == '\0') return;
-    }
+    print_newline = read_directive(text).newlines_off ? 0 : 1;
 }
 
-// Cuts "sg<" to the end of the first line when only whitespace and '#' stand before it.
+// The text without the directive, when it is cut; otherwise a plain copy.
 char* strip_config(const char* text) {
-    for (const char* p = text; *p != '\0'; p++) {
-        if (p[0] == 's' && p[1] == 'g' && p[2] == '<') {
-            const char* cut_end = std::strchr(p, '\n');
-            if (cut_end == nullptr) cut_end = p + std::strlen(p);
-            size_t before = p - text;
-            size_t after = std::strlen(cut_end);
-            char* result = new char[before + after + 1];
-            std::memcpy(result, text, before);
-            std::memcpy(result + before, cut_end, after + 1);
-            return result;
-        }
-        if (*p == '\n' || (!is_space(*p) && *p != '#')) break;
-    }
-    return str_dup(text);
+    Directive directive = read_directive(text);
+    if (!directive.cut) return str_dup(text);
+    size_t after = std::strlen(text + directive.cut_end);
+    char* result = new char[directive.start + after + 1];
+    std::memcpy(result, text, directive.start);
+    std::memcpy(result + directive.start, text + directive.cut_end, after + 1);
+    return result;
 }
 
 void run(const char* text) {
@@ -116,7 +97,9 @@ void run_file(const char* path) {
 }
 
 #ifndef AZUVEL_FUZZ
-static void write_text(const char* text) { write_output(text, std::strlen(text)); }
+static void write_text(const char* text) {
+    write_output(text, std::strlen(text));
+}
 
 // Output is buffered, so a stream that cannot be written shows only when it is flushed.
 [[noreturn]] static void finish(int status) {

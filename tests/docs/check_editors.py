@@ -4,7 +4,7 @@
     check_editors.py SOURCE_ROOT
 
 - The keyword lists of the Vim syntax file and of the TextMate grammar each hold exactly
-  the words of the lexer's keyword table in src/lexer.cpp, each once.
+  the words of the lexer's keyword table in src/scan.cpp, each once.
 - The TextMate grammar is valid JSON with scope source.azuvel and file type az, and its
   rules pick out numbers, keywords and strings the way the lexer does.
 - When vim is installed, the Vim syntax file is loaded in a headless vim and the highlight
@@ -23,10 +23,10 @@ KEYWORD_TABLE = re.compile(r"keywords\[\]\s*=\s*\{(.*?)\}", re.S)
 
 
 def lexer_keywords(root):
-    with open(os.path.join(root, "src", "lexer.cpp"), encoding="utf-8") as f:
+    with open(os.path.join(root, "src", "scan.cpp"), encoding="utf-8") as f:
         table = KEYWORD_TABLE.search(f.read())
     if not table:
-        raise SystemExit("FAIL: no keyword table `keywords[] = {...}` in src/lexer.cpp")
+        raise SystemExit("FAIL: no keyword table `keywords[] = {...}` in src/scan.cpp")
     entries = [entry.strip() for entry in table.group(1).split(",")]
     if entries[-1] != "nullptr":
         raise SystemExit("FAIL: the keyword table does not end with nullptr")
