@@ -1,0 +1,46 @@
+// The checker: reads a script without running it and lists every error and likely mistake.
+// A check is a plain function from text to diagnostics: no global state, never exits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lexer.h"
+
+enum class Severity { error, warning };
+
+// A note points at another place ("block opened here"); a help line has no place (line 0)
+// and says how to fix the mistake.
+struct Note {
+    bool help;
+    int32_t line, column, end_column;  // 1-based, bytes; 0 for a help line
+    std::string message;
+};
+
+struct Diagnostic {
+    Severity severity;
+    int32_t line, column, end_column;  // 1-based, bytes; end_column is one past the last byte
+    std::string code;                  // stable: "var-in-loop", "expected-semicolon"
+    std::string message;               // the interpreter's words where it has them
+    std::vector<Note> notes;
+};
+
+// A token as the tools see it: where it stands in the text as written (the text before the
+// header directive is cut), by byte offset and by real line and column. Lines count every
+// newline, including those inside string literals.
+struct SourceToken {
+    TokenType type;
+    size_t start, end;             // bytes as written; a string's include its quotes
+    int32_t line, column;          // of `start`, 1-based, bytes
+    int32_t end_line, end_column;  // of `end`
+};
+
+// Every token of the script in order, ending with the end token; scanning stops at the first
+// lexical error (the end token then stands at the error's place).
+std::vector<SourceToken> lex_source(std::string_view text);
+
+// All diagnostics of a script, in text order. The text ends at its first NUL byte, as it does
+// for the interpreter.
+std::vector<Diagnostic> check(std::string_view text);
