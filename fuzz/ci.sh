@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 export DEBIAN_FRONTEND=noninteractive
 
-packages=(cmake g++ clang libclang-rt-14-dev python3 libgtest-dev valgrind)
+packages=(cmake g++ clang libclang-rt-14-dev python3 libgtest-dev nlohmann-json3-dev valgrind)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -1,0 +1,156 @@
+// azuvel-check: reads scripts without running them and reports every mistake it finds.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "render.h"
+
+namespace {
+
+const char usage_text[] =
+    "Usage: azuvel-check [options] FILE...\n"
+    "Checks Azuvel scripts without running them; - reads standard input.\n"
+    "Options:\n"
+    "  --color=WHEN    colour the output: auto (the default), always or never\n"
+    "  --format=FORMAT text (the default) or json\n"
+    "  -h, --help      show this help\n"
+    "  -v, --version   show version information\n"
+    "Exit status: 0 when no file has an error, 1 when one has, 2 for a usage or I/O problem.\n";
+const char version_text[] = "azuvel-check (Azuvel Re+4.0.0-Beta)\n";
+
+// A script larger than this is refused rather than read: the reader might be a device that
+// never ends.
+constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
+
+enum class Format { text, json };
+enum class Color { automatic, always, never };
+
+struct Options {
+    Format format = Format::text;
+    Color color = Color::automatic;
+    std::vector<std::string> files;
+};
+
+void write(FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+[[noreturn]] void usage_error(const std::string& message) {
+    write(stderr, "azuvel-check: " + message + "\nTry 'azuvel-check --help'.\n");
+    std::exit(2);
+}
+
+Options parse_options(int argc, char** argv) {
+    Options options;
+    bool files_only = false;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (files_only || arg == "-" || arg.empty() || arg[0] != '-') {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            files_only = true;
+        } else if (arg == "-h" || arg == "--help") {
+            write(stdout, usage_text);
+            std::exit(0);
+        } else if (arg == "-v" || arg == "--version") {
+            write(stdout, version_text);
+            std::exit(0);
+        } else if (arg == "--format=text" || arg == "--format=json") {
+            options.format = arg == "--format=json" ? Format::json : Format::text;
+        } else if (arg == "--color=auto" || arg == "--color=always" || arg == "--color=never") {
+            options.color = arg == "--color=auto"     ? Color::automatic
+                            : arg == "--color=always" ? Color::always
+                                                      : Color::never;
+        } else {
+            usage_error("unknown option '" + arg + "'");
+        }
+    }
+    if (options.files.empty()) usage_error("no file to check");
+    return options;
+}
+
+// Reads a whole file, or standard input for "-"; on failure says why in `problem`.
+bool read_script(const std::string& path, std::string& text, std::string& problem) {
+    int descriptor = path == "-" ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+        problem = "Is a directory";
+        if (descriptor != STDIN_FILENO) close(descriptor);
+        return false;
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            problem = std::strerror(errno);
+            break;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<size_t>(got));
+        if (text.size() > MAX_SCRIPT_SIZE) {
+            problem = "File too large";
+            break;
+        }
+    }
+    if (descriptor != STDIN_FILENO) close(descriptor);
+    return problem.empty();
+}
+
+bool use_color(Color color) {
+    if (color != Color::automatic) return color == Color::always;
+    const char* no_color = std::getenv("NO_COLOR");
+    if (no_color != nullptr && no_color[0] != '\0') return false;
+    return isatty(STDOUT_FILENO) != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options = parse_options(argc, argv);
+    RenderOptions render{use_color(options.color)};
+    std::vector<FileReport> reports;
+    int errors = 0, warnings = 0;
+    bool io_problem = false;
+    for (const std::string& path : options.files) {
+        std::string text, problem;
+        if (!read_script(path, text, problem)) {
+            write(stderr, "azuvel-check: cannot read '" + path + "': " + problem + "\n");
+            io_problem = true;
+            continue;
+        }
+        FileReport report{path == "-" ? "<stdin>" : path, check(text)};
+        for (const Diagnostic& diagnostic : report.diagnostics) {
+            (diagnostic.severity == Severity::error ? errors : warnings)++;
+        }
+        if (options.format == Format::text) {
+            write(stdout, render_text(report.diagnostics, report.path, text, render));
+            std::fflush(stdout);
+        } else {
+            reports.push_back(std::move(report));
+        }
+    }
+    if (options.format == Format::json) {
+        write(stdout, render_json(reports) + "\n");
+    } else {
+        write(stdout, render_summary(errors, warnings, render));
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        write(stderr, "azuvel-check: cannot write to standard output\n");
+        return 2;
+    }
+    if (io_problem) return 2;
+    return errors > 0 ? 1 : 0;
+}
