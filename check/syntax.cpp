@@ -1,0 +1,600 @@
+// The syntax pass: every statement of every block, whether or not it would run.
+//
+// It reads statements exactly as the interpreter runs them, so the first error of a block is the
+// error the run would stop with there. Blocks end where the interpreter's brace table says:
+// after an error the pass skips to the end of the statement, or into the block it meets, and a
+// block that runs past its "}" is cut there, so the next statement starts where the run's would.
+// Blocks and parentheses are kept on explicit stacks: no input can make it recurse.
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "rules.h"
+
+namespace {
+
+enum class Context : uint8_t {
+    value,      // an expression statement
+    condition,  // the condition of an if or a while
+    assigned,   // the value of an assignment or a var: a lone name is a copy
+};
+
+struct Frame {
+    int32_t open;  // the "{", or -1 for the top level
+    int32_t end;   // its "}", or the end token when it has none
+    bool loop;     // inside a while body, at any depth
+};
+
+struct Operand {
+    bool constant;  // numbers and parentheses only
+    double value;
+};
+
+struct Pending {
+    TokenType type;  // an operator, or TOKEN_LPAREN for an open parenthesis
+    int32_t token;
+};
+
+double literal_value(std::string_view text) {
+    double value = 0.0;
+    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (status == std::errc::result_out_of_range) {
+        const char* p = text.data();
+        while (p < end && *p == '0') p++;
+        value = p < end && is_digit(*p) ? HUGE_VAL : 0.0;
+    }
+    return value;
+}
+
+int precedence(TokenType type) {
+    switch (type) {
+        case TOKEN_EQ: case TOKEN_NEQ: case TOKEN_GT: case TOKEN_LT: return 1;
+        case TOKEN_PLUS: case TOKEN_MINUS: return 2;
+        case TOKEN_STAR: case TOKEN_SLASH: return 3;
+        default: return 0;
+    }
+}
+
+double apply(TokenType op, double left, double right) {
+    switch (op) {
+        case TOKEN_PLUS: return left + right;
+        case TOKEN_MINUS: return left - right;
+        case TOKEN_STAR: return left * right;
+        case TOKEN_SLASH: return left / right;
+        case TOKEN_EQ: return left == right;
+        case TOKEN_NEQ: return left != right;
+        case TOKEN_GT: return left > right;
+        default: return left < right;
+    }
+}
+
+bool starts_statement(TokenType type) {
+    return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
+}
+
+struct Parser {
+    const Source& source;
+    Sink& sink;
+    Facts& facts;
+    std::vector<Frame> frames;
+    int32_t pos = 0;
+    int32_t eof = 0;
+    // Where a failed statement stopped, and whether the missing ";" is at a line end.
+    int32_t resume = 0;
+    bool line_end_semicolon = false;
+    // Reused by every expression.
+    std::vector<Operand> operands;
+    std::vector<Pending> pending;
+    std::vector<int32_t> comparisons;  // per open parenthesis: comparison operators so far
+
+    TokenType type(int32_t index) const { return source.tokens[index].type; }
+    std::string text(int32_t index) const { return std::string(source.token_text(index)); }
+    bool in_loop() const { return frames.back().loop; }
+    int32_t block_end(int32_t open) const {
+        return source.block_end[open] >= 0 ? source.block_end[open] : eof;
+    }
+    // A name or number as written, for a help line; anything else as `placeholder`.
+    std::string operand_text(int32_t index, const char* placeholder) const {
+        if (index < 0 || index >= eof) return placeholder;
+        TokenType kind = type(index);
+        return kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ? text(index) : placeholder;
+    }
+
+    void run();
+    void statement();
+    void recover(int32_t start);
+    bool print_statement();
+    bool var_statement();
+    bool block_header();
+    bool assignment();
+    bool expect_semicolon();
+    bool expression(Context context);
+    void reduce();
+
+    bool fail(int32_t at) {
+        resume = at;
+        return false;
+    }
+    void help_after_operand(Diagnostic& diagnostic, int32_t at, Context context);
+    void help_expected_expression(Diagnostic& diagnostic, int32_t at);
+    void help_unexpected_identifier(Diagnostic& diagnostic, int32_t name);
+    bool exponent_help(Diagnostic& diagnostic, int32_t at);
+};
+
+void Parser::run() {
+    eof = static_cast<int32_t>(source.tokens.size()) - 1;
+    frames.push_back(Frame{-1, eof, false});
+    for (;;) {
+        Frame frame = frames.back();
+        if (pos < frame.end) {
+            statement();
+            continue;
+        }
+        if (frame.open < 0) return;
+        if (source.block_end[frame.open] >= 0) {
+            pos = frame.end + 1;
+        } else {
+            Diagnostic& diagnostic = sink.after(eof, "expected-rbrace", "Expected '}'");
+            sink.note(diagnostic, frame.open, "block opened here");
+        }
+        frames.pop_back();
+    }
+}
+
+void Parser::statement() {
+    int32_t start = pos;
+    line_end_semicolon = false;
+    bool ok = false;
+    switch (type(pos)) {
+        case TOKEN_PRINT: ok = print_statement(); break;
+        case TOKEN_VAR: ok = var_statement(); break;
+        case TOKEN_IF: case TOKEN_WHILE: ok = block_header(); break;
+        case TOKEN_IDENTIFIER: ok = assignment(); break;
+        default: ok = expression(Context::value) && expect_semicolon(); break;
+    }
+    if (!ok) recover(start);
+}
+
+// Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
+// block it meets (a broken header still has a body worth checking); never past the block's end.
+void Parser::recover(int32_t start) {
+    if (type(start) == TOKEN_RBRACE) {
+        pos = start + 1;  // a "}" that closes nothing
+        return;
+    }
+    if (line_end_semicolon) {
+        pos = resume;  // the ";" forgotten at a line end: the next line is a statement
+        return;
+    }
+    const Frame& frame = frames.back();
+    for (int32_t at = resume;; at++) {
+        if (at >= frame.end) {
+            pos = at;
+            return;
+        }
+        TokenType kind = type(at);
+        if (kind == TOKEN_SEMICOLON) {
+            pos = at + 1;
+            return;
+        }
+        if (starts_statement(kind) && at > start) {
+            pos = at;
+            return;
+        }
+        if (kind == TOKEN_LBRACE) {
+            frames.push_back(Frame{at, block_end(at), frame.loop || type(start) == TOKEN_WHILE});
+            pos = at + 1;
+            return;
+        }
+    }
+}
+
+// print: "(" (item ("," item)*)? ")" ";"
+bool Parser::print_statement() {
+    pos++;
+    if (type(pos) != TOKEN_LPAREN) {
+        Diagnostic& diagnostic =
+            sink.after(pos, "expected-lparen-after-print", "Expected '(' after print");
+        TokenType kind = type(pos);
+        if (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER || kind == TOKEN_STRING) {
+            Sink::help(diagnostic, "the items go in parentheses: 'print(" + text(pos) + ");'");
+        }
+        return fail(pos);
+    }
+    pos++;
+    bool first = true;
+    while (type(pos) != TOKEN_RPAREN) {
+        if (!first) {
+            if (type(pos) != TOKEN_COMMA) {
+                Diagnostic& diagnostic = sink.after(pos, "expected-comma", "Expected ','");
+                TokenType kind = type(pos);
+                if (precedence(kind) > 0 || kind == TOKEN_LPAREN) {
+                    Sink::help(diagnostic,
+                               "a print item is one name, number or string: compute the value "
+                               "first, 'var t = a + b;', then 'print(t);'");
+                } else if (!exponent_help(diagnostic, pos) &&
+                           (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ||
+                            kind == TOKEN_STRING)) {
+                    Sink::help(diagnostic, "separate the items with ','");
+                }
+                return fail(pos);
+            }
+            pos++;
+        }
+        TokenType kind = type(pos);
+        if (kind == TOKEN_IDENTIFIER) {
+            facts.uses.push_back(Use{pos, UseKind::print, in_loop()});
+        } else if (kind != TOKEN_STRING && kind != TOKEN_NUMBER) {
+            Diagnostic& diagnostic =
+                sink.at(pos, Severity::error, "unexpected-token-in-print", "Unexpected token in print");
+            if (kind == TOKEN_LPAREN || kind == TOKEN_MINUS) {
+                Sink::help(diagnostic,
+                           "a print item is one name, number or string: compute the value first, "
+                           "'var t = 0 - x;', then 'print(t);'");
+            }
+            return fail(starts_statement(kind) ? pos + 1 : pos);
+        }
+        pos++;
+        first = false;
+    }
+    pos++;
+    return expect_semicolon();
+}
+
+// var: IDENTIFIER "=" (STRING | expression) ";"
+bool Parser::var_statement() {
+    int32_t var_token = pos++;
+    if (type(pos) != TOKEN_IDENTIFIER) {
+        Diagnostic& diagnostic = sink.at(pos, Severity::error, "expected-variable-name",
+                                         "Expected variable name");
+        TokenType kind = type(pos);
+        if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
+            Sink::help(diagnostic, "'" + text(pos) + "' is a keyword: choose another name");
+        }
+        return fail(starts_statement(kind) ? pos + 1 : pos);
+    }
+    int32_t name = pos++;
+    auto declare = [&](bool from_string) {
+        facts.declarations.push_back(Declaration{var_token, name, pos, in_loop(), from_string});
+    };
+    if (type(pos) != TOKEN_ASSIGN) {
+        Diagnostic& diagnostic = sink.after(pos, "expected-assign", "Expected '='");
+        Sink::help(diagnostic, "a variable starts with a value: 'var " + text(name) + " = 0;'");
+        declare(false);
+        return fail(pos);
+    }
+    pos++;
+    bool from_string = type(pos) == TOKEN_STRING;
+    if (from_string) {
+        pos++;
+    } else if (!expression(Context::assigned)) {
+        declare(false);
+        return false;
+    }
+    declare(from_string);
+    if (from_string && type(pos) != TOKEN_SEMICOLON && precedence(type(pos)) > 0) {
+        Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
+        Sink::help(diagnostic,
+                   "a string cannot be computed with: print the parts as separate items, "
+                   "'print(s, 1);'");
+        return fail(pos);
+    }
+    return expect_semicolon();
+}
+
+// if | while: "(" expression ")" "{" -- the block's statements follow as a frame of their own
+bool Parser::block_header() {
+    bool loop = type(pos) == TOKEN_WHILE;
+    std::string keyword = text(pos);
+    pos++;
+    if (type(pos) != TOKEN_LPAREN) {
+        Diagnostic& diagnostic = sink.after(pos, "expected-lparen", "Expected '('");
+        Sink::help(diagnostic, "the condition goes in parentheses: '" + keyword + " (x > 0) {'");
+        return fail(pos);
+    }
+    pos++;
+    if (!expression(Context::condition)) return false;
+    if (type(pos) != TOKEN_RPAREN) {
+        Diagnostic& diagnostic = sink.after(pos, "expected-rparen", "Expected ')'");
+        help_after_operand(diagnostic, pos, Context::condition);
+        return fail(pos);
+    }
+    pos++;
+    if (type(pos) != TOKEN_LBRACE) {
+        Diagnostic& diagnostic = sink.after(pos, "expected-lbrace", "Expected '{'");
+        Sink::help(diagnostic, "the body goes in braces, even a single statement: '" + keyword +
+                                   " (...) { ... }'");
+        return fail(pos);
+    }
+    frames.push_back(Frame{pos, block_end(pos), in_loop() || loop});
+    pos++;
+    return true;
+}
+
+// assignment: IDENTIFIER "=" expression ";"
+bool Parser::assignment() {
+    int32_t name = pos++;
+    if (type(pos) != TOKEN_ASSIGN) {
+        // The run checks the "=" before it looks the name up, so the name is not a use.
+        TokenType next = type(pos);
+        bool compound = precedence(next) >= 2 && source.adjacent(pos) &&
+                        (type(pos + 1) == TOKEN_ASSIGN ||
+                         (type(pos + 1) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)));
+        Diagnostic& diagnostic =
+            sink.at(name, Severity::error, compound ? "compound-assignment" : "unexpected-identifier",
+                    "Unexpected identifier");
+        help_unexpected_identifier(diagnostic, name);
+        return fail(pos);
+    }
+    facts.uses.push_back(Use{name, UseKind::target, in_loop()});
+    pos++;
+    return expression(Context::assigned) && expect_semicolon();
+}
+
+bool Parser::expect_semicolon() {
+    if (type(pos) == TOKEN_SEMICOLON) {
+        pos++;
+        return true;
+    }
+    Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
+    help_after_operand(diagnostic, pos, Context::value);
+    line_end_semicolon = type(pos) == TOKEN_IDENTIFIER &&
+                         source.tokens[pos].line > source.tokens[pos - 1].end_line;
+    return fail(pos);
+}
+
+// Applies the operator on top of the stack to the two operands below it.
+void Parser::reduce() {
+    Pending op = pending.back();
+    pending.pop_back();
+    Operand right = operands.back();
+    operands.pop_back();
+    Operand& left = operands.back();
+    if (op.type == TOKEN_SLASH && right.constant && right.value == 0.0) {
+        Diagnostic& diagnostic =
+            sink.at(op.token, Severity::error, "division-by-zero", "Division by zero");
+        Sink::help(diagnostic, "the divisor is always 0 here");
+        left.constant = false;
+        return;
+    }
+    left.constant = left.constant && right.constant;
+    if (left.constant) left.value = apply(op.type, left.value, right.value);
+}
+
+// expression: term (("==" | "!=" | ">" | "<") term)*, with terms and factors as usual. Read
+// with operator precedence over explicit stacks, which finds the same errors at the same tokens
+// as the run's descent, and folds constants to find a divisor that is always zero.
+bool Parser::expression(Context context) {
+    operands.clear();
+    pending.clear();
+    comparisons.assign(1, 0);
+    size_t first_use = facts.uses.size();
+    int32_t operators = 0;
+    for (;;) {
+        // An operand, after any number of "(".
+        TokenType kind = type(pos);
+        if (kind == TOKEN_LPAREN) {
+            pending.push_back(Pending{TOKEN_LPAREN, pos});
+            comparisons.push_back(0);
+            pos++;
+            continue;
+        }
+        if (kind == TOKEN_NUMBER) {
+            operands.push_back(Operand{true, literal_value(source.token_text(pos))});
+        } else if (kind == TOKEN_IDENTIFIER) {
+            operands.push_back(Operand{false, 0.0});
+            facts.uses.push_back(Use{pos, UseKind::value, in_loop()});
+        } else if (kind == TOKEN_STRING) {
+            Diagnostic& diagnostic = sink.at(pos, Severity::error, "string-in-expression",
+                                             "Cannot use string in expression");
+            Sink::help(diagnostic,
+                       "a string can only be a print item or the whole value of a 'var'");
+            return fail(pos);
+        } else {
+            Diagnostic& diagnostic = kind == TOKEN_EOF
+                                         ? sink.after(pos, "expected-expression", "Expected expression")
+                                         : sink.at(pos, Severity::error, "expected-expression",
+                                                   "Expected expression");
+            help_expected_expression(diagnostic, pos);
+            return fail(pos);
+        }
+        pos++;
+        // Operators and closing parentheses after the operand.
+        for (;;) {
+            TokenType next = type(pos);
+            int level = precedence(next);
+            if (level > 0) {
+                while (!pending.empty() && pending.back().type != TOKEN_LPAREN &&
+                       precedence(pending.back().type) >= level) {
+                    reduce();
+                }
+                if (level == 1 && ++comparisons.back() == 2) {
+                    Diagnostic& diagnostic =
+                        sink.at(pos, Severity::warning, "chained-comparison",
+                                "this compares the 0 or 1 of the comparison before it");
+                    Sink::help(diagnostic,
+                               "to test both, multiply the comparisons: '(a < b) * (b < c)'");
+                }
+                pending.push_back(Pending{next, pos});
+                operators++;
+                pos++;
+                break;
+            }
+            if (comparisons.size() == 1) {
+                while (!pending.empty()) reduce();
+                if (context == Context::assigned && operators == 0 && operands.size() == 1 &&
+                    facts.uses.size() == first_use + 1) {
+                    facts.uses.back().kind = UseKind::copy;
+                }
+                return true;
+            }
+            if (next != TOKEN_RPAREN) {
+                Diagnostic& diagnostic = sink.after(pos, "expected-rparen", "Expected ')'");
+                help_after_operand(diagnostic, pos, context);
+                return fail(pos);
+            }
+            while (pending.back().type != TOKEN_LPAREN) reduce();
+            pending.pop_back();
+            comparisons.pop_back();
+            pos++;
+        }
+    }
+}
+
+// "1e5": a number, then a word from "e" on.
+bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
+    if (at == 0 || type(at - 1) != TOKEN_NUMBER || type(at) != TOKEN_IDENTIFIER ||
+        !source.adjacent(at - 1)) {
+        return false;
+    }
+    std::string word = text(at);
+    if (word[0] != 'e' && word[0] != 'E') return false;
+    std::string written = text(at - 1) + word;
+    if (word.size() == 1 && (type(at + 1) == TOKEN_MINUS || type(at + 1) == TOKEN_PLUS) &&
+        source.adjacent(at) && type(at + 2) == TOKEN_NUMBER && source.adjacent(at + 1)) {
+        written += text(at + 1) + text(at + 2);
+    }
+    std::string full = "the number in full";
+    char buffer[64];
+    double value = std::strtod(written.c_str(), nullptr);
+    if (std::isfinite(value) && value != 0.0 && value < 1e21 && value >= 1e-15) {
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+        if (result.ec == std::errc{}) full = std::string(buffer, result.ptr);
+    }
+    Sink::help(diagnostic, "there is no exponent notation: write " + full);
+    return true;
+}
+
+// Help for the tokens people bring from other languages, where an operand has ended.
+void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context context) {
+    if (exponent_help(diagnostic, at)) return;
+    std::string left = operand_text(at - 1, "a");
+    std::string right = operand_text(at + 1, "b");
+    switch (type(at)) {
+        case TOKEN_ASSIGN:
+            if (context == Context::condition) {
+                Sink::help(diagnostic, "to compare, write '==': '" + left + " == " + right + "'");
+            }
+            return;
+        case TOKEN_AND:
+            Sink::help(diagnostic, "there is no '&&': multiply the conditions, '(" + left +
+                                       " != 0) * (" + right + " != 0)', or nest two 'if's");
+            return;
+        case TOKEN_OR:
+            Sink::help(diagnostic, "there is no '||': add the conditions, '(" + left +
+                                       " != 0) + (" + right + " != 0)', nonzero when either holds");
+            return;
+        case TOKEN_NOT:
+            Sink::help(diagnostic, "'!' alone is no operator: '!=' compares, 'x == 0' negates");
+            return;
+        default: return;
+    }
+}
+
+// Help for what stands where an operand should.
+void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
+    TokenType kind = type(at);
+    bool after_operator = at > 0 && source.adjacent(at - 1);
+    if (kind == TOKEN_ASSIGN && after_operator && (type(at - 1) == TOKEN_LT || type(at - 1) == TOKEN_GT)) {
+        bool less = type(at - 1) == TOKEN_LT;
+        std::string left = operand_text(at - 2, "a");
+        std::string right = operand_text(at + 1, "b");
+        std::string op = less ? "<" : ">";
+        Sink::help(diagnostic, std::string("there is no '") + op + "=': write '" + left + " " + op +
+                                   " " + right + (less ? " + 1" : " - 1") +
+                                   "' for whole numbers, or '(" + left + " " + op + " " + right +
+                                   ") + (" + left + " == " + right + ")'");
+        return;
+    }
+    if (kind == TOKEN_SLASH && ((at > 0 && type(at - 1) == TOKEN_SLASH && after_operator) ||
+                                (type(at + 1) == TOKEN_SLASH && source.adjacent(at)))) {
+        Sink::help(diagnostic, "comments start with '#'");
+        return;
+    }
+    switch (kind) {
+        case TOKEN_MINUS:
+            Sink::help(diagnostic, "there is no unary minus: write '0 - " +
+                                       operand_text(at + 1, "x") + "'");
+            return;
+        case TOKEN_NOT:
+            Sink::help(diagnostic, "there is no '!': write '" + operand_text(at + 1, "x") +
+                                       " == 0'");
+            return;
+        case TOKEN_FUNCTION: case TOKEN_RETURN:
+            Sink::help(diagnostic,
+                       "'" + text(at) + "' is reserved: the language has no functions");
+            return;
+        case TOKEN_RBRACE:
+            Sink::help(diagnostic, "this '}' closes no block");
+            return;
+        case TOKEN_LBRACE:
+            Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
+            return;
+        default: return;
+    }
+}
+
+// Help for a statement that starts with a name not followed by "=".
+void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
+    std::string word = text(name);
+    TokenType next = type(name + 1);
+    if (word == "else") {
+        Sink::help(diagnostic, next == TOKEN_IF
+                                   ? "there is no 'else if': write a second 'if' whose condition "
+                                     "excludes the first"
+                                   : "there is no 'else': write a second 'if' with the opposite "
+                                     "condition");
+        return;
+    }
+    if (word == "for") {
+        Sink::help(diagnostic, "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
+                               "{ ... i = i + 1; }'");
+        return;
+    }
+    if (precedence(next) >= 2 && source.adjacent(name + 1)) {
+        std::string op = text(name + 1);
+        if (type(name + 2) == TOKEN_ASSIGN) {
+            // The right-hand side as written, up to the ";".
+            int32_t end = name + 3;
+            while (end < eof && type(end) != TOKEN_SEMICOLON && type(end) != TOKEN_RBRACE &&
+                   type(end) != TOKEN_LBRACE && !starts_statement(type(end))) {
+                end++;
+            }
+            std::string value = "...";
+            if (end > name + 3 && type(end) == TOKEN_SEMICOLON) {
+                const SourceToken& first = source.tokens[name + 3];
+                const SourceToken& last = source.tokens[end - 1];
+                value = std::string(source.text.substr(first.start, last.end - first.start));
+                if (end > name + 4) value = "(" + value + ")";
+            }
+            Sink::help(diagnostic, "there is no '" + op + "=': write '" + word + " = " + word +
+                                       " " + op + " " + value + ";'");
+            return;
+        }
+        if (type(name + 2) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)) {
+            Sink::help(diagnostic, "there is no '" + op + op + "': write '" + word + " = " +
+                                       word + " " + op + " 1;'");
+            return;
+        }
+    }
+    switch (next) {
+        case TOKEN_IDENTIFIER:
+            Sink::help(diagnostic, "a variable is declared with 'var': 'var " + text(name + 1) +
+                                       " = ...;'");
+            return;
+        case TOKEN_LPAREN:
+            Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
+            return;
+        case TOKEN_EQ:
+            Sink::help(diagnostic, "to assign, write one '=': '" + word + " = ...;'");
+            return;
+        default: return;
+    }
+}
+
+}  // namespace
+
+void check_syntax(const Source& source, Sink& sink, Facts& facts) {
+    Parser parser{source, sink, facts, {}, 0, 0, 0, false, {}, {}, {}};
+    parser.run();
+}
