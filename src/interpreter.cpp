@@ -259,8 +259,10 @@ static double apply(TokenType op, double left, double right) {
 // ends; only a parenthesis or an error leaves the inlined code.
 
 // The primaries that are neither a plain operand nor "(": a name not yet found, and the errors.
-// Leaves the cursor after the primary.
+// Leaves the cursor after the primary; an error leaves it on the primary, so that a test build's
+// error hook sees the token the expression stopped at.
 [[gnu::noinline]] static double parse_other_primary(int32_t index) {
+    current_token = index;
     switch (tokens[index].type) {
         case TOKEN_STRING: error("Cannot use string in expression");
         case TOKEN_IDENTIFIER: {
