@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reliability checks for CI: the whole test suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline, and
-# valgrind memcheck over the golden scripts and the command-line cases.
+# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline and a
+# 30-second one of the checker, the pipeline's corpus through the checker's differential test,
+# and valgrind memcheck over the golden scripts and the command-line cases.
 #
 #   bash fuzz/ci.sh            about 4 minutes on two cores
 #   AZUVEL_CI_VALGRIND=0 ...   without the valgrind pass
@@ -37,6 +38,9 @@ rm -rf build-fuzz
 AZUVEL_FUZZ_DIR="$root/build-fuzz" bash fuzz/run 60
 echo "== the fuzz corpus through the sanitizer build of the real binary"
 python3 tests/run_golden.py build-sanitize-clang++/azuvel --replay build-fuzz/corpus
+echo "== checker fuzz smoke run, 30 s, and the pipeline's corpus through the differential test"
+AZUVEL_FUZZ_DIR="$root/build-fuzz" AZUVEL_FUZZ_TARGET=fuzz_check bash fuzz/run 30
+build-sanitize-clang++/tests/check/check_differential . build-fuzz/corpus 0
 
 if [ "${AZUVEL_CI_VALGRIND:-1}" != 0 ]; then
     echo "== valgrind memcheck over the golden scripts and the command-line cases"

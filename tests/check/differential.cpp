@@ -1,0 +1,332 @@
+// The checker against the interpreter, both ways: whenever a run stops with a lexical or syntax
+// error, check() reports that message on the line the run stopped at; whenever check() reports
+// no error, the run does not stop with one.
+//
+//   check_differential ROOT [CORPUS_DIR [COUNT [SEED]]]   COUNT generated scripts, 4000 by default
+//
+// Scripts: ROOT's golden scripts, examples and fuzz regressions, every file of CORPUS_DIR, and
+// generated near-valid scripts with injected faults (fixed seed). The interpreter sources are
+// built with AZUVEL_FUZZ: `error` is ours, and throws back here.
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "interpreter.h"
+#include "lexer.h"
+#include "main.h"
+
+namespace {
+
+struct ScriptStopped {};
+
+std::string stop_message;
+
+// Messages that depend on values, not on the text; check() need not foresee them.
+bool depends_on_values(const std::string& message) {
+    return message.rfind("Undefined variable: ", 0) == 0 || message == "Division by zero" ||
+           message == "Too many variables" || message == "Step limit reached" ||
+           message == "Cannot write to standard output";
+}
+
+bool is_lexical(const std::string& message) {
+    return message.rfind("Unknown character: ", 0) == 0 || message == "Unterminated string" ||
+           message == "Too many tokens";
+}
+
+void release_run() {
+    for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
+    token_count = 0;
+    for (int32_t i = 0; i < var_count; i++) {
+        delete[] vars[i].name;
+        delete[] vars[i].string;
+    }
+    var_count = 0;
+}
+
+struct Outcome {
+    bool stopped;
+    std::string message;
+    int32_t token;  // the cursor when it stopped
+};
+
+// As run() does, with the cleaned copy held here so that a stopped run can free it.
+Outcome run_script(const std::string& text) {
+    Outcome outcome{false, "", 0};
+    char* copy = nullptr;
+    try {
+        parse_config(text.c_str());
+        copy = strip_config(text.c_str());
+        tokenize(copy);
+        start_interpreter();
+        while (peek().type != TOKEN_EOF) execute_statement();
+    } catch (const ScriptStopped&) {
+        outcome = Outcome{true, stop_message, current_token};
+    }
+    flush_output();
+    delete[] copy;
+    release_run();
+    return outcome;
+}
+
+struct Counts {
+    int scripts = 0, stopped = 0, matched = 0, missed = 0, false_clean = 0;
+};
+
+void show(const char* what, const std::string& name, const std::string& text, const Outcome& run,
+          const std::vector<Diagnostic>& diagnostics) {
+    std::fprintf(stderr, "%s: %s\n  run: %s (token %d)\n", what, name.c_str(), run.message.c_str(),
+                 run.token);
+    for (const Diagnostic& diagnostic : diagnostics) {
+        std::fprintf(stderr, "  check: %d:%d %s\n", diagnostic.line, diagnostic.column,
+                     diagnostic.message.c_str());
+    }
+    if (text.size() < 2000) std::fprintf(stderr, "---\n%s\n---\n", text.c_str());
+}
+
+// Whether check() reports the error the run stopped with, on the line it stopped at. An
+// "Expected ..." may stand on the line of the token before, as may "Unexpected identifier" (the
+// run has passed the name it reports) and anything at the end of the text; an unclosed block is "Expected '}'" with its note at
+// the "{", also when the run ran off the end of the text.
+bool reported(const std::string& text, const Outcome& run,
+              const std::vector<Diagnostic>& diagnostics) {
+    std::vector<SourceToken> tokens = lex_source(text);
+    std::vector<int32_t> lines;
+    std::string message = run.message;
+    bool any_line = false;
+    if (message == "Too many tokens") {
+        lines.push_back(tokens[MAX_TOKENS - 1].line);
+    } else if (is_lexical(message)) {
+        lines.push_back(tokens.back().line);  // lex_source stops at the first lexical error
+    } else if (run.token >= 0 && static_cast<size_t>(run.token) < tokens.size()) {
+        lines.push_back(tokens[run.token].line);
+        // The end token has no text of its own: what it stops at is placed after the last token.
+        bool may_be_before = message.rfind("Expected", 0) == 0 ||
+                             message == "Unexpected identifier" ||
+                             tokens[run.token].type == TOKEN_EOF;
+        if (run.token > 0 && may_be_before) lines.push_back(tokens[run.token - 1].end_line);
+        if (message == "Expected expression" && tokens[run.token].type == TOKEN_EOF) {
+            for (const Diagnostic& diagnostic : diagnostics) {
+                if (diagnostic.message == "Expected '}'") any_line = true;
+            }
+        }
+    }
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (diagnostic.severity != Severity::error || diagnostic.message != message) continue;
+        for (int32_t line : lines) {
+            if (diagnostic.line == line) return true;
+            for (const Note& note : diagnostic.notes) {
+                if (message == "Expected '}'" && !note.help && note.line == line) return true;
+            }
+        }
+    }
+    return any_line;
+}
+
+void compare(const std::string& name, const std::string& text, Counts& counts) {
+    counts.scripts++;
+    Outcome run = run_script(text);
+    std::vector<Diagnostic> diagnostics = check(text);
+    bool syntax_stop = run.stopped && !depends_on_values(run.message);
+    bool any_error = false;
+    for (const Diagnostic& diagnostic : diagnostics) {
+        any_error = any_error || diagnostic.severity == Severity::error;
+    }
+    if (!syntax_stop) return;
+    counts.stopped++;
+    if (!any_error) {
+        counts.false_clean++;
+        show("no error reported", name, text, run, diagnostics);
+    } else if (reported(text, run, diagnostics)) {
+        counts.matched++;
+    } else {
+        counts.missed++;
+        show("missed", name, text, run, diagnostics);
+    }
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Near-valid scripts: nested blocks of vars, assignments, prints and expressions, then a few
+// tokens deleted, doubled, swapped or inserted.
+class Generator {
+  public:
+    explicit Generator(uint32_t seed) : random_(seed) {}
+
+    std::string script() {
+        tokens_.clear();
+        names_ = 0;
+        block(0, 2 + pick(6));
+        int faults = pick(4);  // none in a quarter of them
+        for (int i = 0; i < faults && !tokens_.empty(); i++) inject();
+        std::string text;
+        for (const std::string& token : tokens_) {
+            text += token;
+            text += pick(6) == 0 ? "\n" : " ";
+        }
+        return text;
+    }
+
+  private:
+    std::mt19937 random_;
+    std::vector<std::string> tokens_;
+    int names_ = 0;
+
+    int pick(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
+    void emit(std::initializer_list<std::string> parts) {
+        tokens_.insert(tokens_.end(), parts.begin(), parts.end());
+    }
+    std::string name() { return names_ == 0 || pick(8) == 0 ? "u" : "v" + std::to_string(pick(names_)); }
+    std::string number() {
+        static const char* const numbers[] = {"0", "1", "2", "3", "10", "0.5", "100"};
+        return numbers[pick(7)];
+    }
+
+    void expression(int depth) {
+        int kind = depth > 2 ? pick(2) : pick(4);
+        if (kind == 0) {
+            emit({number()});
+        } else if (kind == 1) {
+            emit({name()});
+        } else if (kind == 2) {
+            static const char* const operators[] = {"+", "-", "*", "/", "==", "!=", "<", ">"};
+            expression(depth + 1);
+            emit({operators[pick(8)]});
+            expression(depth + 1);
+        } else {
+            emit({"("});
+            expression(depth + 1);
+            emit({")"});
+        }
+    }
+
+    void block(int depth, int statements) {
+        for (int i = 0; i < statements; i++) {
+            switch (depth > 2 ? pick(4) : pick(6)) {
+                case 0:
+                    emit({"var", "v" + std::to_string(names_++), "="});
+                    if (pick(5) == 0) {
+                        emit({"\"s\""});
+                    } else {
+                        expression(0);
+                    }
+                    emit({";"});
+                    break;
+                case 1:
+                    emit({name(), "="});
+                    expression(0);
+                    emit({";"});
+                    break;
+                case 2:
+                    emit({"print", "("});
+                    for (int item = pick(3); item >= 0; item--) {
+                        emit({pick(3) == 0 ? "\"t\"" : pick(2) == 0 ? number() : name()});
+                        if (item > 0) emit({","});
+                    }
+                    emit({")", ";"});
+                    break;
+                case 3:
+                    expression(0);
+                    emit({";"});
+                    break;
+                case 4:
+                    emit({"if", "("});
+                    expression(0);
+                    emit({")", "{"});
+                    block(depth + 1, pick(4));
+                    emit({"}"});
+                    break;
+                default: {
+                    // A counted loop, so that most runs end well before the step bound.
+                    std::string counter = "v" + std::to_string(names_++);
+                    emit({"var", counter, "=", "0", ";", "while", "(", counter, "<", "3", ")", "{"});
+                    block(depth + 1, pick(4));
+                    emit({counter, "=", counter, "+", "1", ";", "}"});
+                    break;
+                }
+            }
+        }
+    }
+
+    void inject() {
+        static const char* const extra[] = {"{", "}", "(", ")", ";", ",", "=", "+", "\"s\"",
+                                            "print", "var", "if", "while", "else", "v0", "1",
+                                            "!", "&&", "@", "-", "<", "==", "function", "\"open"};
+        size_t at = random_() % tokens_.size();
+        switch (pick(4)) {
+            case 0: tokens_.erase(tokens_.begin() + at); break;
+            case 1: tokens_.insert(tokens_.begin() + at, tokens_[at]); break;
+            case 2:
+                if (at + 1 < tokens_.size()) std::swap(tokens_[at], tokens_[at + 1]);
+                break;
+            default: tokens_.insert(tokens_.begin() + at, extra[pick(std::size(extra))]); break;
+        }
+    }
+};
+
+}  // namespace
+
+// A run stopped by "Too many tokens" or "Too many variables" keeps what it had just copied, by
+// design; everything else a run allocates is freed above.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:tokenize\nleak:execute_var\n";
+}
+
+void error(const char* format, ...) {
+    char message[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    stop_message = message;
+    throw ScriptStopped{};
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: check_differential ROOT [CORPUS_DIR]\n");
+        return 2;
+    }
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) return 2;  // the scripts print
+    namespace fs = std::filesystem;
+    fs::path root = argv[1];
+    Counts counts;
+    std::vector<fs::path> files;
+    for (const char* folder : {"tests/golden", "examples", "fuzz/regressions", "tests/check"}) {
+        if (!fs::is_directory(root / folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".az") {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    if (argc > 2 && fs::is_directory(argv[2])) {
+        for (const auto& entry : fs::directory_iterator(argv[2])) {
+            if (entry.is_regular_file()) files.push_back(entry.path());
+        }
+    }
+    for (const fs::path& file : files) compare(file.string(), read_file(file), counts);
+    int count = argc > 3 ? std::atoi(argv[3]) : 4000;
+    Generator generator(argc > 4 ? static_cast<uint32_t>(std::atol(argv[4])) : 20261208);
+    for (int i = 0; i < count; i++) {
+        compare("generated #" + std::to_string(i), generator.script(), counts);
+    }
+    std::fprintf(stderr,
+                 "check_differential: %d scripts (%zu files), %d stopped by a lexical or syntax "
+                 "error: %d matched, %d missed, %d with no error reported\n",
+                 counts.scripts, files.size(), counts.stopped, counts.matched, counts.missed,
+                 counts.false_clean);
+    return counts.missed == 0 && counts.false_clean == 0 ? 0 : 1;
+}
