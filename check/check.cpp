@@ -136,7 +136,8 @@ Diagnostic& add_at_offset(std::vector<Diagnostic>& diagnostics, const LineMap& l
     int32_t line = lines.line(start);
     int32_t column = lines.column(start);
     int32_t end_column = lines.line(end) == line && end > start ? lines.column(end) : column + 1;
-    diagnostics.push_back(Diagnostic{severity, line, column, end_column, code, std::move(message), {}});
+    diagnostics.push_back(
+        Diagnostic{severity, line, column, end_column, code, std::move(message), {}});
     return diagnostics.back();
 }
 
@@ -187,10 +188,9 @@ void report_layout(std::string_view text, const Source& source, const LineMap& l
     for (size_t at = first_line_end == std::string_view::npos ? text.size()
                                                               : text.find("sg<", first_line_end);
          at < text.size(); at = text.find("sg<", at + 3)) {
-        auto after = std::upper_bound(tokens.begin(), tokens.end(), at,
-                                      [](size_t offset, const SourceToken& token) {
-                                          return offset < token.start;
-                                      });
+        auto after = std::upper_bound(
+            tokens.begin(), tokens.end(), at,
+            [](size_t offset, const SourceToken& token) { return offset < token.start; });
         if (after != tokens.begin()) {
             const SourceToken& token = *(after - 1);
             if (token.type == TOKEN_STRING && at < token.end) continue;
@@ -206,8 +206,8 @@ void report_layout(std::string_view text, const Source& source, const LineMap& l
         if (hash != std::string_view::npos && text.find('\r', hash) != std::string_view::npos) {
             Diagnostic& diagnostic = add_at_offset(
                 diagnostics, lines, Severity::warning, "carriage-returns-only",
-                "the file has carriage returns but no newlines: this comment runs to its end",
-                hash, hash + 1);
+                "the file has carriage returns but no newlines: this comment runs to its end", hash,
+                hash + 1);
             Sink::help(diagnostic, "save the file with newline (LF) line endings");
         }
     }
@@ -235,8 +235,8 @@ Diagnostic& Sink::at(size_t token, Severity severity, const char* code, std::str
     int32_t end_column = place.end_line == place.line && place.end_column > place.column
                              ? place.end_column
                              : place.column + 1;
-    diagnostics.push_back(Diagnostic{severity, place.line, place.column, end_column, code,
-                                     std::move(message), {}});
+    diagnostics.push_back(
+        Diagnostic{severity, place.line, place.column, end_column, code, std::move(message), {}});
     return diagnostics.back();
 }
 
@@ -244,8 +244,13 @@ Diagnostic& Sink::after(size_t token, const char* code, std::string message) {
     if (echoes_lexing(token)) return scratch;
     if (token == 0) return at(0, Severity::error, code, std::move(message));
     const SourceToken& before = source.tokens[token - 1];
-    diagnostics.push_back(Diagnostic{Severity::error, before.end_line, before.end_column,
-                                     before.end_column + 1, code, std::move(message), {}});
+    diagnostics.push_back(Diagnostic{Severity::error,
+                                     before.end_line,
+                                     before.end_column,
+                                     before.end_column + 1,
+                                     code,
+                                     std::move(message),
+                                     {}});
     return diagnostics.back();
 }
 
@@ -254,7 +259,8 @@ void Sink::note(Diagnostic& diagnostic, size_t token, std::string message) {
     int32_t end_column = place.end_line == place.line && place.end_column > place.column
                              ? place.end_column
                              : place.column + 1;
-    diagnostic.notes.push_back(Note{false, place.line, place.column, end_column, std::move(message)});
+    diagnostic.notes.push_back(
+        Note{false, place.line, place.column, end_column, std::move(message)});
 }
 
 void Sink::help(Diagnostic& diagnostic, std::string message) {

@@ -11,8 +11,8 @@
 namespace {
 
 // Suggestions compare names pairwise; these bounds keep a huge script linear.
-constexpr size_t MAX_SUGGESTED_NAMES = 100;     // distinct undefined names given a suggestion
-constexpr size_t MAX_CANDIDATES = 500;          // distinct declared names compared with one
+constexpr size_t MAX_SUGGESTED_NAMES = 100;  // distinct undefined names given a suggestion
+constexpr size_t MAX_CANDIDATES = 500;       // distinct declared names compared with one
 constexpr size_t MAX_COMPARED_LENGTH = 32;
 
 // Edit distance, or more than `limit` once it is sure to exceed it.
@@ -35,16 +35,17 @@ size_t edit_distance(std::string_view a, std::string_view b, size_t limit) {
     return row[b.size()];
 }
 
-// The closest declared name, when it is close enough to be a slip: one edit in a short name, two
-// in a longer one, and never a whole one-letter name swapped for another.
-std::string_view closest_name(std::string_view name, const std::vector<std::string_view>& declared) {
+// The closest declared name, when it is close enough to be a slip: one edit between short names,
+// two when either has four letters or more, and never a whole one-letter name for another.
+std::string_view closest_name(std::string_view name,
+                              const std::vector<std::string_view>& declared) {
     if (name.size() > MAX_COMPARED_LENGTH) return {};
-    size_t limit = name.size() >= 5 ? 2 : 1;
     std::string_view best;
-    size_t best_distance = limit + 1;
+    size_t best_distance = 3;
     for (size_t i = 0; i < declared.size() && i < MAX_CANDIDATES; i++) {
         std::string_view candidate = declared[i];
         if (candidate.size() > MAX_COMPARED_LENGTH) continue;
+        size_t limit = std::max(name.size(), candidate.size()) >= 4 ? 2 : 1;
         size_t distance = edit_distance(name, candidate, limit);
         if (distance < best_distance && distance < std::max(name.size(), candidate.size())) {
             best = candidate;
@@ -75,8 +76,9 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             Diagnostic& diagnostic =
                 sink.at(declaration.var_token, Severity::warning, "var-in-loop",
                         "'var " + name + "' inside a loop adds a new entry on every pass");
-            Sink::help(diagnostic, "declare '" + name + "' before the loop and assign it inside: '" +
-                                       name + " = ...;'");
+            Sink::help(diagnostic, "declare '" + name +
+                                       "' before the loop and assign it inside: '" + name +
+                                       " = ...;'");
         } else if (&first != &declaration) {
             Diagnostic& diagnostic =
                 sink.at(declaration.var_token, Severity::warning, "redeclaration",
@@ -135,8 +137,9 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             Diagnostic& diagnostic =
                 sink.at(use.token, Severity::warning, "string-as-number",
                         "'" + std::string(name) + "' holds a string, which counts as 0 here");
-            Sink::help(diagnostic, "a string can only be printed; keep numbers in variables of "
-                                   "their own");
+            Sink::help(diagnostic,
+                       "a string can only be printed; keep numbers in variables of "
+                       "their own");
         } else if (use.kind == UseKind::copy) {
             Diagnostic& diagnostic =
                 sink.at(use.token, Severity::warning, "string-copy",

@@ -55,7 +55,7 @@ struct Facts {
 struct Sink {
     const Source& source;
     std::vector<Diagnostic>& diagnostics;
-    Diagnostic scratch;  // takes what is not reported
+    Diagnostic scratch;   // takes what is not reported
     bool syntax = false;  // set while the syntax pass reports
 
     // At the token's bytes (the end token: just after the token before it).
@@ -65,7 +65,7 @@ struct Sink {
     void note(Diagnostic& diagnostic, size_t token, std::string message);
     static void help(Diagnostic& diagnostic, std::string message);
 
-  private:
+private:
     bool echoes_lexing(size_t token);
 };
 

@@ -48,23 +48,40 @@ double literal_value(std::string_view text) {
 
 int precedence(TokenType type) {
     switch (type) {
-        case TOKEN_EQ: case TOKEN_NEQ: case TOKEN_GT: case TOKEN_LT: return 1;
-        case TOKEN_PLUS: case TOKEN_MINUS: return 2;
-        case TOKEN_STAR: case TOKEN_SLASH: return 3;
-        default: return 0;
+        case TOKEN_EQ:
+        case TOKEN_NEQ:
+        case TOKEN_GT:
+        case TOKEN_LT:
+            return 1;
+        case TOKEN_PLUS:
+        case TOKEN_MINUS:
+            return 2;
+        case TOKEN_STAR:
+        case TOKEN_SLASH:
+            return 3;
+        default:
+            return 0;
     }
 }
 
 double apply(TokenType op, double left, double right) {
     switch (op) {
-        case TOKEN_PLUS: return left + right;
-        case TOKEN_MINUS: return left - right;
-        case TOKEN_STAR: return left * right;
-        case TOKEN_SLASH: return left / right;
-        case TOKEN_EQ: return left == right;
-        case TOKEN_NEQ: return left != right;
-        case TOKEN_GT: return left > right;
-        default: return left < right;
+        case TOKEN_PLUS:
+            return left + right;
+        case TOKEN_MINUS:
+            return left - right;
+        case TOKEN_STAR:
+            return left * right;
+        case TOKEN_SLASH:
+            return left / right;
+        case TOKEN_EQ:
+            return left == right;
+        case TOKEN_NEQ:
+            return left != right;
+        case TOKEN_GT:
+            return left > right;
+        default:
+            return left < right;
     }
 }
 
@@ -79,9 +96,10 @@ struct Parser {
     std::vector<Frame> frames;
     int32_t pos = 0;
     int32_t eof = 0;
-    // Where a failed statement stopped, and whether the missing ";" is at a line end.
+    // Where a failed statement stopped; where the next one surely starts, when that is known
+    // (a ";" forgotten at a line end, a "//" comment), or -1.
     int32_t resume = 0;
-    bool line_end_semicolon = false;
+    int32_t restart = -1;
     // Reused by every expression.
     std::vector<Operand> operands;
     std::vector<Pending> pending;
@@ -143,14 +161,25 @@ void Parser::run() {
 
 void Parser::statement() {
     int32_t start = pos;
-    line_end_semicolon = false;
+    restart = -1;
     bool ok = false;
     switch (type(pos)) {
-        case TOKEN_PRINT: ok = print_statement(); break;
-        case TOKEN_VAR: ok = var_statement(); break;
-        case TOKEN_IF: case TOKEN_WHILE: ok = block_header(); break;
-        case TOKEN_IDENTIFIER: ok = assignment(); break;
-        default: ok = expression(Context::value) && expect_semicolon(); break;
+        case TOKEN_PRINT:
+            ok = print_statement();
+            break;
+        case TOKEN_VAR:
+            ok = var_statement();
+            break;
+        case TOKEN_IF:
+        case TOKEN_WHILE:
+            ok = block_header();
+            break;
+        case TOKEN_IDENTIFIER:
+            ok = assignment();
+            break;
+        default:
+            ok = expression(Context::value) && expect_semicolon();
+            break;
     }
     if (!ok) recover(start);
 }
@@ -162,18 +191,21 @@ void Parser::recover(int32_t start) {
         pos = start + 1;  // a "}" that closes nothing
         return;
     }
-    if (line_end_semicolon) {
-        pos = resume;  // the ";" forgotten at a line end: the next line is a statement
+    if (restart >= 0) {
+        pos = restart;
         return;
     }
     const Frame& frame = frames.back();
+    int32_t parentheses = 0;  // a ";" inside them, as in "for (i = 0; ...)", ends nothing
     for (int32_t at = resume;; at++) {
         if (at >= frame.end) {
             pos = at;
             return;
         }
         TokenType kind = type(at);
-        if (kind == TOKEN_SEMICOLON) {
+        if (kind == TOKEN_LPAREN) parentheses++;
+        if (kind == TOKEN_RPAREN && parentheses > 0) parentheses--;
+        if (kind == TOKEN_SEMICOLON && parentheses == 0) {
             pos = at + 1;
             return;
         }
@@ -225,8 +257,8 @@ bool Parser::print_statement() {
         if (kind == TOKEN_IDENTIFIER) {
             facts.uses.push_back(Use{pos, UseKind::print, in_loop()});
         } else if (kind != TOKEN_STRING && kind != TOKEN_NUMBER) {
-            Diagnostic& diagnostic =
-                sink.at(pos, Severity::error, "unexpected-token-in-print", "Unexpected token in print");
+            Diagnostic& diagnostic = sink.at(pos, Severity::error, "unexpected-token-in-print",
+                                             "Unexpected token in print");
             if (kind == TOKEN_LPAREN || kind == TOKEN_MINUS) {
                 Sink::help(diagnostic,
                            "a print item is one name, number or string: compute the value first, "
@@ -245,8 +277,8 @@ bool Parser::print_statement() {
 bool Parser::var_statement() {
     int32_t var_token = pos++;
     if (type(pos) != TOKEN_IDENTIFIER) {
-        Diagnostic& diagnostic = sink.at(pos, Severity::error, "expected-variable-name",
-                                         "Expected variable name");
+        Diagnostic& diagnostic =
+            sink.at(pos, Severity::error, "expected-variable-name", "Expected variable name");
         TokenType kind = type(pos);
         if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
             Sink::help(diagnostic, "'" + text(pos) + "' is a keyword: choose another name");
@@ -320,9 +352,9 @@ bool Parser::assignment() {
         bool compound = precedence(next) >= 2 && source.adjacent(pos) &&
                         (type(pos + 1) == TOKEN_ASSIGN ||
                          (type(pos + 1) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)));
-        Diagnostic& diagnostic =
-            sink.at(name, Severity::error, compound ? "compound-assignment" : "unexpected-identifier",
-                    "Unexpected identifier");
+        Diagnostic& diagnostic = sink.at(name, Severity::error,
+                                         compound ? "compound-assignment" : "unexpected-identifier",
+                                         "Unexpected identifier");
         help_unexpected_identifier(diagnostic, name);
         return fail(pos);
     }
@@ -338,8 +370,11 @@ bool Parser::expect_semicolon() {
     }
     Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
     help_after_operand(diagnostic, pos, Context::value);
-    line_end_semicolon = type(pos) == TOKEN_IDENTIFIER &&
-                         source.tokens[pos].line > source.tokens[pos - 1].end_line;
+    // A ";" forgotten at a line end: the name on the next line starts a statement.
+    if (type(pos) == TOKEN_IDENTIFIER &&
+        source.tokens[pos].line > source.tokens[pos - 1].end_line) {
+        restart = pos;
+    }
     return fail(pos);
 }
 
@@ -391,10 +426,10 @@ bool Parser::expression(Context context) {
                        "a string can only be a print item or the whole value of a 'var'");
             return fail(pos);
         } else {
-            Diagnostic& diagnostic = kind == TOKEN_EOF
-                                         ? sink.after(pos, "expected-expression", "Expected expression")
-                                         : sink.at(pos, Severity::error, "expected-expression",
-                                                   "Expected expression");
+            Diagnostic& diagnostic =
+                kind == TOKEN_EOF
+                    ? sink.after(pos, "expected-expression", "Expected expression")
+                    : sink.at(pos, Severity::error, "expected-expression", "Expected expression");
             help_expected_expression(diagnostic, pos);
             return fail(pos);
         }
@@ -458,7 +493,8 @@ bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
     char buffer[64];
     double value = std::strtod(written.c_str(), nullptr);
     if (std::isfinite(value) && value != 0.0 && value < 1e21 && value >= 1e-15) {
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+        auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
         if (result.ec == std::errc{}) full = std::string(buffer, result.ptr);
     }
     Sink::help(diagnostic, "there is no exponent notation: write " + full);
@@ -487,7 +523,8 @@ void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context cont
         case TOKEN_NOT:
             Sink::help(diagnostic, "'!' alone is no operator: '!=' compares, 'x == 0' negates");
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -495,7 +532,8 @@ void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context cont
 void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
     TokenType kind = type(at);
     bool after_operator = at > 0 && source.adjacent(at - 1);
-    if (kind == TOKEN_ASSIGN && after_operator && (type(at - 1) == TOKEN_LT || type(at - 1) == TOKEN_GT)) {
+    if (kind == TOKEN_ASSIGN && after_operator &&
+        (type(at - 1) == TOKEN_LT || type(at - 1) == TOKEN_GT)) {
         bool less = type(at - 1) == TOKEN_LT;
         std::string left = operand_text(at - 2, "a");
         std::string right = operand_text(at + 1, "b");
@@ -509,20 +547,24 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
     if (kind == TOKEN_SLASH && ((at > 0 && type(at - 1) == TOKEN_SLASH && after_operator) ||
                                 (type(at + 1) == TOKEN_SLASH && source.adjacent(at)))) {
         Sink::help(diagnostic, "comments start with '#'");
+        // The comment's words are no statement: go on at the next line.
+        int32_t next = at;
+        while (next < eof && source.tokens[next].line == source.tokens[at].line) next++;
+        restart = next;
         return;
     }
     switch (kind) {
         case TOKEN_MINUS:
-            Sink::help(diagnostic, "there is no unary minus: write '0 - " +
-                                       operand_text(at + 1, "x") + "'");
+            Sink::help(diagnostic,
+                       "there is no unary minus: write '0 - " + operand_text(at + 1, "x") + "'");
             return;
         case TOKEN_NOT:
-            Sink::help(diagnostic, "there is no '!': write '" + operand_text(at + 1, "x") +
-                                       " == 0'");
-            return;
-        case TOKEN_FUNCTION: case TOKEN_RETURN:
             Sink::help(diagnostic,
-                       "'" + text(at) + "' is reserved: the language has no functions");
+                       "there is no '!': write '" + operand_text(at + 1, "x") + " == 0'");
+            return;
+        case TOKEN_FUNCTION:
+        case TOKEN_RETURN:
+            Sink::help(diagnostic, "'" + text(at) + "' is reserved: the language has no functions");
             return;
         case TOKEN_RBRACE:
             Sink::help(diagnostic, "this '}' closes no block");
@@ -530,7 +572,8 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
         case TOKEN_LBRACE:
             Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -547,8 +590,9 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
         return;
     }
     if (word == "for") {
-        Sink::help(diagnostic, "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
-                               "{ ... i = i + 1; }'");
+        Sink::help(diagnostic,
+                   "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
+                   "{ ... i = i + 1; }'");
         return;
     }
     if (precedence(next) >= 2 && source.adjacent(name + 1)) {
@@ -572,15 +616,15 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
             return;
         }
         if (type(name + 2) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)) {
-            Sink::help(diagnostic, "there is no '" + op + op + "': write '" + word + " = " +
-                                       word + " " + op + " 1;'");
+            Sink::help(diagnostic, "there is no '" + op + op + "': write '" + word + " = " + word +
+                                       " " + op + " 1;'");
             return;
         }
     }
     switch (next) {
         case TOKEN_IDENTIFIER:
-            Sink::help(diagnostic, "a variable is declared with 'var': 'var " + text(name + 1) +
-                                       " = ...;'");
+            Sink::help(diagnostic,
+                       "a variable is declared with 'var': 'var " + text(name + 1) + " = ...;'");
             return;
         case TOKEN_LPAREN:
             Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
@@ -588,7 +632,8 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
         case TOKEN_EQ:
             Sink::help(diagnostic, "to assign, write one '=': '" + word + " = ...;'");
             return;
-        default: return;
+        default:
+            return;
     }
 }
 

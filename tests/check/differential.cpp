@@ -93,8 +93,8 @@ void show(const char* what, const std::string& name, const std::string& text, co
 
 // Whether check() reports the error the run stopped with, on the line it stopped at. An
 // "Expected ..." may stand on the line of the token before, as may "Unexpected identifier" (the
-// run has passed the name it reports) and anything at the end of the text; an unclosed block is "Expected '}'" with its note at
-// the "{", also when the run ran off the end of the text.
+// run has passed the name it reports) and anything at the end of the text; an unclosed block is
+// "Expected '}'" with its note at the "{", also when the run ran off the end of the text.
 bool reported(const std::string& text, const Outcome& run,
               const std::vector<Diagnostic>& diagnostics) {
     std::vector<SourceToken> tokens = lex_source(text);
@@ -162,7 +162,7 @@ std::string read_file(const std::filesystem::path& path) {
 // Near-valid scripts: nested blocks of vars, assignments, prints and expressions, then a few
 // tokens deleted, doubled, swapped or inserted.
 class Generator {
-  public:
+public:
     explicit Generator(uint32_t seed) : random_(seed) {}
 
     std::string script() {
@@ -179,7 +179,7 @@ class Generator {
         return text;
     }
 
-  private:
+private:
     std::mt19937 random_;
     std::vector<std::string> tokens_;
     int names_ = 0;
@@ -188,7 +188,9 @@ class Generator {
     void emit(std::initializer_list<std::string> parts) {
         tokens_.insert(tokens_.end(), parts.begin(), parts.end());
     }
-    std::string name() { return names_ == 0 || pick(8) == 0 ? "u" : "v" + std::to_string(pick(names_)); }
+    std::string name() {
+        return names_ == 0 || pick(8) == 0 ? "u" : "v" + std::to_string(pick(names_));
+    }
     std::string number() {
         static const char* const numbers[] = {"0", "1", "2", "3", "10", "0.5", "100"};
         return numbers[pick(7)];
@@ -251,7 +253,8 @@ class Generator {
                 default: {
                     // A counted loop, so that most runs end well before the step bound.
                     std::string counter = "v" + std::to_string(names_++);
-                    emit({"var", counter, "=", "0", ";", "while", "(", counter, "<", "3", ")", "{"});
+                    emit(
+                        {"var", counter, "=", "0", ";", "while", "(", counter, "<", "3", ")", "{"});
                     block(depth + 1, pick(4));
                     emit({counter, "=", counter, "+", "1", ";", "}"});
                     break;
@@ -261,17 +264,24 @@ class Generator {
     }
 
     void inject() {
-        static const char* const extra[] = {"{", "}", "(", ")", ";", ",", "=", "+", "\"s\"",
-                                            "print", "var", "if", "while", "else", "v0", "1",
-                                            "!", "&&", "@", "-", "<", "==", "function", "\"open"};
+        static const char* const extra[] = {"{",  "}",        "(",     ")",   ";",  ",",     "=",
+                                            "+",  "\"s\"",    "print", "var", "if", "while", "else",
+                                            "v0", "1",        "!",     "&&",  "@",  "-",     "<",
+                                            "==", "function", "\"open"};
         size_t at = random_() % tokens_.size();
         switch (pick(4)) {
-            case 0: tokens_.erase(tokens_.begin() + at); break;
-            case 1: tokens_.insert(tokens_.begin() + at, tokens_[at]); break;
+            case 0:
+                tokens_.erase(tokens_.begin() + at);
+                break;
+            case 1:
+                tokens_.insert(tokens_.begin() + at, tokens_[at]);
+                break;
             case 2:
                 if (at + 1 < tokens_.size()) std::swap(tokens_[at], tokens_[at + 1]);
                 break;
-            default: tokens_.insert(tokens_.begin() + at, extra[pick(std::size(extra))]); break;
+            default:
+                tokens_.insert(tokens_.begin() + at, extra[pick(std::size(extra))]);
+                break;
         }
     }
 };
@@ -318,6 +328,21 @@ int main(int argc, char** argv) {
         }
     }
     for (const fs::path& file : files) compare(file.string(), read_file(file), counts);
+    // Inputs that would overflow a recursive reader's stack, and bytes of every value.
+    std::string junk;
+    for (int i = 0; i < 40000; i++) junk += static_cast<char>(1 + i % 255);
+    const std::pair<const char*, std::string> stress[] = {
+        {"nested parentheses",
+         "var x = " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";"},
+        {"nested blocks",
+         [] {
+             std::string text;
+             for (int i = 0; i < 50000; i++) text += "if (1) { while (0) {\n";
+             return text + std::string(100000, '}');
+         }()},
+        {"binary junk", junk},
+    };
+    for (const auto& [name, text] : stress) compare(name, text, counts);
     int count = argc > 3 ? std::atoi(argv[3]) : 4000;
     Generator generator(argc > 4 ? static_cast<uint32_t>(std::atol(argv[4])) : 20261208);
     for (int i = 0; i < count; i++) {
