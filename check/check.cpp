@@ -296,7 +296,7 @@ std::vector<Diagnostic> check(std::string_view text) {
         Diagnostic& diagnostic =
             sink.at(MAX_TOKENS - 1, Severity::error, "too-many-tokens", "Too many tokens");
         sink.note(diagnostic, count - 1,
-                  "the script has " + std::to_string(count) + " tokens; at most " +
+                  std::string("the script has ") + std::to_string(count) + " tokens; at most " +
                       std::to_string(MAX_TOKENS - 1) + " fit, plus the end token");
     }
     report_layout(text, source, lines, diagnostics);

@@ -73,18 +73,19 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         std::string name(view);
         const Declaration& first = facts.declarations[declared.find(view)->second.front()];
         if (declaration.in_loop) {
-            Diagnostic& diagnostic =
-                sink.at(declaration.var_token, Severity::warning, "var-in-loop",
-                        "'var " + name + "' inside a loop adds a new entry on every pass");
-            Sink::help(diagnostic, "declare '" + name +
+            Diagnostic& diagnostic = sink.at(
+                declaration.var_token, Severity::warning, "var-in-loop",
+                std::string("'var ") + name + "' inside a loop adds a new entry on every pass");
+            Sink::help(diagnostic, std::string("declare '") + name +
                                        "' before the loop and assign it inside: '" + name +
                                        " = ...;'");
         } else if (&first != &declaration) {
-            Diagnostic& diagnostic =
-                sink.at(declaration.var_token, Severity::warning, "redeclaration",
-                        "'" + name + "' is already declared: this second entry is never used");
+            Diagnostic& diagnostic = sink.at(
+                declaration.var_token, Severity::warning, "redeclaration",
+                std::string("'") + name + "' is already declared: this second entry is never used");
             sink.note(diagnostic, first.name_token, "first declared here");
-            Sink::help(diagnostic, "to change its value, assign: '" + name + " = ...;'");
+            Sink::help(diagnostic,
+                       std::string("to change its value, assign: '") + name + " = ...;'");
         }
     }
 
@@ -108,14 +109,16 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         std::string_view name = source.token_text(use.token);
         auto found = declared.find(name);
         if (found == declared.end()) {
-            Diagnostic& diagnostic = sink.at(use.token, Severity::error, "undefined-variable",
-                                             "Undefined variable: " + std::string(name));
+            Diagnostic& diagnostic =
+                sink.at(use.token, Severity::error, "undefined-variable",
+                        std::string("Undefined variable: ") + std::string(name));
             auto suggestion = suggestions.find(name);
             if (suggestion == suggestions.end() && suggestions.size() < MAX_SUGGESTED_NAMES) {
                 suggestion = suggestions.emplace(name, closest_name(name, declared_names)).first;
             }
             if (suggestion != suggestions.end() && !suggestion->second.empty()) {
-                Sink::help(diagnostic, "did you mean '" + std::string(suggestion->second) + "'?");
+                Sink::help(diagnostic,
+                           std::string("did you mean '") + std::string(suggestion->second) + "'?");
             }
             continue;
         }
@@ -124,7 +127,7 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             warned_early[name] = true;
             Diagnostic& diagnostic =
                 sink.at(use.token, Severity::warning, "use-before-declaration",
-                        "'" + std::string(name) + "' is used before its 'var'");
+                        std::string("'") + std::string(name) + "' is used before its 'var'");
             sink.note(diagnostic, first.name_token, "declared here");
             Sink::help(diagnostic, "move the 'var' above this use");
             continue;
@@ -134,16 +137,16 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             continue;
         }
         if (use.kind == UseKind::value) {
-            Diagnostic& diagnostic =
-                sink.at(use.token, Severity::warning, "string-as-number",
-                        "'" + std::string(name) + "' holds a string, which counts as 0 here");
+            Diagnostic& diagnostic = sink.at(
+                use.token, Severity::warning, "string-as-number",
+                std::string("'") + std::string(name) + "' holds a string, which counts as 0 here");
             Sink::help(diagnostic,
                        "a string can only be printed; keep numbers in variables of "
                        "their own");
         } else if (use.kind == UseKind::copy) {
             Diagnostic& diagnostic =
                 sink.at(use.token, Severity::warning, "string-copy",
-                        "'" + std::string(name) + "' holds a string: this copies 0");
+                        std::string("'") + std::string(name) + "' holds a string: this copies 0");
             Sink::help(diagnostic, "only a string literal makes a string: 'var copy = \"...\";'");
         }
     }

@@ -229,7 +229,8 @@ bool Parser::print_statement() {
             sink.after(pos, "expected-lparen-after-print", "Expected '(' after print");
         TokenType kind = type(pos);
         if (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER || kind == TOKEN_STRING) {
-            Sink::help(diagnostic, "the items go in parentheses: 'print(" + text(pos) + ");'");
+            Sink::help(diagnostic,
+                       std::string("the items go in parentheses: 'print(") + text(pos) + ");'");
         }
         return fail(pos);
     }
@@ -281,7 +282,8 @@ bool Parser::var_statement() {
             sink.at(pos, Severity::error, "expected-variable-name", "Expected variable name");
         TokenType kind = type(pos);
         if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
-            Sink::help(diagnostic, "'" + text(pos) + "' is a keyword: choose another name");
+            Sink::help(diagnostic,
+                       std::string("'") + text(pos) + "' is a keyword: choose another name");
         }
         return fail(starts_statement(kind) ? pos + 1 : pos);
     }
@@ -291,7 +293,8 @@ bool Parser::var_statement() {
     };
     if (type(pos) != TOKEN_ASSIGN) {
         Diagnostic& diagnostic = sink.after(pos, "expected-assign", "Expected '='");
-        Sink::help(diagnostic, "a variable starts with a value: 'var " + text(name) + " = 0;'");
+        Sink::help(diagnostic,
+                   std::string("a variable starts with a value: 'var ") + text(name) + " = 0;'");
         declare(false);
         return fail(pos);
     }
@@ -321,7 +324,8 @@ bool Parser::block_header() {
     pos++;
     if (type(pos) != TOKEN_LPAREN) {
         Diagnostic& diagnostic = sink.after(pos, "expected-lparen", "Expected '('");
-        Sink::help(diagnostic, "the condition goes in parentheses: '" + keyword + " (x > 0) {'");
+        Sink::help(diagnostic,
+                   std::string("the condition goes in parentheses: '") + keyword + " (x > 0) {'");
         return fail(pos);
     }
     pos++;
@@ -334,8 +338,8 @@ bool Parser::block_header() {
     pos++;
     if (type(pos) != TOKEN_LBRACE) {
         Diagnostic& diagnostic = sink.after(pos, "expected-lbrace", "Expected '{'");
-        Sink::help(diagnostic, "the body goes in braces, even a single statement: '" + keyword +
-                                   " (...) { ... }'");
+        Sink::help(diagnostic, std::string("the body goes in braces, even a single statement: '") +
+                                   keyword + " (...) { ... }'");
         return fail(pos);
     }
     frames.push_back(Frame{pos, block_end(pos), in_loop() || loop});
@@ -497,7 +501,7 @@ bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
             std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
         if (result.ec == std::errc{}) full = std::string(buffer, result.ptr);
     }
-    Sink::help(diagnostic, "there is no exponent notation: write " + full);
+    Sink::help(diagnostic, std::string("there is no exponent notation: write ") + full);
     return true;
 }
 
@@ -509,15 +513,16 @@ void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context cont
     switch (type(at)) {
         case TOKEN_ASSIGN:
             if (context == Context::condition) {
-                Sink::help(diagnostic, "to compare, write '==': '" + left + " == " + right + "'");
+                Sink::help(diagnostic,
+                           std::string("to compare, write '==': '") + left + " == " + right + "'");
             }
             return;
         case TOKEN_AND:
-            Sink::help(diagnostic, "there is no '&&': multiply the conditions, '(" + left +
-                                       " != 0) * (" + right + " != 0)', or nest two 'if's");
+            Sink::help(diagnostic, std::string("there is no '&&': multiply the conditions, '(") +
+                                       left + " != 0) * (" + right + " != 0)', or nest two 'if's");
             return;
         case TOKEN_OR:
-            Sink::help(diagnostic, "there is no '||': add the conditions, '(" + left +
+            Sink::help(diagnostic, std::string("there is no '||': add the conditions, '(") + left +
                                        " != 0) + (" + right + " != 0)', nonzero when either holds");
             return;
         case TOKEN_NOT:
@@ -555,16 +560,17 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
     }
     switch (kind) {
         case TOKEN_MINUS:
-            Sink::help(diagnostic,
-                       "there is no unary minus: write '0 - " + operand_text(at + 1, "x") + "'");
+            Sink::help(diagnostic, std::string("there is no unary minus: write '0 - ") +
+                                       operand_text(at + 1, "x") + "'");
             return;
         case TOKEN_NOT:
-            Sink::help(diagnostic,
-                       "there is no '!': write '" + operand_text(at + 1, "x") + " == 0'");
+            Sink::help(diagnostic, std::string("there is no '!': write '") +
+                                       operand_text(at + 1, "x") + " == 0'");
             return;
         case TOKEN_FUNCTION:
         case TOKEN_RETURN:
-            Sink::help(diagnostic, "'" + text(at) + "' is reserved: the language has no functions");
+            Sink::help(diagnostic, std::string("'") + text(at) +
+                                       "' is reserved: the language has no functions");
             return;
         case TOKEN_RBRACE:
             Sink::help(diagnostic, "this '}' closes no block");
@@ -609,28 +615,28 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
                 const SourceToken& first = source.tokens[name + 3];
                 const SourceToken& last = source.tokens[end - 1];
                 value = std::string(source.text.substr(first.start, last.end - first.start));
-                if (end > name + 4) value = "(" + value + ")";
+                if (end > name + 4) value = std::string("(") + value + ")";
             }
-            Sink::help(diagnostic, "there is no '" + op + "=': write '" + word + " = " + word +
-                                       " " + op + " " + value + ";'");
+            Sink::help(diagnostic, std::string("there is no '") + op + "=': write '" + word +
+                                       " = " + word + " " + op + " " + value + ";'");
             return;
         }
         if (type(name + 2) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)) {
-            Sink::help(diagnostic, "there is no '" + op + op + "': write '" + word + " = " + word +
-                                       " " + op + " 1;'");
+            Sink::help(diagnostic, std::string("there is no '") + op + op + "': write '" + word +
+                                       " = " + word + " " + op + " 1;'");
             return;
         }
     }
     switch (next) {
         case TOKEN_IDENTIFIER:
-            Sink::help(diagnostic,
-                       "a variable is declared with 'var': 'var " + text(name + 1) + " = ...;'");
+            Sink::help(diagnostic, std::string("a variable is declared with 'var': 'var ") +
+                                       text(name + 1) + " = ...;'");
             return;
         case TOKEN_LPAREN:
             Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
             return;
         case TOKEN_EQ:
-            Sink::help(diagnostic, "to assign, write one '=': '" + word + " = ...;'");
+            Sink::help(diagnostic, std::string("to assign, write one '=': '") + word + " = ...;'");
             return;
         default:
             return;
