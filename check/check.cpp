@@ -61,6 +61,18 @@ struct LineMap {
     }
 };
 
+// Lines and columns of offsets that never decrease, found by walking instead of searching.
+struct LineWalker {
+    const LineMap& lines;
+    size_t index = 0;  // the line holding the last offset, 0-based
+
+    void place(size_t offset, int32_t* line, int32_t* column) {
+        while (index + 1 < lines.starts.size() && lines.starts[index + 1] <= offset) index++;
+        *line = static_cast<int32_t>(index + 1);
+        *column = static_cast<int32_t>(offset - lines.starts[index] + 1);
+    }
+};
+
 struct LexError {
     ScanStatus status;
     size_t start, end;  // as written; a run of unknown bytes is one error
@@ -76,6 +88,7 @@ std::vector<SourceToken> lex(std::string_view text, bool past_unknown,
     std::string cleaned = script;
     if (cut > 0) cleaned.erase(directive.start, cut);
     LineMap lines(script);
+    LineWalker at_start{lines}, at_end{lines};
     auto as_written = [&](size_t offset) {
         return cut > 0 && offset >= directive.start ? offset + cut : offset;
     };
@@ -107,8 +120,10 @@ std::vector<SourceToken> lex(std::string_view text, bool past_unknown,
         }
         size_t end = scan.status == SCAN_TOKEN ? as_written(scan.end) : start;
         TokenType type = scan.status == SCAN_TOKEN ? scan.type : TOKEN_EOF;
-        result.push_back(SourceToken{type, start, end, lines.line(start), lines.column(start),
-                                     lines.line(end), lines.column(end)});
+        SourceToken token{type, start, end, 0, 0, 0, 0};
+        at_start.place(start, &token.line, &token.column);
+        at_end.place(end, &token.end_line, &token.end_column);
+        result.push_back(token);
         if (scan.status != SCAN_TOKEN) break;
         pos = scan.end;
     }
