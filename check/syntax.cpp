@@ -559,10 +559,14 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
         return;
     }
     switch (kind) {
-        case TOKEN_MINUS:
-            Sink::help(diagnostic, std::string("there is no unary minus: write '0 - ") +
-                                       operand_text(at + 1, "x") + "'");
+        case TOKEN_MINUS: {
+            // After an operator the difference needs parentheses: "a * (0 - 1)".
+            bool inside = at > 0 && precedence(type(at - 1)) > 0;
+            std::string difference = std::string("0 - ") + operand_text(at + 1, "x");
+            Sink::help(diagnostic, std::string("there is no unary minus: write '") +
+                                       (inside ? "(" + difference + ")" : difference) + "'");
             return;
+        }
         case TOKEN_NOT:
             Sink::help(diagnostic, std::string("there is no '!': write '") +
                                        operand_text(at + 1, "x") + " == 0'");
