@@ -189,7 +189,7 @@ private:
         tokens_.insert(tokens_.end(), parts.begin(), parts.end());
     }
     std::string name() {
-        return names_ == 0 || pick(8) == 0 ? "u" : "v" + std::to_string(pick(names_));
+        return names_ == 0 || pick(8) == 0 ? "u" : std::string("v") + std::to_string(pick(names_));
     }
     std::string number() {
         static const char* const numbers[] = {"0", "1", "2", "3", "10", "0.5", "100"};
@@ -218,7 +218,7 @@ private:
         for (int i = 0; i < statements; i++) {
             switch (depth > 2 ? pick(4) : pick(6)) {
                 case 0:
-                    emit({"var", "v" + std::to_string(names_++), "="});
+                    emit({"var", std::string("v") + std::to_string(names_++), "="});
                     if (pick(5) == 0) {
                         emit({"\"s\""});
                     } else {
@@ -252,7 +252,7 @@ private:
                     break;
                 default: {
                     // A counted loop, so that most runs end well before the step bound.
-                    std::string counter = "v" + std::to_string(names_++);
+                    std::string counter = std::string("v") + std::to_string(names_++);
                     emit(
                         {"var", counter, "=", "0", ";", "while", "(", counter, "<", "3", ")", "{"});
                     block(depth + 1, pick(4));
@@ -333,7 +333,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 40000; i++) junk += static_cast<char>(1 + i % 255);
     const std::pair<const char*, std::string> stress[] = {
         {"nested parentheses",
-         "var x = " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";"},
+         std::string("var x = ") + std::string(100000, '(') + "1" + std::string(100000, ')') + ";"},
         {"nested blocks",
          [] {
              std::string text;
@@ -346,7 +346,7 @@ int main(int argc, char** argv) {
     int count = argc > 3 ? std::atoi(argv[3]) : 4000;
     Generator generator(argc > 4 ? static_cast<uint32_t>(std::atol(argv[4])) : 20261208);
     for (int i = 0; i < count; i++) {
-        compare("generated #" + std::to_string(i), generator.script(), counts);
+        compare(std::string("generated #") + std::to_string(i), generator.script(), counts);
     }
     std::fprintf(stderr,
                  "check_differential: %d scripts (%zu files), %d stopped by a lexical or syntax "
