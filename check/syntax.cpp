@@ -5,6 +5,7 @@
 // after an error the pass skips to the end of the statement, or into the block it meets, and a
 // block that runs past its "}" is cut there, so the next statement starts where the run's would.
 // Blocks and parentheses are kept on explicit stacks: no input can make it recurse.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -104,6 +105,8 @@ struct Parser {
     std::vector<Operand> operands;
     std::vector<Pending> pending;
     std::vector<int32_t> comparisons;  // per open parenthesis: comparison operators so far
+    std::vector<int32_t> misplaced;    // "{"s whose "}" is indented as for an outer block
+    bool misplaced_found = false;
 
     TokenType type(int32_t index) const { return source.tokens[index].type; }
     std::string text(int32_t index) const { return std::string(source.token_text(index)); }
@@ -133,6 +136,7 @@ struct Parser {
         resume = at;
         return false;
     }
+    void note_misplaced_close(Diagnostic& diagnostic, int32_t open);
     void help_after_operand(Diagnostic& diagnostic, int32_t at, Context context);
     void help_expected_expression(Diagnostic& diagnostic, int32_t at);
     void help_unexpected_identifier(Diagnostic& diagnostic, int32_t name);
@@ -154,6 +158,7 @@ void Parser::run() {
         } else {
             Diagnostic& diagnostic = sink.after(eof, "expected-rbrace", "Expected '}'");
             sink.note(diagnostic, frame.open, "block opened here");
+            note_misplaced_close(diagnostic, frame.open);
         }
         frames.pop_back();
     }
@@ -182,6 +187,34 @@ void Parser::statement() {
             break;
     }
     if (!ok) recover(start);
+}
+
+// When a block is left open, the "}" missing is often an inner block's, and that block took the
+// outer one's "}". Such a "}" stands first on its line, indented less than the line its "{" is
+// on; the first such block inside the open one is named.
+void Parser::note_misplaced_close(Diagnostic& diagnostic, int32_t open) {
+    const std::vector<SourceToken>& tokens = source.tokens;
+    auto indent = [&](int32_t index) {
+        while (index > 0 && tokens[index - 1].end_line == tokens[index].line) index--;
+        return tokens[index].column;
+    };
+    if (!misplaced_found) {
+        misplaced_found = true;
+        for (int32_t i = 0; i < eof; i++) {
+            int32_t close = source.block_end[i];
+            if (type(i) != TOKEN_LBRACE || close < 0) continue;
+            if (tokens[close - 1].end_line < tokens[close].line &&
+                tokens[close].column < indent(i)) {
+                misplaced.push_back(i);
+            }
+        }
+    }
+    auto inner = std::upper_bound(misplaced.begin(), misplaced.end(), open);
+    if (inner == misplaced.end()) return;
+    sink.note(diagnostic, *inner,
+              "is this the block left open? the '}' on line " +
+                  std::to_string(tokens[source.block_end[*inner]].line) +
+                  " is indented as if it closed an outer block");
 }
 
 // Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
@@ -650,6 +683,6 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
 }  // namespace
 
 void check_syntax(const Source& source, Sink& sink, Facts& facts) {
-    Parser parser{source, sink, facts, {}, 0, 0, 0, false, {}, {}, {}};
+    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, {}, {}, {}, {}, false};
     parser.run();
 }
