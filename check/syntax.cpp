@@ -194,17 +194,15 @@ void Parser::statement() {
 // on; the first such block inside the open one is named.
 void Parser::note_misplaced_close(Diagnostic& diagnostic, int32_t open) {
     const std::vector<SourceToken>& tokens = source.tokens;
-    auto indent = [&](int32_t index) {
-        while (index > 0 && tokens[index - 1].end_line == tokens[index].line) index--;
-        return tokens[index].column;
-    };
     if (!misplaced_found) {
         misplaced_found = true;
+        int32_t indent = 1;  // the column of the first token on the current line
         for (int32_t i = 0; i < eof; i++) {
+            bool first_on_line = i == 0 || tokens[i - 1].end_line < tokens[i].line;
+            if (first_on_line) indent = tokens[i].column;
             int32_t close = source.block_end[i];
             if (type(i) != TOKEN_LBRACE || close < 0) continue;
-            if (tokens[close - 1].end_line < tokens[close].line &&
-                tokens[close].column < indent(i)) {
+            if (tokens[close - 1].end_line < tokens[close].line && tokens[close].column < indent) {
                 misplaced.push_back(i);
             }
         }
