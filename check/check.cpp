@@ -107,7 +107,7 @@ std::vector<SourceToken> lex(std::string_view text, bool past_unknown,
             }
             size_t end = as_written(scan.end);
             if (!errors->empty() && errors->back().status == SCAN_UNKNOWN_CHARACTER &&
-                errors->back().end == start && script[start] != '\n') {
+                errors->back().end == start) {
                 errors->back().end = end;
             } else {
                 errors->push_back(LexError{scan.status, start, end});

@@ -86,6 +86,10 @@ double apply(TokenType op, double left, double right) {
     }
 }
 
+const char* const expression_item_help =
+    "a print item is one name, number or string: compute the value first, 'var t = ...;', then "
+    "'print(t);'";
+
 bool starts_statement(TokenType type) {
     return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
 }
@@ -273,9 +277,7 @@ bool Parser::print_statement() {
                 Diagnostic& diagnostic = sink.after(pos, "expected-comma", "Expected ','");
                 TokenType kind = type(pos);
                 if (precedence(kind) > 0 || kind == TOKEN_LPAREN) {
-                    Sink::help(diagnostic,
-                               "a print item is one name, number or string: compute the value "
-                               "first, 'var t = a + b;', then 'print(t);'");
+                    Sink::help(diagnostic, expression_item_help);
                 } else if (!exponent_help(diagnostic, pos) &&
                            (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ||
                             kind == TOKEN_STRING)) {
@@ -292,9 +294,7 @@ bool Parser::print_statement() {
             Diagnostic& diagnostic = sink.at(pos, Severity::error, "unexpected-token-in-print",
                                              "Unexpected token in print");
             if (kind == TOKEN_LPAREN || kind == TOKEN_MINUS) {
-                Sink::help(diagnostic,
-                           "a print item is one name, number or string: compute the value first, "
-                           "'var t = 0 - x;', then 'print(t);'");
+                Sink::help(diagnostic, expression_item_help);
             }
             return fail(starts_statement(kind) ? pos + 1 : pos);
         }
