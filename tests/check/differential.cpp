@@ -171,7 +171,10 @@ public:
         block(0, 2 + pick(6));
         int faults = pick(4);  // none in a quarter of them
         for (int i = 0; i < faults && !tokens_.empty(); i++) inject();
-        std::string text;
+        // Lines the run does not count: a header directive cut from the first line, and
+        // newlines inside strings.
+        static const char* const headers[] = {"", "", "", "", "#sg<nel>\n", "sg<nel> v0 = 1;\n"};
+        std::string text = headers[pick(6)];
         for (const std::string& token : tokens_) {
             text += token;
             text += pick(6) == 0 ? "\n" : " ";
@@ -234,7 +237,7 @@ private:
                 case 2:
                     emit({"print", "("});
                     for (int item = pick(3); item >= 0; item--) {
-                        emit({pick(3) == 0 ? "\"t\"" : pick(2) == 0 ? number() : name()});
+                        emit({pick(3) == 0 ? "\"t\nu\"" : pick(2) == 0 ? number() : name()});
                         if (item > 0) emit({","});
                     }
                     emit({")", ";"});
