@@ -55,6 +55,14 @@ std::string_view closest_name(std::string_view name,
     return best;
 }
 
+// Whether the block opened at `open` (-1: the top level) holds the token: a declaration there
+// has surely run before the token does.
+bool encloses(const Source& source, int32_t open, int32_t token) {
+    if (open < 0) return true;
+    int32_t end = source.block_end[open];
+    return token > open && (end < 0 || token < end);
+}
+
 }  // namespace
 
 void check_names(const Source& source, const Facts& facts, Sink& sink) {
@@ -79,7 +87,7 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             Sink::help(diagnostic, std::string("declare '") + name +
                                        "' before the loop and assign it inside: '" + name +
                                        " = ...;'");
-        } else if (&first != &declaration) {
+        } else if (&first != &declaration && encloses(source, first.block, declaration.var_token)) {
             Diagnostic& diagnostic = sink.at(
                 declaration.var_token, Severity::warning, "redeclaration",
                 std::string("'") + name + "' is already declared: this second entry is never used");

@@ -42,6 +42,7 @@ struct Use {
 struct Declaration {
     int32_t var_token, name_token;
     int32_t ready;  // the token from which the entry exists: after its initialiser
+    int32_t block;  // the "{" of the innermost block holding it, or -1 at the top level
     bool in_loop;
     bool from_string;  // "var s = \"...\";"
 };

@@ -320,7 +320,8 @@ bool Parser::var_statement() {
     }
     int32_t name = pos++;
     auto declare = [&](bool from_string) {
-        facts.declarations.push_back(Declaration{var_token, name, pos, in_loop(), from_string});
+        facts.declarations.push_back(
+            Declaration{var_token, name, pos, frames.back().open, in_loop(), from_string});
     };
     if (type(pos) != TOKEN_ASSIGN) {
         Diagnostic& diagnostic = sink.after(pos, "expected-assign", "Expected '='");
