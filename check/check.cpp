@@ -18,7 +18,8 @@
 //   expected-rparen            an unclosed "(" or a condition without ")"
 //   expected-lbrace            "if (...)" or "while (...)" without "{"
 //   expected-rbrace            a block that is never closed
-//   expected-expression        an operand is missing, or a statement starts with no statement
+//   expected-expression        no operand where one must stand (a statement that starts with no
+//                              statement word reads as an expression)
 //   string-in-expression       a string literal where a number is computed
 //   undefined-variable         a name no "var" anywhere declares
 //   division-by-zero           a divisor made of numbers alone that is zero
