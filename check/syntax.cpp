@@ -136,6 +136,20 @@ struct Parser {
     bool expression(Context context);
     void reduce();
 
+    // Something expected is not there. Where a token ends what came before (";", ")", ",",
+    // "}", the end), the caret goes just after the token before it; any other token stands
+    // where the thing belongs, and is shown itself.
+    Diagnostic& missing(int32_t at, const char* code, const char* message) {
+        TokenType kind = type(at);
+        bool closer = kind == TOKEN_SEMICOLON || kind == TOKEN_RPAREN || kind == TOKEN_COMMA ||
+                      kind == TOKEN_EOF;
+        // A "}" where a statement starts closes nothing, and is the mistake itself.
+        if (kind == TOKEN_RBRACE && at > 0) {
+            TokenType before = type(at - 1);
+            closer = before != TOKEN_SEMICOLON && before != TOKEN_LBRACE && before != TOKEN_RBRACE;
+        }
+        return closer ? sink.after(at, code, message) : sink.at(at, Severity::error, code, message);
+    }
     bool fail(int32_t at) {
         resume = at;
         return false;
@@ -309,8 +323,7 @@ bool Parser::print_statement() {
 bool Parser::var_statement() {
     int32_t var_token = pos++;
     if (type(pos) != TOKEN_IDENTIFIER) {
-        Diagnostic& diagnostic =
-            sink.at(pos, Severity::error, "expected-variable-name", "Expected variable name");
+        Diagnostic& diagnostic = missing(pos, "expected-variable-name", "Expected variable name");
         TokenType kind = type(pos);
         if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
             Sink::help(diagnostic,
@@ -462,10 +475,7 @@ bool Parser::expression(Context context) {
                        "a string can only be a print item or the whole value of a 'var'");
             return fail(pos);
         } else {
-            Diagnostic& diagnostic =
-                kind == TOKEN_EOF
-                    ? sink.after(pos, "expected-expression", "Expected expression")
-                    : sink.at(pos, Severity::error, "expected-expression", "Expected expression");
+            Diagnostic& diagnostic = missing(pos, "expected-expression", "Expected expression");
             help_expected_expression(diagnostic, pos);
             return fail(pos);
         }
