@@ -127,6 +127,9 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             if (suggestion != suggestions.end() && !suggestion->second.empty()) {
                 Sink::help(diagnostic,
                            std::string("did you mean '") + std::string(suggestion->second) + "'?");
+            } else {
+                Sink::help(diagnostic, std::string("declare it before its first use: 'var ") +
+                                           std::string(name) + " = 0;'");
             }
             continue;
         }

@@ -290,7 +290,11 @@ bool Parser::print_statement() {
             if (type(pos) != TOKEN_COMMA) {
                 Diagnostic& diagnostic = sink.after(pos, "expected-comma", "Expected ','");
                 TokenType kind = type(pos);
-                if (precedence(kind) > 0 || kind == TOKEN_LPAREN) {
+                if (kind == TOKEN_PLUS && type(pos - 1) == TOKEN_STRING) {
+                    Sink::help(diagnostic,
+                               "strings are not joined with '+': give the parts as items, "
+                               "'print(\"total:\", x);'");
+                } else if (precedence(kind) > 0 || kind == TOKEN_LPAREN) {
                     Sink::help(diagnostic, expression_item_help);
                 } else if (!exponent_help(diagnostic, pos) &&
                            (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ||
