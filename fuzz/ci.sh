@@ -4,7 +4,7 @@
 # 30-second one of the checker, the pipeline's corpus through the checker's differential test,
 # and valgrind memcheck over the golden scripts and the command-line cases.
 #
-#   bash fuzz/ci.sh            about 4 minutes on two cores
+#   bash fuzz/ci.sh            about 5 minutes on two cores
 #   AZUVEL_CI_VALGRIND=0 ...   without the valgrind pass
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
