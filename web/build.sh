@@ -10,7 +10,7 @@ root=$(dirname "$web")
 export DEBIAN_FRONTEND=noninteractive
 
 missing=()
-for package in emscripten node-acorn nodejs; do
+for package in emscripten node-acorn nodejs nlohmann-json3-dev; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
 command -v npm >/dev/null || missing+=(npm)  # some nodejs packages carry npm themselves
@@ -25,10 +25,17 @@ export NODE_PATH=/usr/share/nodejs
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
+# The checker's JSON comes from nlohmann's header alone: only that folder joins the include path,
+# never the host's C library headers beside it.
+include=$(mktemp -d)
+trap 'rm -rf "$include"' EXIT
+ln -s /usr/include/nlohmann "$include/nlohmann"
+
 # One module for both jobs: main runs a script, the exports check one. The Node environment is
 # kept for the test that holds this build to the native one.
-emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
-    "$root"/src/{scan,lexer,interpreter,main}.cpp "$root/check/check.cpp" "$web/azuvel_web.cpp" \
+emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" -isystem "$include" \
+    "$root"/src/{scan,lexer,interpreter,main}.cpp "$root"/check/{check,render}.cpp \
+    "$web/azuvel_web.cpp" \
     --pre-js "$web/pre.js" -o "$out/azuvel.js" \
     -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \

@@ -5,10 +5,10 @@
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { dirname, join, relative } from 'node:path';
+import { dirname, join, relative, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const [native, site] = process.argv.slice(2);
+const [native, site] = process.argv.slice(2).map((path) => resolve(path));
 process.setMaxListeners(0);  // each instance adds its own process handlers
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..');

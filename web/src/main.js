@@ -93,7 +93,7 @@ function renderProblems(diagnostics) {
     for (const note of diagnostic.notes) {
       const line = document.createElement('div');
       line.className = 'note';
-      line.textContent = note.help ? `help: ${note.message}`
+      line.textContent = note.kind === 'help' ? `help: ${note.message}`
         : `${note.line}:${note.column} note: ${note.message}`;
       item.append(line);
     }
@@ -114,7 +114,7 @@ const checkAsYouType = linter(async (editor) => {
   renderProblems(lastDiagnostics);
   return lastDiagnostics.map((diagnostic) => {
     const from = offsetAt(doc, diagnostic.line, diagnostic.column);
-    const help = diagnostic.notes.filter((note) => note.help).map((note) => note.message);
+    const help = diagnostic.notes.filter((note) => note.kind === 'help').map((note) => note.message);
     return {
       from,
       to: Math.max(from, offsetAt(doc, diagnostic.line, diagnostic.end_column)),
