@@ -21,7 +21,9 @@ const OUTPUT_LIMIT = 1 << 20;  // characters shown; a runaway loop must not eat 
 const TOKEN_IDENTIFIER = 1;
 const MAX_TOKENS = 1000;
 
-const wasm = WebAssembly.compileStreaming(fetch('azuvel.wasm'));
+// A server that does not label it application/wasm still gets it compiled, a little later.
+const wasm = WebAssembly.compileStreaming(fetch('azuvel.wasm')).catch(() =>
+  fetch('azuvel.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile));
 // The checker is pure, so one instance serves every keystroke; runs get fresh ones.
 const checker = wasm.then((module) => AzuvelModule({
   instantiateWasm(imports, receive) {
@@ -173,7 +175,8 @@ function stopLine(text, message, cursor) {
 let lastChecker = null;
 checker.then((module) => { lastChecker = module; });
 
-// A spare worker is always prepared, so a run starts without loading anything.
+// A spare worker waits prepared, so a run starts without loading anything; the next one is
+// prepared once a run ends, not while it competes for the processor.
 let spare = null;
 let running = null;
 
@@ -185,6 +188,7 @@ async function prepareWorker() {
 
 function setRunning(state) {
   running = state;
+  if (state === null && spare === null) spare = prepareWorker();
   runButton.disabled = state !== null;
   stopButton.disabled = state === null;
 }
@@ -198,7 +202,7 @@ function run() {
   if (running !== null) return;
   const text = view.state.doc.toString();
   const worker = spare;
-  spare = prepareWorker();
+  spare = null;
   const stdout = document.createTextNode('');
   const pane = document.createElement('span');
   pane.className = 'stdout';
@@ -305,7 +309,6 @@ document.addEventListener('keydown', (event) => {
 });
 window.addEventListener('hashchange', loadFromLink);
 setRunning(null);
-spare = prepareWorker();
 const listed = loadExamples();
 if (!loadFromLink()) {
   listed.then((list) => {
