@@ -4,6 +4,9 @@
 importScripts('azuvel.js');
 
 let instance = null;
+let limit = Infinity;  // standard output bytes sent; the rest is dropped and the page told
+let sent = 0;
+let cut = false;
 
 // Consecutive writes to one stream travel as one buffer: a print statement is one write.
 function joinChunks(chunks) {
@@ -37,6 +40,14 @@ function prepare(wasm) {
       return {};
     },
     azuvelWrite(fd, bytes) {
+      if (fd === 1) {
+        if (sent + bytes.length > limit) {
+          bytes = bytes.subarray(0, limit - sent);
+          cut = true;
+        }
+        sent += bytes.length;
+        if (bytes.length === 0) return;
+      }
       pending.push({ fd, bytes });
       if (performance.now() - lastPost > 30) flush();
     },
@@ -48,17 +59,18 @@ function prepare(wasm) {
   }).then((module) => ({ module, flush }));
 }
 
-async function run(code) {
+async function run(code, outputLimit) {
+  limit = outputLimit;
   const { module, flush } = await instance;
   module.FS.writeFile('/script.az', code);
   const started = performance.now();
   const status = module.callMain(['/script.az']);
   const time = performance.now() - started;
   flush();
-  postMessage({ type: 'exit', status, time, cursor: module._azuvel_cursor() });
+  postMessage({ type: 'exit', status, time, cut, cursor: module._azuvel_cursor() });
 }
 
 onmessage = ({ data }) => {
   if (data.type === 'prepare') prepare(data.wasm);
-  else if (data.type === 'run') run(data.code);
+  else if (data.type === 'run') run(data.code, data.outputLimit);
 };

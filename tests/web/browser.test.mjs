@@ -10,6 +10,8 @@ const examplesDir = new URL('../../examples/', import.meta.url);
 let browser;
 let server;
 let url;
+// A page that hangs fails its group instead of stalling the run.
+const limits = { timeout: 120000 };
 
 before(async () => {
   assert.ok(site, 'AZUVEL_SITE must name the built site');
@@ -47,7 +49,7 @@ async function runToEnd(page) {
   return byId(page, 'status').textContent();
 }
 
-describe('running', () => {
+describe('running', limits, () => {
   test('a typed script runs on Ctrl+Enter and prints', async () => {
     const page = await open();
     await typeScript(page, 'var x = 6 * 7;\nprint("answer", x, "é");\n');
@@ -74,7 +76,7 @@ describe('running', () => {
   });
 });
 
-describe('errors', () => {
+describe('errors', limits, () => {
   test('a run error shows the [Error] line and marks the line it stopped on', async () => {
     const page = await open();
     await typeScript(page, 'var x = 1;\nprint("before");\nvar y = x / (x - 1);\nprint(y);\n');
@@ -101,7 +103,7 @@ describe('errors', () => {
   });
 });
 
-describe('sharing', () => {
+describe('sharing', limits, () => {
   const script = '# shared ✓\nprint("ünïcode", 1.5);\n';
   const hash = `#code=${Buffer.from(script).toString('base64url')}`;
 
@@ -122,10 +124,12 @@ describe('sharing', () => {
   });
 });
 
-describe('stopping', () => {
+describe('stopping', limits, () => {
   test('Stop ends an endless loop whose output streams, and the next run works', async () => {
     const page = await open();
-    await typeScript(page, 'var i = 0;\nwhile (1) {\ni = i + 1;\nprint("tick", i);\n}\n');
+    // A line every 200,000 passes: output keeps coming, slowly enough never to reach the limit.
+    await typeScript(page, 'var i = 0;\nvar n = 0;\nwhile (1) {\ni = i + 1;\n' +
+                           'if (i > 200000) {\nn = n + 1;\nprint("tick", n);\ni = 0;\n}\n}\n');
     await byId(page, 'run').click();
     await page.waitForFunction(() =>
       document.querySelector('.output .stdout')?.textContent.includes('tick 2\n'));
@@ -135,9 +139,31 @@ describe('stopping', () => {
     await page.waitForFunction(() =>
       document.querySelector('[data-testid="status"]').textContent.startsWith('Stopped'));
     assert.ok(Date.now() - stopped < 1000, 'stopped within a second');
+    const printed = await stdout(page);
+    await page.waitForTimeout(500);
+    assert.equal(await stdout(page), printed, 'no output after Stop');
     await typeScript(page, 'print("again");\n');
     assert.match(await runToEnd(page), /^Exit status 0/);
     assert.equal(await stdout(page), 'again\n');
     await page.close();
+  });
+});
+
+describe('offline', limits, () => {
+  test('once loaded, the page loads and runs with the network gone', async () => {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.goto(url);
+    assert.ok(await page.evaluate(() => Promise.race([
+      navigator.serviceWorker.ready.then(() => true),
+      new Promise((resolve) => setTimeout(() => resolve(false), 10000)),
+    ])), 'a service worker is active');
+    await context.setOffline(true);
+    await page.reload();
+    await page.locator('.cm-content').waitFor();
+    await typeScript(page, 'print("offline");\n');
+    assert.match(await runToEnd(page), /^Exit status 0/);
+    assert.equal(await stdout(page), 'offline\n');
+    await context.close();
   });
 });

@@ -17,7 +17,8 @@ const statusLine = byId('status');
 const problems = byId('problems');
 const examples = byId('examples');
 
-const OUTPUT_LIMIT = 1 << 20;  // characters shown; a runaway loop must not eat the page
+const OUTPUT_LIMIT = 1 << 20;  // stdout bytes shown: a runaway loop must not eat the page
+const BLOCK_SIZE = 16 << 10;
 const TOKEN_IDENTIFIER = 1;
 const MAX_TOKENS = 1000;
 
@@ -116,12 +117,12 @@ const checkAsYouType = linter(async (editor) => {
   renderProblems(lastDiagnostics);
   return lastDiagnostics.map((diagnostic) => {
     const from = offsetAt(doc, diagnostic.line, diagnostic.column);
-    const help = diagnostic.notes.filter((note) => note.kind === 'help').map((note) => note.message);
+    const help = diagnostic.notes.filter((note) => note.kind === 'help');
     return {
       from,
       to: Math.max(from, offsetAt(doc, diagnostic.line, diagnostic.end_column)),
       severity: diagnostic.severity,
-      message: [diagnostic.message, ...help.map((text) => `help: ${text}`)].join('\n'),
+      message: [diagnostic.message, ...help.map((note) => `help: ${note.message}`)].join('\n'),
     };
   });
 }, { delay: 250 });
@@ -203,23 +204,28 @@ function run() {
   const text = view.state.doc.toString();
   const worker = spare;
   spare = null;
-  const stdout = document.createTextNode('');
-  const pane = document.createElement('span');
+  const pane = document.createElement('div');
   pane.className = 'stdout';
-  pane.append(stdout);
   output.replaceChildren(pane);
   view.dispatch({ effects: markErrorLine.of(null) });
   showStatus('Running…', 'running');
   const decoder = new TextDecoder();
   const errors = new TextDecoder();
-  const state = { worker, started: performance.now(), shown: 0, unshown: '', stderr: '' };
-  // Output reaches the page once a frame, however fast it comes.
+  const state = { worker, started: performance.now(), unshown: '', stderr: '' };
+  // Output reaches the page once a frame, however fast it comes, in blocks of whole lines that
+  // are laid out once: a growing flood costs each frame only the last block.
+  let block = null;
   const show = () => {
     state.frame = 0;
-    const room = OUTPUT_LIMIT - state.shown;
-    stdout.appendData(state.unshown.slice(0, Math.max(room, 0)));
-    state.shown += state.unshown.length;
+    const text = state.unshown;
     state.unshown = '';
+    if (text === '') return;
+    if (block === null || (block.length > BLOCK_SIZE && block.data.endsWith('\n'))) {
+      block = document.createTextNode('');
+      pane.append(document.createElement('div'));
+      pane.lastChild.append(block);
+    }
+    block.appendData(text);
   };
   setRunning(state);
   worker.then((w) => {
@@ -229,7 +235,7 @@ function run() {
       if (data.type === 'output') {
         for (const { fd, bytes } of data.chunks) {
           if (fd === 2) state.stderr += errors.decode(bytes, { stream: true });
-          else if (state.shown < OUTPUT_LIMIT) state.unshown += decoder.decode(bytes, { stream: true });
+          else state.unshown += decoder.decode(bytes, { stream: true });
         }
         if (!state.frame) state.frame = requestAnimationFrame(show);
         return;
@@ -239,7 +245,7 @@ function run() {
       show();
       finish(state, text, data, state.stderr + errors.decode());
     };
-    w.postMessage({ type: 'run', code: new TextEncoder().encode(text) });
+    w.postMessage({ type: 'run', code: new TextEncoder().encode(text), outputLimit: OUTPUT_LIMIT });
   });
 }
 
@@ -247,8 +253,9 @@ function finish(state, text, result, stderr) {
   state.live.terminate();
   setRunning(null);
   const time = `${result.time < 10 ? result.time.toFixed(1) : Math.round(result.time)} ms`;
-  const cut = state.shown > OUTPUT_LIMIT ? ' · only the first 1M characters shown' : '';
-  showStatus(`Exit status ${result.status} · ${time}${cut}`, result.status === 0 ? 'ok' : 'failed');
+  const cut = result.cut ? ' · only the first MiB of output shown' : '';
+  const kind = result.status === 0 ? 'ok' : 'failed';
+  showStatus(`Exit status ${result.status} · ${time}${cut}`, kind);
   if (stderr === '') return;
   const error = document.createElement('div');
   error.className = 'stderr';
