@@ -37,6 +37,8 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_tokens_json(const char* text) {
 }
 
 // The token index the statement cursor stood on when the run stopped.
-EMSCRIPTEN_KEEPALIVE int32_t azuvel_cursor() { return current_token; }
+EMSCRIPTEN_KEEPALIVE int32_t azuvel_cursor() {
+    return current_token;
+}
 
 }  // extern "C"

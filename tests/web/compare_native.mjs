@@ -1,14 +1,15 @@
 // Runs every golden script, every example and the number cases here through the native
 // interpreter and through the WebAssembly build under Node, and compares stdout bytes, stderr
-// (the [Error] line) and the exit status. Usage: node --no-experimental-fetch
-// compare_native.mjs NATIVE_AZUVEL SITE_DIR
+// (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
+// the native azuvel-check. Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL
+// NATIVE_AZUVEL_CHECK SITE_DIR
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { dirname, join, relative, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const [native, site] = process.argv.slice(2).map((path) => resolve(path));
+const [native, nativeCheck, site] = process.argv.slice(2).map((path) => resolve(path));
 process.setMaxListeners(0);  // each instance adds its own process handlers
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..');
@@ -41,6 +42,32 @@ async function runWasm(bytes) {
   return { stdout: Buffer.concat(out[1]), stderr: Buffer.concat(out[2]), status };
 }
 
+// The page's checker: one instance serves every script, as on the page.
+const checker = await factory({
+  instantiateWasm: (imports, receive) => {
+    receive(new WebAssembly.Instance(wasmModule, imports), wasmModule);
+    return {};
+  },
+});
+
+function checkWasm(bytes) {
+  const input = checker._malloc(bytes.length + 1);
+  checker.HEAPU8.set(bytes, input);
+  checker.HEAPU8[input + bytes.length] = 0;
+  const result = checker._azuvel_check_json(input);
+  const json = Buffer.from(checker.HEAPU8.subarray(result, checker.HEAPU8.indexOf(0, result)));
+  checker._free(input);
+  checker._free(result);
+  return withoutFile(JSON.parse(json));
+}
+
+// The command names the file in each diagnostic; the page has none to name.
+const withoutFile = (list) => list.map(({ file: _, ...diagnostic }) => diagnostic);
+
+function checkNative(file) {
+  return withoutFile(JSON.parse(spawnSync(nativeCheck, ['--format=json', file]).stdout));
+}
+
 const files = [...scripts(join(root, 'tests', 'golden')), ...scripts(join(root, 'examples')),
                ...scripts(here)];
 let passed = 0;
@@ -48,8 +75,11 @@ let failed = 0;
 for (const file of files) {
   const expected = spawnSync(native, [file]);
   const actual = await runWasm(readFileSync(file));
-  const differences = ['stdout', 'stderr', 'status'].filter((key) =>
-    key === 'status' ? expected.status !== actual.status : !expected[key].equals(actual[key]));
+  expected.diagnostics = JSON.stringify(checkNative(file));
+  actual.diagnostics = JSON.stringify(checkWasm(readFileSync(file)));
+  const differences = ['stdout', 'stderr', 'status', 'diagnostics'].filter((key) =>
+    typeof expected[key] === 'object' ? !expected[key].equals(actual[key])
+                                      : expected[key] !== actual[key]);
   if (differences.length === 0) {
     passed++;
     continue;
