@@ -108,14 +108,12 @@ function renderProblems(diagnostics) {
   problems.dataset.count = String(diagnostics.length);
 }
 
-let lastDiagnostics = [];
-
 const checkAsYouType = linter(async (editor) => {
   const module = await checker;
   const { doc } = editor.state;
-  lastDiagnostics = callJson(module, '_azuvel_check_json', doc.toString());
-  renderProblems(lastDiagnostics);
-  return lastDiagnostics.map((diagnostic) => {
+  const diagnostics = callJson(module, '_azuvel_check_json', doc.toString());
+  renderProblems(diagnostics);
+  return diagnostics.map((diagnostic) => {
     const from = offsetAt(doc, diagnostic.line, diagnostic.column);
     const help = diagnostic.notes.filter((note) => note.kind === 'help');
     return {
@@ -158,7 +156,9 @@ function stopLine(text, message, cursor) {
   if (/^(Unknown character|Unterminated string)/.test(message)) return last[3];
   if (message === 'Too many tokens') return tokens[Math.min(MAX_TOKENS - 1, tokens.length - 1)][3];
   const [, start, , line, column] = tokens[Math.min(cursor, tokens.length - 1)];
-  const found = lastDiagnostics.find((diagnostic) => diagnostic.severity === 'error' &&
+  // The text that ran, checked now: the list on screen may lag behind the typing.
+  const diagnostics = callJson(lastChecker, '_azuvel_check_json', text);
+  const found = diagnostics.find((diagnostic) => diagnostic.severity === 'error' &&
     diagnostic.message === message &&
     (diagnostic.line > line || (diagnostic.line === line && diagnostic.column >= column)));
   if (found) return found.line;
