@@ -4,7 +4,7 @@
 importScripts('azuvel.js');
 
 let instance = null;
-let limit = Infinity;  // standard output bytes sent; the rest is dropped and the page told
+let limit = Infinity;  // stdout bytes passed on; past it they are dropped and the page told
 let sent = 0;
 let cut = false;
 

@@ -1,4 +1,4 @@
-// The playground page: an editor checked as you type, and runs in a Web Worker each.
+// The playground page: an editor checked as you type, and each run in a Web Worker of its own.
 import { defaultKeymap, history as undoHistory, historyKeymap } from '@codemirror/commands';
 import { bracketMatching } from '@codemirror/language';
 import { linter, lintGutter } from '@codemirror/lint';
@@ -34,6 +34,8 @@ const checker = wasm.then((module) => AzuvelModule({
   print() {},
   printErr() {},
 }));
+let lastChecker = null;  // the checker once it is ready, for what cannot wait for it
+checker.then((module) => { lastChecker = module; });
 
 // Calls an exported text-to-JSON function; the texts on both sides are bytes.
 function callJson(module, name, text) {
@@ -105,7 +107,6 @@ function renderProblems(diagnostics) {
     item.addEventListener('keydown', (event) => { if (event.key === 'Enter') go(); });
     return item;
   }));
-  problems.dataset.count = String(diagnostics.length);
 }
 
 const checkAsYouType = linter(async (editor) => {
@@ -172,9 +173,6 @@ function stopLine(text, message, cursor) {
   }
   return line;
 }
-
-let lastChecker = null;
-checker.then((module) => { lastChecker = module; });
 
 // A spare worker waits prepared, so a run starts without loading anything; the next one is
 // prepared once a run ends, not while it competes for the processor.
