@@ -41,7 +41,7 @@ for source in "$root"/check/*.cpp; do
 done
 emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
     -isystem "$web/compat" -isystem "$include" \
-    "$root"/src/{scan,lexer,interpreter,main}.cpp "${checker[@]}" "$web/azuvel_web.cpp" \
+    "$root"/src/*.cpp "${checker[@]}" "$web/azuvel_web.cpp" \
     --pre-js "$web/pre.js" -o "$out/azuvel.js" \
     -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
