@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -132,7 +133,12 @@ size_t format_number(double value, char* buffer) {
             return 1 + format_small_integer(static_cast<uint32_t>(-integer), buffer + 1);
         }
     }
+#ifdef __EMSCRIPTEN__
+    // Its C++ library has no floating-point to_chars; its C library's "%.6g" is exact too.
+    return static_cast<size_t>(std::snprintf(buffer, 32, "%.6g", value));
+#else
     return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 6).ptr - buffer;
+#endif
 }
 
 // The earliest entry with this name, or null.
@@ -175,6 +181,12 @@ static void count_step() {}
 #endif
 
 static double convert_literal(const char* text, size_t length) {
+#ifdef __EMSCRIPTEN__
+    // No floating-point from_chars there either. strtod reads the same longest prefix and gives
+    // the same infinity, 0 or subnormal out of range; a literal is a NUL-terminated copy.
+    (void)length;
+    return std::strtod(text, nullptr);
+#else
     double value = 0.0;
     auto [end, status] = std::from_chars(text, text + length, value);
     if (status == std::errc::result_out_of_range) {
@@ -184,6 +196,7 @@ static double convert_literal(const char* text, size_t length) {
         value = (p < end && is_digit(*p)) ? HUGE_VAL : 0.0;
     }
     return value;
+#endif
 }
 
 static bool is_operand(TokenType type) { return type == TOKEN_NUMBER || type == TOKEN_IDENTIFIER; }

@@ -1,0 +1,169 @@
+// The playground in headless chromium, grouped by feature. AZUVEL_SITE names the folder that
+// web/build.sh built.
+import assert from 'node:assert/strict';
+import { readFileSync, readdirSync } from 'node:fs';
+import { after, before, describe, test } from 'node:test';
+import { launchBrowser, serveSite } from './site.mjs';
+
+const site = process.env.AZUVEL_SITE;
+const examplesDir = new URL('../../examples/', import.meta.url);
+let browser;
+let server;
+let url;
+// A page that hangs fails its group instead of stalling the run.
+const limits = { timeout: 120000 };
+
+before(async () => {
+  assert.ok(site, 'AZUVEL_SITE must name the built site');
+  ({ server, url } = await serveSite(site));
+  browser = await launchBrowser();
+});
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+async function open(hash = '') {
+  const page = await browser.newPage();
+  await page.goto(url + hash);
+  await page.locator('.cm-content').waitFor();
+  return page;
+}
+
+const byId = (page, id) => page.locator(`[data-testid="${id}"]`);
+const stdout = (page) => page.locator('[data-testid="output"] .stdout').textContent();
+const editorText = (page) => page.locator('.cm-line').allTextContents()
+  .then((lines) => lines.join('\n'));
+
+async function typeScript(page, text) {
+  await page.locator('.cm-content').click();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Delete');
+  await page.keyboard.type(text);
+}
+
+async function runToEnd(page) {
+  await byId(page, 'run').click();
+  await page.waitForFunction(() =>
+    document.querySelector('[data-testid="status"]').textContent.startsWith('Exit status'));
+  return byId(page, 'status').textContent();
+}
+
+describe('running', limits, () => {
+  test('a typed script runs on Ctrl+Enter and prints', async () => {
+    const page = await open();
+    await typeScript(page, 'var x = 6 * 7;\nprint("answer", x, "é");\n');
+    await page.keyboard.press('Control+Enter');
+    await page.waitForFunction(() =>
+      document.querySelector('[data-testid="status"]').textContent.startsWith('Exit status'));
+    assert.equal(await stdout(page), 'answer 42 é\n');
+    assert.match(await byId(page, 'status').textContent(), /^Exit status 0 · [\d.]+ ms$/);
+    await page.close();
+  });
+
+  test('each example prints its .out', async () => {
+    const page = await open();
+    const names = readdirSync(examplesDir).filter((name) => name.endsWith('.az'));
+    assert.ok(names.length > 0);
+    for (const name of names) {
+      await byId(page, 'examples').selectOption(name.slice(0, -3));
+      assert.equal(await editorText(page), readFileSync(new URL(name, examplesDir), 'utf8'));
+      assert.match(await runToEnd(page), /^Exit status 0/, name);
+      const expected = readFileSync(new URL(name.replace(/\.az$/, '.out'), examplesDir), 'utf8');
+      assert.equal(await stdout(page), expected, name);
+    }
+    await page.close();
+  });
+});
+
+describe('errors', limits, () => {
+  test('a run error shows the [Error] line and marks the line it stopped on', async () => {
+    const page = await open();
+    await typeScript(page, 'var x = 1;\nprint("before");\nvar y = x / (x - 1);\nprint(y);\n');
+    assert.match(await runToEnd(page), /^Exit status 1/);
+    assert.equal(await stdout(page), 'before\n');
+    assert.equal(await page.locator('.output .stderr').textContent(), '[Error] Division by zero');
+    assert.equal(await page.locator('.output .stop-line').textContent(), 'Stopped on line 3');
+    assert.deepEqual(await page.locator('.cm-run-error').allTextContents(),
+                     ['var y = x / (x - 1);']);
+    await page.close();
+  });
+
+  test('a mistake in a block that does not run is listed while typing', async () => {
+    const page = await open();
+    await typeScript(page, 'var x = 1;\nif (x > 5) {\nprint("big" x);\n}\n');
+    const problem = byId(page, 'problems').locator('li').first();
+    await problem.waitFor({ timeout: 5000 });
+    assert.match(await problem.textContent(), /^3:\d+ Expected ','/);
+    await problem.click();
+    const cursorLine = await page.locator('.cm-activeLine').textContent();
+    assert.equal(cursorLine, 'print("big" x);');
+    assert.ok(await page.locator('.cm-lintRange-error').count() > 0);
+    await page.close();
+  });
+});
+
+describe('sharing', limits, () => {
+  const script = '# shared ✓\nprint("ünïcode", 1.5);\n';
+  const hash = `#code=${Buffer.from(script).toString('base64url')}`;
+
+  test('a shared link opens its script', async () => {
+    const page = await open(hash);
+    assert.equal(await editorText(page), script);
+    assert.match(await runToEnd(page), /^Exit status 0/);
+    assert.equal(await stdout(page), 'ünïcode 1.5\n');
+    await page.close();
+  });
+
+  test('Share puts the script in the link', async () => {
+    const page = await open();
+    await typeScript(page, script);
+    await byId(page, 'share').click();
+    assert.equal(await page.evaluate(() => location.hash), hash);
+    await page.close();
+  });
+});
+
+describe('stopping', limits, () => {
+  test('Stop ends an endless loop whose output streams, and the next run works', async () => {
+    const page = await open();
+    // A line every 200,000 passes: output keeps coming, slowly enough never to reach the limit.
+    await typeScript(page, 'var i = 0;\nvar n = 0;\nwhile (1) {\ni = i + 1;\n' +
+                           'if (i > 200000) {\nn = n + 1;\nprint("tick", n);\ni = 0;\n}\n}\n');
+    await byId(page, 'run').click();
+    await page.waitForFunction(() =>
+      document.querySelector('.output .stdout')?.textContent.includes('tick 2\n'));
+    assert.equal(await byId(page, 'status').textContent(), 'Running…');
+    const stopped = Date.now();
+    await byId(page, 'stop').click();
+    await page.waitForFunction(() =>
+      document.querySelector('[data-testid="status"]').textContent.startsWith('Stopped'));
+    assert.ok(Date.now() - stopped < 1000, 'stopped within a second');
+    const printed = await stdout(page);
+    await page.waitForTimeout(500);
+    assert.equal(await stdout(page), printed, 'no output after Stop');
+    await typeScript(page, 'print("again");\n');
+    assert.match(await runToEnd(page), /^Exit status 0/);
+    assert.equal(await stdout(page), 'again\n');
+    await page.close();
+  });
+});
+
+describe('offline', limits, () => {
+  test('once loaded, the page loads and runs with the network gone', async () => {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.goto(url);
+    assert.ok(await page.evaluate(() => Promise.race([
+      navigator.serviceWorker.ready.then(() => true),
+      new Promise((resolve) => setTimeout(() => resolve(false), 10000)),
+    ])), 'a service worker is active');
+    await context.setOffline(true);
+    await page.reload();
+    await page.locator('.cm-content').waitFor();
+    await typeScript(page, 'print("offline");\n');
+    assert.match(await runToEnd(page), /^Exit status 0/);
+    assert.equal(await stdout(page), 'offline\n');
+    await context.close();
+  });
+});

@@ -1,0 +1,95 @@
+// Runs every golden script, every example and the number cases here through the native
+// interpreter and through the WebAssembly build under Node, and compares stdout bytes, stderr
+// (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
+// the native azuvel-check. Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL
+// NATIVE_AZUVEL_CHECK SITE_DIR
+import { spawnSync } from 'node:child_process';
+import { readFileSync, readdirSync, statSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { dirname, join, relative, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const [native, nativeCheck, site] = process.argv.slice(2).map((path) => resolve(path));
+process.setMaxListeners(0);  // each instance adds its own process handlers
+const here = dirname(fileURLToPath(import.meta.url));
+const root = join(here, '..', '..');
+const factory = createRequire(import.meta.url)(join(site, 'azuvel.js'));
+const wasmModule = new WebAssembly.Module(readFileSync(join(site, 'azuvel.wasm')));
+
+function scripts(dir) {
+  return readdirSync(dir).sort().flatMap((name) => {
+    const path = join(dir, name);
+    if (statSync(path).isDirectory()) return scripts(path);
+    return name.endsWith('.az') ? [path] : [];
+  });
+}
+
+// A fresh instance per script: a run ends its process with exit.
+async function runWasm(bytes) {
+  const out = { 1: [], 2: [] };
+  const module = await factory({
+    azuvelWrite: (fd, chunk) => out[fd].push(chunk),
+    instantiateWasm: (imports, receive) => {
+      receive(new WebAssembly.Instance(wasmModule, imports), wasmModule);
+      return {};
+    },
+    quit: (status, toThrow) => { throw toThrow; },
+    print: () => {},
+    printErr: () => {},
+  });
+  module.FS.writeFile('/script.az', bytes);
+  const status = module.callMain(['/script.az']);
+  return { stdout: Buffer.concat(out[1]), stderr: Buffer.concat(out[2]), status };
+}
+
+// The page's checker: one instance serves every script, as on the page.
+const checker = await factory({
+  instantiateWasm: (imports, receive) => {
+    receive(new WebAssembly.Instance(wasmModule, imports), wasmModule);
+    return {};
+  },
+});
+
+function checkWasm(bytes) {
+  const input = checker._malloc(bytes.length + 1);
+  checker.HEAPU8.set(bytes, input);
+  checker.HEAPU8[input + bytes.length] = 0;
+  const result = checker._azuvel_check_json(input);
+  const json = Buffer.from(checker.HEAPU8.subarray(result, checker.HEAPU8.indexOf(0, result)));
+  checker._free(input);
+  checker._free(result);
+  return withoutFile(JSON.parse(json));
+}
+
+// The command names the file in each diagnostic; the page has none to name.
+const withoutFile = (list) => list.map(({ file: _, ...diagnostic }) => diagnostic);
+
+function checkNative(file) {
+  return withoutFile(JSON.parse(spawnSync(nativeCheck, ['--format=json', file]).stdout));
+}
+
+const files = [...scripts(join(root, 'tests', 'golden')), ...scripts(join(root, 'examples')),
+               ...scripts(here)];
+let passed = 0;
+let failed = 0;
+for (const file of files) {
+  const expected = spawnSync(native, [file]);
+  const actual = await runWasm(readFileSync(file));
+  expected.diagnostics = JSON.stringify(checkNative(file));
+  actual.diagnostics = JSON.stringify(checkWasm(readFileSync(file)));
+  const differences = ['stdout', 'stderr', 'status', 'diagnostics'].filter((key) =>
+    typeof expected[key] === 'object' ? !expected[key].equals(actual[key])
+                                      : expected[key] !== actual[key]);
+  if (differences.length === 0) {
+    passed++;
+    continue;
+  }
+  failed++;
+  console.log(`FAIL ${relative(root, file)}: ${differences.join(', ')} differ`);
+  for (const key of differences) {
+    console.log(`  native ${key}: ${JSON.stringify(String(expected[key]))}`);
+    console.log(`  wasm   ${key}: ${JSON.stringify(String(actual[key]))}`);
+  }
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exitCode = failed === 0 && passed > 0 ? 0 : 1;

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds the playground into OUT: the interpreter and checker compiled to WebAssembly, the page
+# bundled with its editor, and the examples. Installs what is missing first (Debian's
+# emscripten and node-acorn, the npm packages from the lockfile).
+# Usage: web/build.sh OUT
+set -euo pipefail
+out=${1:?usage: web/build.sh OUT}
+web=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$web")
+export DEBIAN_FRONTEND=noninteractive
+
+missing=()
+for package in emscripten node-acorn nodejs nlohmann-json3-dev; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+command -v npm >/dev/null || missing+=(npm)  # some nodejs packages carry npm themselves
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}"
+fi
+# Debian's emcc finds its JavaScript parser there.
+export NODE_PATH=/usr/share/nodejs
+
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+# The checker's JSON comes from nlohmann's header alone: only that folder joins the include path,
+# never the host's C library headers beside it.
+include=$(mktemp -d)
+trap 'rm -rf "$include"' EXIT
+ln -s /usr/include/nlohmann "$include/nlohmann"
+
+# One module for both jobs: main runs a script, the exports check one. The checker library is
+# every source in check/ but the command's own main; compat/ gives it the floating-point
+# to_chars and from_chars that this C++ library lacks. The Node environment is kept for the test
+# that holds this build to the native one.
+checker=()
+for source in "$root"/check/*.cpp; do
+    [ "$(basename "$source")" = main.cpp ] || checker+=("$source")
+done
+emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
+    -isystem "$web/compat" -isystem "$include" \
+    "$root"/src/*.cpp "${checker[@]}" "$web/azuvel_web.cpp" \
+    --pre-js "$web/pre.js" -o "$out/azuvel.js" \
+    -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
+    -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
+    -sEXPORTED_FUNCTIONS=_main,_malloc,_free -sEXPORTED_RUNTIME_METHODS=callMain,FS
+
+cd "$web"
+npm ci --no-audit --no-fund --loglevel=error
+npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
+    --outfile="$out/main.js"
+cp index.html style.css worker.js "$out/"
+node -e '
+const fs = require("fs");
+const [dir, file] = process.argv.slice(1);
+const names = fs.readdirSync(dir).filter((name) => name.endsWith(".az")).sort();
+const list = names.map((name) => ({ name: name.slice(0, -3),
+                                    code: fs.readFileSync(`${dir}/${name}`, "utf8") }));
+fs.writeFileSync(file, JSON.stringify(list));
+' "$root/examples" "$out/examples.json"
+version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json} |
+          sha256sum | cut -c1-16)
+sed "s/VERSION/$version/" sw.js >"$out/sw.js"
+echo "Playground built in $out"

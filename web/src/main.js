@@ -1,0 +1,326 @@
+// The playground page: an editor checked as you type, and each run in a Web Worker of its own.
+import { defaultKeymap, history as undoHistory, historyKeymap } from '@codemirror/commands';
+import { bracketMatching } from '@codemirror/language';
+import { linter, lintGutter } from '@codemirror/lint';
+import { EditorSelection, EditorState, StateEffect, StateField } from '@codemirror/state';
+import {
+  Decoration, EditorView, drawSelection, highlightActiveLine, keymap, lineNumbers,
+} from '@codemirror/view';
+import { azuvelLanguage } from './language.js';
+import { decodeShare, encodeShare } from './share.js';
+
+const byId = (id) => document.querySelector(`[data-testid="${id}"]`);
+const runButton = byId('run');
+const stopButton = byId('stop');
+const output = byId('output');
+const statusLine = byId('status');
+const problems = byId('problems');
+const examples = byId('examples');
+
+const OUTPUT_LIMIT = 1 << 20;  // stdout bytes shown: a runaway loop must not eat the page
+const BLOCK_SIZE = 16 << 10;
+const TOKEN_IDENTIFIER = 1;
+const MAX_TOKENS = 1000;
+
+// A server that does not label it application/wasm still gets it compiled, a little later.
+const wasm = WebAssembly.compileStreaming(fetch('azuvel.wasm')).catch(() =>
+  fetch('azuvel.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile));
+// The checker is pure, so one instance serves every keystroke; runs get fresh ones.
+const checker = wasm.then((module) => AzuvelModule({
+  instantiateWasm(imports, receive) {
+    WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+    return {};
+  },
+  print() {},
+  printErr() {},
+}));
+let lastChecker = null;  // the checker once it is ready, for what cannot wait for it
+checker.then((module) => { lastChecker = module; });
+
+// Calls an exported text-to-JSON function; the texts on both sides are bytes.
+function callJson(module, name, text) {
+  const bytes = new TextEncoder().encode(text);
+  const input = module._malloc(bytes.length + 1);
+  module.HEAPU8.set(bytes, input);
+  module.HEAPU8[input + bytes.length] = 0;
+  const result = module[name](input);
+  const end = module.HEAPU8.indexOf(0, result);
+  const json = new TextDecoder().decode(module.HEAPU8.subarray(result, end));
+  module._free(input);
+  module._free(result);
+  return JSON.parse(json);
+}
+
+// A 1-based line and byte column as an offset in the document.
+function offsetAt(doc, line, byteColumn) {
+  if (line < 1) return 0;
+  if (line > doc.lines) return doc.length;
+  const { from, text } = doc.line(line);
+  let i = 0;
+  for (let bytes = 1; i < text.length && bytes < byteColumn;) {
+    const code = text.codePointAt(i);
+    bytes += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    i += code > 0xffff ? 2 : 1;
+  }
+  return from + i;
+}
+
+// The line where a run stopped is marked until the text changes or the next run.
+const markErrorLine = StateEffect.define();
+const errorLineField = StateField.define({
+  create: () => Decoration.none,
+  update(marks, transaction) {
+    if (transaction.docChanged) marks = Decoration.none;
+    for (const effect of transaction.effects) {
+      if (!effect.is(markErrorLine)) continue;
+      marks = effect.value === null ? Decoration.none : Decoration.set(
+        Decoration.line({ class: 'cm-run-error' }).range(effect.value));
+    }
+    return marks;
+  },
+  provide: (field) => EditorView.decorations.from(field),
+});
+
+function moveCursor(line, column) {
+  const offset = offsetAt(view.state.doc, line, column);
+  view.dispatch({ selection: EditorSelection.cursor(offset), scrollIntoView: true });
+  view.focus();
+}
+
+function renderProblems(diagnostics) {
+  problems.replaceChildren(...diagnostics.map((diagnostic) => {
+    const item = document.createElement('li');
+    item.className = diagnostic.severity;
+    item.tabIndex = 0;
+    const head = document.createElement('div');
+    head.textContent = `${diagnostic.line}:${diagnostic.column} ${diagnostic.message}`;
+    item.append(head);
+    for (const note of diagnostic.notes) {
+      const line = document.createElement('div');
+      line.className = 'note';
+      line.textContent = note.kind === 'help' ? `help: ${note.message}`
+        : `${note.line}:${note.column} note: ${note.message}`;
+      item.append(line);
+    }
+    const go = () => moveCursor(diagnostic.line, diagnostic.column);
+    item.addEventListener('click', go);
+    item.addEventListener('keydown', (event) => { if (event.key === 'Enter') go(); });
+    return item;
+  }));
+}
+
+const checkAsYouType = linter(async (editor) => {
+  const module = await checker;
+  const { doc } = editor.state;
+  const diagnostics = callJson(module, '_azuvel_check_json', doc.toString());
+  renderProblems(diagnostics);
+  return diagnostics.map((diagnostic) => {
+    const from = offsetAt(doc, diagnostic.line, diagnostic.column);
+    const help = diagnostic.notes.filter((note) => note.kind === 'help');
+    return {
+      from,
+      to: Math.max(from, offsetAt(doc, diagnostic.line, diagnostic.end_column)),
+      severity: diagnostic.severity,
+      message: [diagnostic.message, ...help.map((note) => `help: ${note.message}`)].join('\n'),
+    };
+  });
+}, { delay: 250 });
+
+const view = new EditorView({
+  parent: byId('editor'),
+  state: EditorState.create({
+    doc: '',
+    extensions: [
+      // Only "\n" ends a line, as for the interpreter; a carriage return stays in the text.
+      EditorState.lineSeparator.of('\n'),
+      lineNumbers(), undoHistory(), drawSelection(), highlightActiveLine(), bracketMatching(),
+      keymap.of([
+        { key: 'Mod-Enter', run: () => { run(); return true; } },
+        { key: 'Ctrl-Enter', run: () => { run(); return true; } },
+        ...defaultKeymap, ...historyKeymap,
+      ]),
+      azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
+      EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
+    ],
+  }),
+});
+
+function setScript(text) {
+  view.dispatch({ changes: { from: 0, to: view.state.doc.length, insert: text } });
+}
+
+// Where a stopped run was: a scan error at the token list's end; a message the checker also
+// found, its place; an undefined name, its next use; otherwise the statement being run.
+function stopLine(text, message, cursor) {
+  const tokens = callJson(lastChecker, '_azuvel_tokens_json', text);
+  const last = tokens[tokens.length - 1];
+  if (/^(Unknown character|Unterminated string)/.test(message)) return last[3];
+  if (message === 'Too many tokens') return tokens[Math.min(MAX_TOKENS - 1, tokens.length - 1)][3];
+  const [, start, , line, column] = tokens[Math.min(cursor, tokens.length - 1)];
+  // The text that ran, checked now: the list on screen may lag behind the typing.
+  const diagnostics = callJson(lastChecker, '_azuvel_check_json', text);
+  const found = diagnostics.find((diagnostic) => diagnostic.severity === 'error' &&
+    diagnostic.message === message &&
+    (diagnostic.line > line || (diagnostic.line === line && diagnostic.column >= column)));
+  if (found) return found.line;
+  const name = /^Undefined variable: (.*)$/.exec(message);
+  if (name) {
+    const bytes = new TextEncoder().encode(text);
+    const decoder = new TextDecoder();
+    const use = tokens.find(([type, from, to]) => type === TOKEN_IDENTIFIER && from >= start &&
+      decoder.decode(bytes.subarray(from, to)) === name[1]);
+    if (use) return use[3];
+  }
+  return line;
+}
+
+// A spare worker waits prepared, so a run starts without loading anything; the next one is
+// prepared once a run ends, not while it competes for the processor.
+let spare = null;
+let running = null;
+
+async function prepareWorker() {
+  const worker = new Worker('worker.js');
+  worker.postMessage({ type: 'prepare', wasm: await wasm });
+  return worker;
+}
+
+function setRunning(state) {
+  running = state;
+  if (state === null && spare === null) spare = prepareWorker();
+  runButton.disabled = state !== null;
+  stopButton.disabled = state === null;
+}
+
+function showStatus(text, kind) {
+  statusLine.textContent = text;
+  statusLine.className = kind;
+}
+
+function run() {
+  if (running !== null) return;
+  const text = view.state.doc.toString();
+  const worker = spare;
+  spare = null;
+  const pane = document.createElement('div');
+  pane.className = 'stdout';
+  output.replaceChildren(pane);
+  view.dispatch({ effects: markErrorLine.of(null) });
+  showStatus('Running…', 'running');
+  const decoder = new TextDecoder();
+  const errors = new TextDecoder();
+  const state = { worker, started: performance.now(), unshown: '', stderr: '' };
+  // Output reaches the page once a frame, however fast it comes, in blocks of whole lines that
+  // are laid out once: a growing flood costs each frame only the last block.
+  let block = null;
+  const show = () => {
+    state.frame = 0;
+    const text = state.unshown;
+    state.unshown = '';
+    if (text === '') return;
+    if (block === null || (block.length > BLOCK_SIZE && block.data.endsWith('\n'))) {
+      block = document.createTextNode('');
+      pane.append(document.createElement('div'));
+      pane.lastChild.append(block);
+    }
+    block.appendData(text);
+  };
+  setRunning(state);
+  worker.then((w) => {
+    if (running !== state) return;
+    state.live = w;
+    w.onmessage = ({ data }) => {
+      if (data.type === 'output') {
+        for (const { fd, bytes } of data.chunks) {
+          if (fd === 2) state.stderr += errors.decode(bytes, { stream: true });
+          else state.unshown += decoder.decode(bytes, { stream: true });
+        }
+        if (!state.frame) state.frame = requestAnimationFrame(show);
+        return;
+      }
+      cancelAnimationFrame(state.frame);
+      state.unshown += decoder.decode();
+      show();
+      finish(state, text, data, state.stderr + errors.decode());
+    };
+    w.postMessage({ type: 'run', code: new TextEncoder().encode(text), outputLimit: OUTPUT_LIMIT });
+  });
+}
+
+function finish(state, text, result, stderr) {
+  state.live.terminate();
+  setRunning(null);
+  const time = `${result.time < 10 ? result.time.toFixed(1) : Math.round(result.time)} ms`;
+  const cut = result.cut ? ' · only the first MiB of output shown' : '';
+  const kind = result.status === 0 ? 'ok' : 'failed';
+  showStatus(`Exit status ${result.status} · ${time}${cut}`, kind);
+  if (stderr === '') return;
+  const error = document.createElement('div');
+  error.className = 'stderr';
+  error.textContent = stderr.replace(/\n$/, '');
+  output.append(error);
+  const message = /^\[Error\] (.*)\n?$/.exec(stderr);
+  if (message === null || lastChecker === null) return;
+  const line = stopLine(text, message[1], result.cursor);
+  if (line < 1 || line > view.state.doc.lines) return;
+  view.dispatch({ effects: markErrorLine.of(view.state.doc.line(line).from) });
+  const where = document.createElement('button');
+  where.className = 'stop-line';
+  where.textContent = `Stopped on line ${line}`;
+  where.addEventListener('click', () => moveCursor(line, 1));
+  output.append(where);
+}
+
+function stop() {
+  if (running === null) return;
+  const state = running;
+  cancelAnimationFrame(state.frame);
+  state.worker.then((w) => w.terminate());
+  setRunning(null);
+  const seconds = ((performance.now() - state.started) / 1000).toFixed(1);
+  showStatus(`Stopped after ${seconds} s`, 'failed');
+}
+
+async function loadExamples() {
+  const list = await (await fetch('examples.json')).json();
+  for (const { name } of list) examples.add(new Option(name, name));
+  examples.addEventListener('change', () => {
+    const chosen = list.find(({ name }) => name === examples.value);
+    if (chosen) setScript(chosen.code);
+  });
+  return list;
+}
+
+function loadFromLink() {
+  const shared = decodeShare(location.hash);
+  if (shared !== null) setScript(shared);
+  return shared !== null;
+}
+
+function share() {
+  const url = `${location.href.replace(/#.*$/, '')}#code=${encodeShare(view.state.doc.toString())}`;
+  history.replaceState(null, '', url);
+  showStatus('Link to this script is in the address bar', 'ok');
+  navigator.clipboard?.writeText(url).then(
+    () => showStatus('Link copied to the clipboard', 'ok'), () => {});
+}
+
+runButton.addEventListener('click', run);
+stopButton.addEventListener('click', stop);
+byId('share').addEventListener('click', share);
+// Outside the editor too; inside it, the editor's own binding has handled the key already.
+document.addEventListener('keydown', (event) => {
+  if (event.key === 'Enter' && (event.ctrlKey || event.metaKey) && !event.defaultPrevented) run();
+});
+window.addEventListener('hashchange', loadFromLink);
+setRunning(null);
+const listed = loadExamples();
+if (!loadFromLink()) {
+  listed.then((list) => {
+    const hello = list.find(({ name }) => name === 'hello') ?? list[0];
+    if (hello && view.state.doc.length === 0) setScript(hello.code);
+  });
+}
+if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {
+  navigator.serviceWorker.register('sw.js').catch(() => {});
+}

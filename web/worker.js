@@ -1,0 +1,76 @@
+// Runs one script in a fresh instance of the interpreter, as its own process would: the page
+// starts a new worker for every run and ends this one to stop a script. Output is posted as
+// it comes, in batches a few milliseconds apart, so a long run streams without flooding.
+importScripts('azuvel.js');
+
+let instance = null;
+let limit = Infinity;  // stdout bytes passed on; past it they are dropped and the page told
+let sent = 0;
+let cut = false;
+
+// Consecutive writes to one stream travel as one buffer: a print statement is one write.
+function joinChunks(chunks) {
+  const joined = [];
+  for (const { fd, bytes } of chunks) {
+    const last = joined[joined.length - 1];
+    if (last && last.fd === fd) last.parts.push(bytes);
+    else joined.push({ fd, parts: [bytes] });
+  }
+  return joined.map(({ fd, parts }) => {
+    const bytes = new Uint8Array(parts.reduce((sum, part) => sum + part.length, 0));
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    return { fd, bytes };
+  });
+}
+
+function prepare(wasm) {
+  const pending = [];
+  let lastPost = 0;
+  const flush = () => {
+    if (pending.length > 0) postMessage({ type: 'output', chunks: joinChunks(pending.splice(0)) });
+    lastPost = performance.now();
+  };
+  instance = AzuvelModule({
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(wasm, imports).then((result) => receive(result, wasm));
+      return {};
+    },
+    azuvelWrite(fd, bytes) {
+      if (fd === 1) {
+        if (sent + bytes.length > limit) {
+          bytes = bytes.subarray(0, limit - sent);
+          cut = true;
+        }
+        sent += bytes.length;
+        if (bytes.length === 0) return;
+      }
+      pending.push({ fd, bytes });
+      if (performance.now() - lastPost > 30) flush();
+    },
+    quit(status, toThrow) {
+      throw toThrow;
+    },
+    print() {},
+    printErr() {},
+  }).then((module) => ({ module, flush }));
+}
+
+async function run(code, outputLimit) {
+  limit = outputLimit;
+  const { module, flush } = await instance;
+  module.FS.writeFile('/script.az', code);
+  const started = performance.now();
+  const status = module.callMain(['/script.az']);
+  const time = performance.now() - started;
+  flush();
+  postMessage({ type: 'exit', status, time, cut, cursor: module._azuvel_cursor() });
+}
+
+onmessage = ({ data }) => {
+  if (data.type === 'prepare') prepare(data.wasm);
+  else if (data.type === 'run') run(data.code, data.outputLimit);
+};
