@@ -554,7 +554,9 @@ bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
 // Help for the tokens people bring from other languages, where an operand has ended.
 void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context context) {
     if (exponent_help(diagnostic, at)) return;
-    std::string left = operand_text(at - 1, "a");
+    // A left operand that ends a longer expression ("x == 1 && y") would read wrongly alone.
+    bool lone_left = at < 2 || precedence(type(at - 2)) == 0;
+    std::string left = lone_left ? operand_text(at - 1, "a") : "a";
     std::string right = operand_text(at + 1, "b");
     switch (type(at)) {
         case TOKEN_ASSIGN:
