@@ -15,12 +15,16 @@ with no newline, and "# error: M" means standard error is exactly "[Error] M" an
 and the status is 1. With no "# error:" line, standard error must be empty and the status 0.
 """
 import os
+import pty
 import random
+import select
 import shlex
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
+import time
 
 WRAPPER = shlex.split(os.environ.get("AZUVEL_WRAPPER", ""))
 TIMEOUT = 200 if WRAPPER else 20
@@ -112,6 +116,10 @@ def cli_cases(work):
                                   b"print(zz);\n")
     fifo = os.path.join(work, "fifo.az")  # a named pipe with no writer must not hang the run
     os.mkfifo(fifo)
+    listening = socket.socket(socket.AF_UNIX)  # a socket is refused like a pipe
+    sock = os.path.join(work, "socket.az")
+    listening.bind(sock)
+    _, terminal = os.openpty()  # a character device that cannot seek: its size means nothing
     long_text = b"0123456789abcdef" * 8192  # 128 KiB: one write larger than the buffer
     long_string = write_script(work, "long_string.az",
                                b'print("a");\nprint("' + long_text + b'");\nprint("z");\n')
@@ -132,6 +140,13 @@ def cli_cases(work):
              status=1),
         Case("named pipe", [fifo], stderr=error_line(b"Cannot open file: " + fifo.encode()),
              status=1),
+        Case("socket", [sock], stderr=error_line(b"Cannot open file: " + sock.encode()),
+             status=1),
+        Case("terminal", [os.ttyname(terminal)],
+             stderr=error_line(b"Cannot open file: " + os.ttyname(terminal).encode()), status=1),
+        # Character devices of size 0 that seek are empty scripts; /dev/zero is never read.
+        Case("/dev/null", ["/dev/null"]),
+        Case("/dev/zero", ["/dev/zero"]),
         Case("script", [hello], b"hi\n"),
         Case("output before an error is kept in a file", [late_error], b"kept\n",
              error_line(b"Undefined variable: zz"), 1, stdout_file=captured),
@@ -185,6 +200,23 @@ def check_reader_closes_early(binary, work):
         problems.append(f"expected death by SIGPIPE and no message, got status {status}, "
                         f"stderr {stderr[:200]!r}")
     return problems
+
+
+def check_terminal_sees_each_print(binary, work):
+    """On a terminal a print shows at once, even when the script never ends."""
+    path = write_script(work, "print_then_loop.az", b'print("a");\nwhile (1) { }\n')
+    controller, terminal = pty.openpty()
+    process = subprocess.Popen(command(binary, [path]), stdout=terminal,
+                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    os.close(terminal)
+    seen, deadline = b"", time.monotonic() + TIMEOUT
+    while b"a" not in seen and time.monotonic() < deadline:
+        if select.select([controller], [], [], 0.1)[0]:
+            seen += os.read(controller, 100)
+    process.kill()
+    process.wait()
+    os.close(controller)
+    return [] if seen.startswith(b"a") else [f"before the kill the terminal showed {seen!r}"]
 
 
 def write_script(work, name, data):
@@ -373,6 +405,10 @@ def main():
             problems = check_reader_closes_early(binary, work)
             for problem in problems:
                 print(f"FAIL reader closes the pipe early: {problem}")
+            failed, passed = (failed + 1, passed) if problems else (failed, passed + 1)
+            problems = check_terminal_sees_each_print(binary, work)
+            for problem in problems:
+                print(f"FAIL print on a terminal: {problem}")
             failed, passed = (failed + 1, passed) if problems else (failed, passed + 1)
         if what == "--generated":
             for path in [*random_cases(work), *truncated_cases(work)]:

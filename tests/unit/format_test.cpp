@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -30,6 +31,9 @@ const FormatCase format_cases[] = {
     {999999.4, "999999"},
     {999999.7, "1e+06"},
     {1000000.0, "1e+06"},
+    {-1000000.0, "-1e+06"},
+    {100000.0, "100000"},
+    {-100000.0, "-100000"},
     {1000005.0, "1e+06"},        // an exact tie goes to the even digit
     {1000015.0, "1.00002e+06"},  // and here the even digit is up
     {123456789.0, "1.23457e+08"},
@@ -66,6 +70,18 @@ TEST(FormatNumber, IntegersAgreeWithGeneralFormat) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%g", v);
         EXPECT_EQ(format(v), expected);
+    }
+}
+
+// The digit count of the integer path changes at each power of ten.
+TEST(FormatNumber, PowersOfTenAgreeWithGeneralFormat) {
+    for (int exponent = -7; exponent <= 22; exponent++) {
+        for (double sign : {1.0, -1.0}) {
+            double v = sign * std::pow(10.0, exponent);
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "%g", v);
+            EXPECT_EQ(format(v), expected) << "value " << v;
+        }
     }
 }
 

@@ -63,6 +63,12 @@ const TokenCase token_cases[] = {
     {"print printx PRINT Print _p1",
      {{TOKEN_PRINT, "print"}, {TOKEN_IDENTIFIER, "printx"}, {TOKEN_IDENTIFIER, "PRINT"},
       {TOKEN_IDENTIFIER, "Print"}, {TOKEN_IDENTIFIER, "_p1"}, end}},
+    // The ends of each byte range that makes up a name or a number.
+    {"a z A Z _ a0 z9 Z_ _9 0 9",
+     {{TOKEN_IDENTIFIER, "a"}, {TOKEN_IDENTIFIER, "z"}, {TOKEN_IDENTIFIER, "A"},
+      {TOKEN_IDENTIFIER, "Z"}, {TOKEN_IDENTIFIER, "_"}, {TOKEN_IDENTIFIER, "a0"},
+      {TOKEN_IDENTIFIER, "z9"}, {TOKEN_IDENTIFIER, "Z_"}, {TOKEN_IDENTIFIER, "_9"},
+      {TOKEN_NUMBER, "0"}, {TOKEN_NUMBER, "9"}, end}},
     {"var if while function return",
      {{TOKEN_VAR, "var"}, {TOKEN_IF, "if"}, {TOKEN_WHILE, "while"},
       {TOKEN_FUNCTION, "function"}, {TOKEN_RETURN, "return"}, end}},
