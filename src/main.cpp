@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -74,13 +75,19 @@ void run(const char* text) {
     delete[] copy;
 }
 
-// Reads the whole file; only a regular file whose size is known is a script. Opening does not
-// wait: a named pipe with no writer is refused at once instead of hanging.
+// A regular file, or a character device that seeks and reads as size 0 (/dev/null): only
+// their size is trusted. Pipes, sockets and terminals could block or never end.
+static bool has_known_size(int descriptor, const struct stat& info) {
+    if (S_ISREG(info.st_mode)) return info.st_size >= 0;
+    return S_ISCHR(info.st_mode) && info.st_size == 0 && lseek(descriptor, 0, SEEK_CUR) >= 0;
+}
+
+// Reads as many bytes as the size says, never to the end: /dev/zero has size 0 and no end.
+// Opening does not wait: a named pipe with no writer is refused at once instead of hanging.
 void run_file(const char* path) {
     int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
-    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size < 0) {
+    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !has_known_size(descriptor, info)) {
         error("Cannot open file: %s", path);
     }
     FILE* file = fdopen(descriptor, "r");
