@@ -7,6 +7,7 @@
   the words of the lexer's keyword table in src/scan.cpp, each once.
 - The TextMate grammar is valid JSON with scope source.azuvel and file type az, and its
   rules pick out numbers, keywords and strings the way the lexer does.
+- Operators and words that no script can run are marked invalid in both grammars.
 - When vim is installed, the Vim syntax file is loaded in a headless vim and the highlight
   group at chosen places of a sample script is compared with what it must be.
 """
@@ -86,6 +87,16 @@ TEXTMATE_CASES = [
 # (text, whether a keyword rule matches all of it)
 TEXTMATE_KEYWORD_CASES = [("print", True), ("while", True), ("return", True),
                           ("printx", False), ("Print", False), ("nel", False)]
+# (text, the scope of the first operator rule matching at its start, the text it covers)
+TEXTMATE_OPERATOR_CASES = [
+    ("<= 1", "invalid.illegal", "<="), (">=", "invalid.illegal", ">="),
+    ("&& b", "invalid.illegal", "&&"), ("||", "invalid.illegal", "||"),
+    ("!x", "invalid.illegal", "!"), ("+= 1", "invalid.illegal", "+="),
+    ("++;", "invalid.illegal", "++"), ("% 2", "invalid.illegal", "%"),
+    ("!= 1", "keyword.operator.comparison", "!="), ("< 1", "keyword.operator.comparison", "<"),
+    ("== 1", "keyword.operator.comparison", "=="), ("+ 1", "keyword.operator.arithmetic", "+"),
+    ("= 1", "keyword.operator.assignment", "="),
+]
 # (string contents after the opening quote, what the string rule's escape and end leave)
 TEXTMATE_STRING_CASES = [('abc" x', "abc"), ('a\\"b" x', 'a\\"b'), ('a\\\\"b" x', 'a\\\\"b'),
                          ('a\\b" x', "a\\b")]
@@ -109,6 +120,16 @@ def check_textmate_rules(grammar):
         got = any(rule.fullmatch(text) for rule in keyword_rules)
         if got != expected:
             problems.append(f"FAIL: TextMate keywords on {text!r}: {got}, expected {expected}")
+    for text, scope, expected in TEXTMATE_OPERATOR_CASES:
+        got = next(((r["name"], m.group(0)) for r in repository["operator"]["patterns"]
+                    if (m := python_regex(r["match"]).match(text))), (None, None))
+        if got[0] is None or not got[0].startswith(scope + ".") or got[1] != expected:
+            problems.append(f"FAIL: TextMate operator on {text!r}: {got}, expected {scope} "
+                            f"covering {expected!r}")
+    reserved = [r["name"] for r in repository["keywords"]["patterns"]
+                if python_regex(r["match"]).fullmatch("function")]
+    if not reserved or not reserved[0].startswith("invalid.illegal."):
+        problems.append(f"FAIL: TextMate scope of function: {reserved}, expected invalid.illegal")
     string = repository["string"]
     escape = python_regex(string["patterns"][0]["match"])
     end = python_regex(string["end"])
@@ -135,6 +156,7 @@ VIM_SAMPLE = [
     "while (count < .5) { y = y - 2; }  # end",  # 4
     "Print(printx, function, return9);",  # 5
     "sg<nel>",                          # 6: not the first line, not a directive
+    "a <= b >= c && d || !e != f += 1; x++; y % 2;",  # 7: habits from other languages
 ]
 # (line, column starting at 1, syntax group without its "azuvel" prefix, or "" for none)
 VIM_CASES = [
@@ -147,7 +169,12 @@ VIM_CASES = [
     (4, 30, "Number"), (4, 36, "Comment"),
     (5, 1, ""), (5, 7, ""), (5, 15, "Reserved"), (5, 25, ""), (5, 31, ""),
     (6, 1, ""), (6, 3, "Operator"),
+    (7, 3, "Invalid"), (7, 8, "Invalid"), (7, 13, "Invalid"), (7, 18, "Invalid"),
+    (7, 21, "Invalid"), (7, 24, "Operator"), (7, 29, "Invalid"), (7, 36, "Invalid"),
+    (7, 42, "Invalid"),
 ]
+# Groups that must show as Vim's Error group, whatever the colour scheme.
+VIM_ERROR_GROUPS = ["azuvelInvalid", "azuvelReserved"]
 
 
 def check_vim_highlighting(root):
@@ -170,6 +197,8 @@ def check_vim_highlighting(root):
                     f"edit {sample}", "call add(g:out, &filetype)"]
         commands += [f"call add(g:out, substitute(synIDattr(synID({line}, {col}, 1), 'name'), '^azuvel', '', ''))"
                      for line, col, _ in VIM_CASES]
+        commands += [f"call add(g:out, synIDattr(synIDtrans(hlID('{group}')), 'name'))"
+                     for group in VIM_ERROR_GROUPS]
         commands += [f"call writefile(g:out, '{report}')", "qa!"]
         probe = os.path.join(work, "probe.vim")  # vim takes at most ten -c commands
         with open(probe, "w", encoding="utf-8") as f:
@@ -187,6 +216,9 @@ def check_vim_highlighting(root):
                         f"commentstring {got[0]!r}, expected 'azuvel # %s'")
     if got[1] != "azuvel":
         problems.append(f"FAIL: vim on a .az file: filetype {got[1]!r}, expected 'azuvel'")
+    for group, shown in zip(VIM_ERROR_GROUPS, got[2 + len(VIM_CASES):]):
+        if shown != "Error":
+            problems.append(f"FAIL: vim shows {group} as {shown or 'nothing'}, expected Error")
     for (line, col, expected), group in zip(VIM_CASES, got[2:]):
         if group != expected:
             text = VIM_SAMPLE[line - 1]

@@ -12,6 +12,7 @@ endif
 syn keyword azuvelStatement   print var
 syn keyword azuvelConditional if
 syn keyword azuvelRepeat      while
+" Reserved words: the lexer knows them, but no statement accepts them.
 syn keyword azuvelReserved    function return
 
 " A backslash escapes only a double quote right after it: "a\\"b" is one string.
@@ -25,7 +26,9 @@ syn match   azuvelNel         +"nel"+
 syn match   azuvelNumber      "\<\d[0-9.]*"
 syn match   azuvelNumber      "\.\d[0-9.]*"
 
-syn match   azuvelOperator    "==\|!=\|&&\|||\|[-+*/<>=!]"
+syn match   azuvelOperator    "==\|!=\|[-+*/<>=]"
+" Habits from other languages that no script can run: shown as errors while typing.
+syn match   azuvelInvalid     "&&\|||\|<=\|>=\|+=\|++\|%\|!=\@!"
 syn match   azuvelDelimiter   "[(){},;]"
 
 " The header directive counts only on the first line; it may sit in a comment there.
@@ -36,12 +39,13 @@ syn keyword azuvelTodo        contained TODO FIXME XXX NOTE
 hi def link azuvelStatement   Statement
 hi def link azuvelConditional Conditional
 hi def link azuvelRepeat      Repeat
-hi def link azuvelReserved    Keyword
+hi def link azuvelReserved    Error
 hi def link azuvelString      String
 hi def link azuvelEscape      SpecialChar
 hi def link azuvelNel         Special
 hi def link azuvelNumber      Number
 hi def link azuvelOperator    Operator
+hi def link azuvelInvalid     Error
 hi def link azuvelDelimiter   Delimiter
 hi def link azuvelDirective   PreProc
 hi def link azuvelComment     Comment
