@@ -1,10 +1,11 @@
-# Installation and the Debian package: the interpreter, its man page, the guide and the
-# example programs. `cmake --install build --prefix DIR` installs them under DIR;
+# Installation and the Debian package: the interpreter and the checker, their man pages, the
+# guide and the example programs. `cmake --install build --prefix DIR` installs them under DIR;
 # `cpack -G DEB` in the build directory makes azuvel_<version>_<arch>.deb for /usr.
 include(GNUInstallDirs)
 
-install(TARGETS azuvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS azuvel azuvel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
         FILES_MATCHING PATTERN "*.az" PATTERN "*.out")
@@ -24,10 +25,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION
     "Azuvel is a small scripting language with numbers, strings, variables,
 print, if and while. The azuvel command runs one script file; scripts that
-start with #!/usr/bin/env azuvel run as programs.
+start with #!/usr/bin/env azuvel run as programs. The azuvel-check command
+finds the mistakes in scripts without running them.
 
-The package holds the interpreter, its manual page, the language guide and
-example programs.")
+The package holds the interpreter, the checker, their manual pages, the
+language guide and example programs.")
 if(AZUVEL_STATIC AND NOT AZUVEL_SANITIZE)
     # A static executable needs no shared library at all.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "")

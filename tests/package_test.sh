@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package in a configured build directory, installs it with dpkg, and runs
 # what it installed from a directory outside the source tree: the version text, the example
-# programs, and executable scripts that start with a #! line. Checks the man page is found.
+# programs, executable scripts that start with a #! line, and azuvel-check on the examples and
+# on a broken script. Checks both man pages are found.
 #
 #   tests/package_test.sh BUILD_DIR
 #
@@ -39,7 +40,8 @@ if [ ${#packages[@]} -ne 1 ] || [ ! -f "${packages[0]}" ]; then
     exit 1
 fi
 deb=${packages[0]}
-for path in ./usr/bin/azuvel ./usr/share/man/man1/azuvel.1 ./usr/share/doc/azuvel/language.md \
+for path in ./usr/bin/azuvel ./usr/bin/azuvel-check ./usr/share/man/man1/azuvel.1 \
+            ./usr/share/man/man1/azuvel-check.1 ./usr/share/doc/azuvel/language.md \
             ./usr/share/doc/azuvel/examples/hello.az; do
     if dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$path"; then
         pass "package holds $path"
@@ -128,12 +130,37 @@ check "executable script error line" expected errors
 if [ "$status" = 1 ]; then pass "executable script error: status 1"; else
     fail "executable script error: status $status"; fi
 
+echo "== the installed azuvel-check, run from $work"
+found=$(command -v azuvel-check || true)
+if [ "$found" = /usr/bin/azuvel-check ]; then pass "azuvel-check on PATH is /usr/bin/azuvel-check"
+else fail "azuvel-check on PATH is /usr/bin/azuvel-check (found '$found')"; fi
+
+# The examples are clean: no output at all, status 0.
+status=0
+azuvel-check "$examples"/*.az > actual 2> errors || status=$?
+: > expected
+check "azuvel-check on the installed examples prints nothing" expected actual
+if [ "$status" = 0 ] && [ ! -s errors ]; then pass "azuvel-check on the examples: status 0"; else
+    fail "azuvel-check on the examples: status $status, stderr: $(cat errors)"; fi
+
+# A script with a missing ';': the place in compiler form, status 1.
+printf 'var x = 1;\nvar y = 2\nprint(x, y);\n' > late.az
+status=0
+azuvel-check late.az > actual 2> errors || status=$?
+if head -1 actual | grep -q "^late.az:2:10: error: Expected ';'" && [ "$status" = 1 ]; then
+    pass "azuvel-check late.az: the error, its place, status 1"
+else
+    fail "azuvel-check late.az: status $status, output: $(head -3 actual)"
+fi
+
 if command -v man >/dev/null 2>&1; then
-    page=$(man -w azuvel 2>/dev/null || true)
-    case "$page" in
-        /usr/share/man/man1/azuvel.1*) pass "man -w azuvel: $page" ;;
-        *) fail "man -w azuvel found '$page'" ;;
-    esac
+    for name in azuvel azuvel-check; do
+        page=$(man -w "$name" 2>/dev/null || true)
+        case "$page" in
+            /usr/share/man/man1/"$name".1*) pass "man -w $name: $page" ;;
+            *) fail "man -w $name found '$page'" ;;
+        esac
+    done
     if MANWIDTH=80 man azuvel 2>/dev/null | grep -q 'Azuvel Re+4.0.0-Beta'; then
         pass "man azuvel shows the page"
     else

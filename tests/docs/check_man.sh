@@ -1,9 +1,15 @@
 #!/bin/sh
-# Formats a man page with man's warnings on and fails if anything is reported.
-#   check_man.sh PAGE
+# Formats a man page with man's warnings on and fails if anything is reported, or if one of
+# the sections is missing (by default those of azuvel.1).
+#   check_man.sh PAGE [SECTION...]
 # man exits 0 even when troff warns, so the check is that standard error stays empty.
 set -u
-page=${1:?usage: check_man.sh PAGE}
+page=${1:?usage: check_man.sh PAGE [SECTION...]}
+shift
+if [ $# -eq 0 ]; then
+    set -- NAME SYNOPSIS DESCRIPTION OPTIONS "LANGUAGE IN BRIEF" "HEADER DIRECTIVE" \
+        "OUTPUT FORMAT" DIAGNOSTICS "EXIT STATUS" EXAMPLES
+fi
 [ -r "$page" ] || { echo "FAIL: cannot read $page"; exit 1; }
 
 errors=$(mktemp)
@@ -21,8 +27,7 @@ if [ -s "$errors" ]; then
     cat "$errors"
     exit 1
 fi
-for section in NAME SYNOPSIS DESCRIPTION OPTIONS "LANGUAGE IN BRIEF" "HEADER DIRECTIVE" \
-               "OUTPUT FORMAT" DIAGNOSTICS "EXIT STATUS" EXAMPLES; do
+for section in "$@"; do
     if ! grep -q "^$section\$" "$rendered"; then
         echo "FAIL: $page has no section $section"
         exit 1
