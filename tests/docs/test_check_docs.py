@@ -30,6 +30,9 @@ GUIDE_CASES = [
     ("named script used by a console block",
      fenced("az x.az", "printf 'hi\\n'\n") + fenced("output", "hi\n") +
      fenced("console", "$ azuvel x.az\nhi\n$ cat x.az\nprintf 'hi\\n'\n"), True),
+    ("console runs the checker as azuvel-check",
+     fenced("az x.az", "printf 'hi\\n'\n") + fenced("output", "hi\n") +
+     fenced("console", "$ azuvel-check x.az\nhi\n"), True),
     ("empty raw output", fenced("az", "true\n") + fenced("output-raw", ""), True),
     ("wrong stdout", fenced("az", "printf 'two\\n'\n") + fenced("output", "one\n"), False),
     ("missing final newline", fenced("az", "printf 'one'\n") + fenced("output", "one\n"), False),
@@ -88,7 +91,8 @@ def main():
             with open(guide, "w") as f:
                 f.write(text)
             accepted, output = checker_accepts(
-                [stand_in, "--guide", guide, "--examples-dir", os.path.join(work, "examples")])
+                [stand_in, "--guide", guide, "--examples-dir", os.path.join(work, "examples"),
+                 "--checker", stand_in])
             if accepted != accept:
                 failures += 1
                 print(f"FAIL guide case '{name}': accepted={accepted}\n{output}")
