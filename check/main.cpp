@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -77,35 +78,45 @@ Options parse_options(int argc, char** argv) {
     return options;
 }
 
-// Reads a whole file, or standard input for "-"; on failure says why in `problem`.
+// Reads a whole file, or standard input for "-"; on failure says why in `problem`. Opening
+// never waits for a pipe's writer, and a device is read only as far as its size says, so
+// /dev/zero is empty rather than endless.
 bool read_script(const std::string& path, std::string& text, std::string& problem) {
-    int descriptor = path == "-" ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool is_stdin = path == "-";
+    int descriptor =
+        is_stdin ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         problem = std::strerror(errno);
         return false;
     }
     struct stat info;
-    if (fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (fstat(descriptor, &info) != 0) {
+        problem = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
         problem = "Is a directory";
-        if (descriptor != STDIN_FILENO) close(descriptor);
-        return false;
+    } else if (!is_stdin && !S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) &&
+               !S_ISCHR(info.st_mode)) {
+        problem = "Not a file";
     }
+    if (!is_stdin) fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    // A device has no end but the one its size gives.
+    size_t limit = !is_stdin && S_ISCHR(info.st_mode) ? static_cast<size_t>(info.st_size)
+                                                      : MAX_SCRIPT_SIZE + 1;
     char buffer[1 << 16];
-    for (;;) {
-        ssize_t got = read(descriptor, buffer, sizeof buffer);
+    while (problem.empty() && text.size() < limit) {
+        size_t want = std::min(sizeof buffer, limit - text.size());
+        ssize_t got = read(descriptor, buffer, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             problem = std::strerror(errno);
+        } else if (got == 0) {
             break;
-        }
-        if (got == 0) break;
-        text.append(buffer, static_cast<size_t>(got));
-        if (text.size() > MAX_SCRIPT_SIZE) {
-            problem = "File too large";
-            break;
+        } else {
+            text.append(buffer, static_cast<size_t>(got));
+            if (text.size() > MAX_SCRIPT_SIZE) problem = "File too large";
         }
     }
-    if (descriptor != STDIN_FILENO) close(descriptor);
+    if (!is_stdin) close(descriptor);
     return problem.empty();
 }
 

@@ -18,6 +18,8 @@ def main():
     with open(clean, "wb") as f:
         f.write(CLEAN)
     missing = os.path.join(work, "missing.az")
+    fifo = os.path.join(work, "fifo")
+    os.mkfifo(fifo)
     # (arguments, standard input, environment additions, status, stdout test, stderr test)
     cases = [
         ([], b"", {}, 2, b"", b"azuvel-check: no file to check\n"),
@@ -33,6 +35,9 @@ def main():
         # One unreadable file does not stop the others from being checked.
         ([missing, clean], b"", {}, 2, b"", b"No such file or directory"),
         (["/dev/null"], b"", {}, 0, b"", b""),
+        # Neither a pipe with no writer nor an endless device may hang the checker.
+        (["/dev/zero"], b"", {}, 0, b"", b""),
+        ([fifo], b"", {}, 0, b"", b""),
     ]
     failures = 0
     for args, stdin, env, status, out, err in cases:
