@@ -1,9 +1,27 @@
 // The interpreter: runs statements straight from the token array, with no syntax tree.
 //
-// Everything that depends only on the token array is worked out once, before the first
-// statement runs: the value of each number literal, each "{"'s matching "}", and the shape of
-// the expression starting at each token. A name's store slot is remembered once found; the
-// store is append-only and a lookup returns the earliest entry, so a found slot never changes.
+// Every statement and expression is parsed and computed by walking the tokens; what speeds the
+// walk up are facts kept per token position, in the tables below:
+//
+// - Derived from the tokens before the first statement runs: the value of each number literal,
+//   each "{"'s matching "}", where each primary (a number, a name, or a parenthesised
+//   expression) ends, each binary operator's level, and the shape of the expression that
+//   starts at each token (one, two or three primaries joined by operators, or longer).
+// - Learnt while running: the store slot of each name once found (the store is append-only and
+//   a lookup returns the earliest entry, so a found slot never changes); where an expression
+//   ends once it has run to its end without an error (`expression_end`); and where the checked
+//   part of a statement ends once it has run without an error (`checked_until`).
+//
+// Checked once, trusted after: the first run of any expression or statement takes the fully
+// checked path, which reports every error in the order the language defines. Once it has
+// succeeded, its structure is known to be valid and every name in it found, so later runs
+// (`trusted_value`, `run_body`) skip the structure checks; the only error left to them is a
+// division by zero, which depends on values and is still tested on every division. They still
+// read each operand and operator from its token.
+//
+// Built with AZUVEL_PLAIN, nothing is derived or learnt: every literal is converted and every
+// name looked up where it is used, blocks are skipped by counting braces, and every expression
+// and statement takes the checked path each time. The differential test runs both builds.
 #include "interpreter.h"
 
 #include <charconv>
@@ -14,6 +32,12 @@
 #include <unistd.h>
 
 #include "main.h"
+
+#ifdef AZUVEL_PLAIN
+static constexpr bool plain = true;
+#else
+static constexpr bool plain = false;
+#endif
 
 int32_t current_token = 0;
 Variable vars[MAX_VARS];
@@ -26,21 +50,28 @@ enum OperatorLevel : uint8_t {
     LEVEL_FACTOR,      // * /
 };
 
+// How an expression is built, by structure only: the commonest forms get straight-line code.
 enum ExpressionShape : uint8_t {
-    SHAPE_GENERAL,  // anything: the full recursive descent
+    SHAPE_LONG,     // four primaries or more, or not an expression at all: the level-by-level walk
     SHAPE_OPERAND,  // a lone number or name
-    SHAPE_BINARY,   // operand, operator, operand, and no operator after it
+    SHAPE_PAIR,     // number-or-name, operator, number-or-name
+    SHAPE_SHORT,    // any other of up to three primaries, "(" expression ")" counting as one
 };
 
 static double literal_value[MAX_TOKENS];      // number tokens
 static Variable* token_variable[MAX_TOKENS];  // name tokens, once found
 // Where an operand's value lives: a number's literal_value, or a found name's variable.
 static const double* operand_value[MAX_TOKENS];
-static uint8_t operator_level[MAX_TOKENS];    // binary operators: one of the levels below
-static int32_t block_end[MAX_TOKENS];         // "{" tokens: the matching "}", or -1
-static int32_t while_body[MAX_TOKENS];        // "while" tokens: first body token, once checked
-static uint32_t token_length[MAX_TOKENS];     // string and number tokens
+static uint8_t operator_level[MAX_TOKENS];     // binary operators
+static int32_t block_end[MAX_TOKENS];          // "{" tokens: the matching "}", or -1
+static int32_t primary_end[MAX_TOKENS];        // primaries: the token after them; 0 for others
 static ExpressionShape expression_shape[MAX_TOKENS];
+static uint32_t token_length[MAX_TOKENS];      // string and number tokens
+static int32_t expression_end[MAX_TOKENS];     // once run without error: the token after it
+// Once the statement starting here has run without error: for an assignment the token after
+// its ";", for an if or a while the first token of its block (its condition, ")" and "{" and a
+// matching "}" all checked).
+static int32_t checked_until[MAX_TOKENS];
 
 Token peek() { return tokens[current_token]; }
 
@@ -141,6 +172,7 @@ size_t format_number(double value, char* buffer) {
 #endif
 }
 
+
 // The earliest entry with this name, or null.
 static Variable* find_variable(const char* name) {
     for (int32_t i = 0; i < var_count; i++) {
@@ -151,6 +183,7 @@ static Variable* find_variable(const char* name) {
 
 // The variable a name token refers to, or null while the name is undeclared.
 static Variable* token_lookup(int32_t index) {
+    if (plain) return find_variable(tokens[index].value);
     Variable* variable = token_variable[index];
     if (variable == nullptr) {
         variable = find_variable(tokens[index].value);
@@ -165,6 +198,10 @@ static Variable* token_lookup_or_fail(int32_t index) {
     Variable* variable = token_lookup(index);
     if (variable == nullptr) error("Undefined variable: %s", tokens[index].value);
     return variable;
+}
+
+static size_t length_of(int32_t index) {
+    return plain ? std::strlen(tokens[index].value) : token_length[index];
 }
 
 // The fuzz build stops a script after this many statements and loop tests, so an endless loop
@@ -199,8 +236,6 @@ static double convert_literal(const char* text, size_t length) {
 #endif
 }
 
-static bool is_operand(TokenType type) { return type == TOKEN_NUMBER || type == TOKEN_IDENTIFIER; }
-
 static bool is_binary_operator(TokenType type) { return type >= TOKEN_PLUS && type <= TOKEN_LT; }
 
 static OperatorLevel level_of(TokenType type) {
@@ -212,15 +247,23 @@ static OperatorLevel level_of(TokenType type) {
     }
 }
 
-// Recognises the two commonest expression forms; an operand is never the end token, so the
-// look-ahead stays inside the array.
+// Counts the primaries joined by operators from this token on. It matters only once the
+// expression has run without error, and then it is exactly what the walk met: a primary's end
+// comes from matching parentheses, which a valid inner expression keeps balanced.
 static ExpressionShape shape_at(int32_t index) {
-    if (!is_operand(tokens[index].type)) return SHAPE_GENERAL;
-    if (!is_binary_operator(tokens[index + 1].type)) return SHAPE_OPERAND;
-    if (is_operand(tokens[index + 2].type) && !is_binary_operator(tokens[index + 3].type)) {
-        return SHAPE_BINARY;
+    int32_t count = 0;
+    bool grouped = false;
+    for (int32_t at = index;;) {
+        if (primary_end[at] == 0) return SHAPE_LONG;
+        grouped = grouped || tokens[at].type == TOKEN_LPAREN;
+        at = primary_end[at];
+        count++;
+        if (!is_binary_operator(tokens[at].type)) break;
+        if (count == 3) return SHAPE_LONG;
+        at++;
     }
-    return SHAPE_GENERAL;
+    if (grouped || count == 3) return SHAPE_SHORT;
+    return count == 1 ? SHAPE_OPERAND : SHAPE_PAIR;
 }
 
 void start_interpreter() {
@@ -228,101 +271,100 @@ void start_interpreter() {
     var_count = 0;
     reset_steps();
     int32_t open_braces[MAX_TOKENS];
-    int32_t depth = 0;
+    int32_t open_parens[MAX_TOKENS];
+    int32_t braces = 0;
+    int32_t parens = 0;
     for (int32_t i = 0; i < token_count; i++) {
         const Token& token = tokens[i];
         token_variable[i] = nullptr;
         operand_value[i] = nullptr;
         operator_level[i] = level_of(token.type);
-        while_body[i] = 0;
         block_end[i] = -1;
+        primary_end[i] = 0;
+        expression_end[i] = 0;
+        checked_until[i] = 0;
         token_length[i] = static_cast<uint32_t>(std::strlen(token.value));
-        expression_shape[i] = shape_at(i);
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
-            operand_value[i] = &literal_value[i];
+            if (!plain) operand_value[i] = &literal_value[i];
         }
-        if (token.type == TOKEN_LBRACE) open_braces[depth++] = i;
-        if (token.type == TOKEN_RBRACE && depth > 0) block_end[open_braces[--depth]] = i;
+        if (token.type == TOKEN_NUMBER || token.type == TOKEN_IDENTIFIER) primary_end[i] = i + 1;
+        if (token.type == TOKEN_LBRACE) open_braces[braces++] = i;
+        if (token.type == TOKEN_RBRACE && braces > 0) block_end[open_braces[--braces]] = i;
+        if (token.type == TOKEN_LPAREN) open_parens[parens++] = i;
+        if (token.type == TOKEN_RPAREN && parens > 0) primary_end[open_parens[--parens]] = i + 1;
     }
+    for (int32_t i = 0; i < token_count; i++) expression_shape[i] = shape_at(i);
     output_interactive = isatty(fileno(stdout));
 }
-
-double parse_expression();
 
 static double divide(double left, double right) {
     if (right == 0.0) error("Division by zero");
     return left / right;
 }
 
-static double apply(TokenType op, double left, double right) {
+// Each case returns on its own: inlined where a statement stores the result, no shared join.
+[[gnu::always_inline]] static inline double apply(TokenType op, double left, double right) {
     switch (op) {
         case TOKEN_PLUS: return left + right;
         case TOKEN_MINUS: return left - right;
         case TOKEN_STAR: return left * right;
         case TOKEN_SLASH: return divide(left, right);
-        case TOKEN_EQ: return left == right ? 1.0 : 0.0;
-        case TOKEN_NEQ: return left != right ? 1.0 : 0.0;
-        case TOKEN_GT: return left > right ? 1.0 : 0.0;
-        default: return left < right ? 1.0 : 0.0;
+        case TOKEN_EQ: return static_cast<double>(left == right);
+        case TOKEN_NEQ: return static_cast<double>(left != right);
+        case TOKEN_GT: return static_cast<double>(left > right);
+        default: return static_cast<double>(left < right);
     }
 }
 
-// The four levels walk with the cursor in a local, `at`, and store it back when the expression
-// ends; only a parenthesis or an error leaves the inlined code.
+// ---- The checked path: every structure test, in the order that decides which error wins.
 
-// The primaries that are neither a plain operand nor "(": a name not yet found, and the errors.
-// Leaves the cursor after the primary; an error leaves it on the primary, so that a test build's
-// error hook sees the token the expression stopped at.
+double parse_expression();
+
+// The primaries that are neither a known operand nor "(": a literal or a name met for the first
+// time in the plain build, a name not yet found, and the errors.
 [[gnu::noinline]] static double parse_other_primary(int32_t index) {
     current_token = index;
     switch (tokens[index].type) {
+        case TOKEN_NUMBER: return convert_literal(tokens[index].value, length_of(index));
         case TOKEN_STRING: error("Cannot use string in expression");
-        case TOKEN_IDENTIFIER: {
-            double value = token_lookup_or_fail(index)->number;
-            current_token = index + 1;
-            return value;
-        }
+        case TOKEN_IDENTIFIER: return token_lookup_or_fail(index)->number;
         default: error("Expected expression");
     }
 }
 
 // primary: NUMBER | IDENTIFIER | "(" expression ")"
-[[gnu::always_inline]] static inline double parse_primary(int32_t& at) {
-    if (const double* value = operand_value[at]) {
-        at++;
-        return *value;
-    }
+static double parse_primary() {
+    int32_t at = current_token;
     if (tokens[at].type == TOKEN_LPAREN) {
         current_token = at + 1;
         double value = parse_expression();
-        at = current_token;
-        if (tokens[at].type != TOKEN_RPAREN) error("Expected ')'");
-        at++;
+        consume(TOKEN_RPAREN, "Expected ')'");
         return value;
     }
-    double value = parse_other_primary(at);
-    at = current_token;
+    const double* known = operand_value[at];
+    double value = known != nullptr ? *known : parse_other_primary(at);
+    current_token = at + 1;
     return value;
 }
 
 // factor: primary (("*" | "/") primary)*
-[[gnu::always_inline]] static inline double parse_factor(int32_t& at) {
-    double value = parse_primary(at);
-    while (operator_level[at] == LEVEL_FACTOR) {
-        TokenType op = tokens[at++].type;
-        double right = parse_primary(at);
+static double parse_factor() {
+    double value = parse_primary();
+    while (operator_level[current_token] == LEVEL_FACTOR) {
+        TokenType op = tokens[current_token++].type;
+        double right = parse_primary();
         value = op == TOKEN_STAR ? value * right : divide(value, right);
     }
     return value;
 }
 
 // term: factor (("+" | "-") factor)*
-[[gnu::always_inline]] static inline double parse_term(int32_t& at) {
-    double value = parse_factor(at);
-    while (operator_level[at] == LEVEL_TERM) {
-        TokenType op = tokens[at++].type;
-        double right = parse_factor(at);
+static double parse_term() {
+    double value = parse_factor();
+    while (operator_level[current_token] == LEVEL_TERM) {
+        TokenType op = tokens[current_token++].type;
+        double right = parse_factor();
         value = op == TOKEN_PLUS ? value + right : value - right;
     }
     return value;
@@ -330,43 +372,96 @@ static double apply(TokenType op, double left, double right) {
 
 // expression: term (("==" | "!=" | ">" | "<") term)*
 double parse_expression() {
-    int32_t at = current_token;
-    double value = parse_term(at);
-    while (operator_level[at] == LEVEL_COMPARISON) {
-        TokenType op = tokens[at++].type;
-        double right = parse_term(at);
+    int32_t start = current_token;
+    double value = parse_term();
+    while (operator_level[current_token] == LEVEL_COMPARISON) {
+        TokenType op = tokens[current_token++].type;
+        double right = parse_term();
         value = apply(op, value, right);
     }
-    current_token = at;
+    if (!plain) expression_end[start] = current_token;
     return value;
 }
 
-// A lone operand or "a op b" is computed in one step once its names are found; anything else,
-// or a name not yet found, takes the full path. Inlined where statements compute values.
-[[gnu::always_inline]] static inline double evaluate_here() {
-    int32_t index = current_token;
-    switch (expression_shape[index]) {
-        case SHAPE_OPERAND:
-            if (const double* value = operand_value[index]) {
-                current_token = index + 1;
-                return *value;
-            }
-            break;
-        case SHAPE_BINARY: {
-            const double* left = operand_value[index];
-            const double* right = operand_value[index + 2];
-            if (left != nullptr && right != nullptr) {
-                current_token = index + 3;
-                return apply(tokens[index + 1].type, *left, *right);
-            }
-            break;
+// ---- The trusted path: expressions that have run once without error.
+
+static double trusted_other(int32_t start);
+
+// A lone operand or a pair of them is computed inline: once trusted, each name has its slot.
+[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
+    ExpressionShape shape = expression_shape[start];
+    if (shape == SHAPE_OPERAND) return *operand_value[start];
+    if (shape == SHAPE_PAIR) {
+        return apply(tokens[start + 1].type, *operand_value[start], *operand_value[start + 2]);
+    }
+    return trusted_other(static_cast<int32_t>(start));
+}
+
+[[gnu::always_inline]] static inline double primary_value(int32_t at) {
+    if (const double* value = operand_value[at]) return *value;
+    return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
+}
+
+// The level-by-level walk without its checks, for four primaries or more.
+static double trusted_factor(int32_t& at) {
+    double value = primary_value(at);
+    at = primary_end[at];
+    while (operator_level[at] == LEVEL_FACTOR) {
+        TokenType op = tokens[at++].type;
+        double right = primary_value(at);
+        at = primary_end[at];
+        value = op == TOKEN_STAR ? value * right : divide(value, right);
+    }
+    return value;
+}
+
+static double trusted_term(int32_t& at) {
+    double value = trusted_factor(at);
+    while (operator_level[at] == LEVEL_TERM) {
+        TokenType op = tokens[at++].type;
+        double right = trusted_factor(at);
+        value = op == TOKEN_PLUS ? value + right : value - right;
+    }
+    return value;
+}
+
+// Up to three primaries with parentheses, or three (the operator of the higher level binds
+// first, equal levels go left to right), and the long walk.
+[[gnu::noinline]] static double trusted_other(int32_t start) {
+    if (expression_shape[start] == SHAPE_SHORT) {
+        int32_t first = primary_end[start];
+        double a = primary_value(start);
+        if (!is_binary_operator(tokens[first].type)) return a;
+        double b = primary_value(first + 1);
+        int32_t second = primary_end[first + 1];
+        if (!is_binary_operator(tokens[second].type)) return apply(tokens[first].type, a, b);
+        double c = primary_value(second + 1);
+        if (operator_level[second] > operator_level[first]) {
+            return apply(tokens[first].type, a, apply(tokens[second].type, b, c));
         }
-        case SHAPE_GENERAL: break;
+        return apply(tokens[second].type, apply(tokens[first].type, a, b), c);
+    }
+    int32_t at = start;
+    double value = trusted_term(at);
+    while (operator_level[at] == LEVEL_COMPARISON) {
+        TokenType op = tokens[at++].type;
+        double right = trusted_term(at);
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+// Parses and computes the expression at the cursor: trusted once it has run without error.
+double evaluate() {
+    int32_t start = current_token;
+    if (int32_t end = expression_end[start]) {
+        current_token = end;
+        return trusted_value(start);
     }
     return parse_expression();
 }
 
-double evaluate() { return evaluate_here(); }
+// ---- Statements.
 
 static void write_separator(bool first) {
     if (!first) write_byte(' ');
@@ -383,17 +478,17 @@ static void write_separator(bool first) {
         const Token& token = tokens[index];
         if (token.type == TOKEN_STRING) {
             current_token++;
-            if (token_length[index] == 3 && std::memcmp(token.value, "nel", 3) == 0) {
+            if (length_of(index) == 3 && std::memcmp(token.value, "nel", 3) == 0) {
                 newline = 0;
                 first = false;
                 continue;
             }
             write_separator(first);
-            write_output(token.value, token_length[index]);
+            write_output(token.value, length_of(index));
         } else if (token.type == TOKEN_NUMBER) {
             current_token++;
             write_separator(first);
-            write_output(token.value, token_length[index]);  // as written, not reformatted
+            write_output(token.value, length_of(index));  // as written, not reformatted
         } else if (token.type == TOKEN_IDENTIFIER) {
             current_token++;
             const Variable* variable = token_lookup_or_fail(index);
@@ -427,61 +522,40 @@ static void write_separator(bool first) {
     consume(TOKEN_SEMICOLON, "Expected ';'");
 }
 
-// The rest of an assignment once its variable is known: the value at the cursor, then ";".
-[[gnu::noinline]] static void finish_assignment(Variable* variable) {
-    double value = evaluate_here();
+// assignment: IDENTIFIER "=" expression ";" -- the name is already taken
+[[gnu::noinline]] static void execute_assignment() {
+    int32_t name = current_token - 1;
+    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
+    // The name is looked up before the right-hand side, so its error wins.
+    Variable* variable = token_lookup_or_fail(name);
+    double value = evaluate();
     variable->number = value;
     variable->is_string = 0;
     consume(TOKEN_SEMICOLON, "Expected ';'");
-}
-
-// assignment: IDENTIFIER "=" expression ";" -- the name is already taken
-[[gnu::noinline]] static void execute_assignment_general() {
-    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
-    // The name is looked up before the right-hand side, so its error wins.
-    finish_assignment(token_lookup_or_fail(current_token - 2));
-}
-
-// The commonest assignments, "name = a op b;" and "name = a;" with every name already found,
-// finish here without a call; a name not yet found, or any error, takes the general path.
-static void execute_assignment() {
-    int32_t at = current_token;  // on the "=", if there is one
-    Variable* variable = token_variable[at - 1];
-    if (variable == nullptr || tokens[at].type != TOKEN_ASSIGN) {
-        return execute_assignment_general();
-    }
-    int32_t index = at + 1;
-    if (expression_shape[index] == SHAPE_BINARY) {
-        const double* left = operand_value[index];
-        const double* right = operand_value[index + 2];
-        if (left != nullptr && right != nullptr && tokens[index + 3].type == TOKEN_SEMICOLON) {
-            variable->number = apply(tokens[index + 1].type, *left, *right);
-            variable->is_string = 0;
-            current_token = index + 4;
-            return;
-        }
-    } else if (expression_shape[index] == SHAPE_OPERAND) {
-        const double* value = operand_value[index];
-        if (value != nullptr && tokens[index + 1].type == TOKEN_SEMICOLON) {
-            variable->number = *value;
-            variable->is_string = 0;
-            current_token = index + 2;
-            return;
-        }
-    }
-    current_token = index;
-    finish_assignment(variable);
+    if (!plain) checked_until[name] = current_token;
 }
 
 // expression statement: expression ";"
 [[gnu::noinline]] static void execute_expression_statement() {
-    evaluate_here();
+    evaluate();
     consume(TOKEN_SEMICOLON, "Expected ';'");
+}
+
+// The "}" matching the "{" at `open`, or -1 when the text ends first. The plain build counts
+// braces on every call.
+static int32_t find_block_end(int32_t open) {
+    if (!plain) return block_end[open];
+    int32_t depth = 1;
+    for (int32_t at = open + 1; tokens[at].type != TOKEN_EOF; at++) {
+        if (tokens[at].type == TOKEN_LBRACE) depth++;
+        if (tokens[at].type == TOKEN_RBRACE && --depth == 0) return at;
+    }
+    return -1;
 }
 
 // Moves past the "}" matching the "{" just taken; an unclosed block never reads past the end.
 static void skip_block() {
-    int32_t end = block_end[current_token - 1];
+    int32_t end = find_block_end(current_token - 1);
     if (end < 0) error("Expected '}'");
     current_token = end + 1;
 }
@@ -493,19 +567,56 @@ static void skip_block() {
 
 // if: "(" expression ")" "{" statement* "}"
 [[gnu::noinline]] static void execute_if() {
+    int32_t if_token = current_token - 1;
     consume(TOKEN_LPAREN, "Expected '('");
-    double condition = evaluate_here();
+    double condition = evaluate();
     consume(TOKEN_RPAREN, "Expected ')'");
     consume(TOKEN_LBRACE, "Expected '{'");
+    if (!plain && block_end[current_token - 1] >= 0) checked_until[if_token] = current_token;
     if (condition != 0.0) return execute_block();
     skip_block();
+}
+
+// Runs a loop body once. One loop steps through its statements with the cursor in a local:
+// checked assignments and ifs run here straight from their tokens, everything else through
+// execute_statement. A checked if whose condition holds moves the cursor into its block, so
+// a "}" met at statement level before the body's end is the end of such a block: statements
+// keep their braces balanced, and every other block is left by the statement that opened it.
+static void run_body(int32_t body_start, int32_t body_end) {
+    intptr_t at = body_start;
+    while (at < body_end) {
+        count_step();
+        switch (tokens[at].type) {
+            case TOKEN_IDENTIFIER:
+                if (int32_t next = checked_until[at]) {
+                    Variable* variable = token_variable[at];
+                    variable->number = trusted_value(static_cast<int32_t>(at + 2));
+                    variable->is_string = 0;
+                    at = next;
+                    continue;
+                }
+                break;
+            case TOKEN_IF:
+                if (int32_t block = checked_until[at]) {
+                    bool taken = trusted_value(static_cast<int32_t>(at + 2)) != 0.0;
+                    at = taken ? block : block_end[block - 1] + 1;
+                    continue;
+                }
+                break;
+            case TOKEN_RBRACE: at++; continue;
+            default: break;
+        }
+        current_token = static_cast<int32_t>(at);
+        execute_statement();
+        at = current_token;
+    }
 }
 
 // while: "(" expression ")" "{" statement* "}"
 [[gnu::noinline]] static void execute_while() {
     int32_t while_token = current_token - 1;
     int32_t condition_start = while_token + 2;
-    int32_t body_start = while_body[while_token];
+    int32_t body_start = checked_until[while_token];
     if (body_start == 0) {
         // The first run checks the structure; the condition is computed once only to find its
         // end, so its errors come before any brace is looked at.
@@ -514,18 +625,18 @@ static void skip_block() {
         consume(TOKEN_RPAREN, "Expected ')'");
         consume(TOKEN_LBRACE, "Expected '{'");
         body_start = current_token;
-        if (block_end[body_start - 1] < 0) error("Expected '}'");
-        while_body[while_token] = body_start;
+        if (find_block_end(body_start - 1) < 0) error("Expected '}'");
+        if (!plain) checked_until[while_token] = body_start;
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
     // same store, with nothing run in between, gives the same value or the same error.
-    int32_t body_end = block_end[body_start - 1];
+    // So is the condition, from here on.
+    int32_t body_end = find_block_end(body_start - 1);
     for (;;) {
         count_step();
-        current_token = condition_start;
-        if (evaluate_here() == 0.0) break;
-        current_token = body_start;
-        while (current_token < body_end) execute_statement();
+        if (plain) current_token = condition_start;
+        if ((plain ? evaluate() : trusted_value(condition_start)) == 0.0) break;
+        run_body(body_start, body_end);
     }
     current_token = body_end + 1;
 }
