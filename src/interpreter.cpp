@@ -54,7 +54,8 @@ enum OperatorLevel : uint8_t {
 enum ExpressionShape : uint8_t {
     SHAPE_LONG,     // four primaries or more, or not an expression at all: the level-by-level walk
     SHAPE_OPERAND,  // a lone number or name
-    SHAPE_PAIR,     // number-or-name, operator, number-or-name
+    SHAPE_PAIR,     // two numbers or names joined by an operator
+    SHAPE_TRIPLE,   // three numbers or names joined by operators
     SHAPE_SHORT,    // any other of up to three primaries, "(" expression ")" counting as one
 };
 
@@ -262,8 +263,8 @@ static ExpressionShape shape_at(int32_t index) {
         if (count == 3) return SHAPE_LONG;
         at++;
     }
-    if (grouped || count == 3) return SHAPE_SHORT;
-    return count == 1 ? SHAPE_OPERAND : SHAPE_PAIR;
+    if (grouped) return SHAPE_SHORT;
+    return count == 1 ? SHAPE_OPERAND : count == 2 ? SHAPE_PAIR : SHAPE_TRIPLE;
 }
 
 void start_interpreter() {
@@ -387,14 +388,27 @@ double parse_expression() {
 
 static double trusted_other(int32_t start);
 
-// A lone operand or a pair of them is computed inline: once trusted, each name has its slot.
-[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
-    ExpressionShape shape = expression_shape[start];
-    if (shape == SHAPE_OPERAND) return *operand_value[start];
-    if (shape == SHAPE_PAIR) {
-        return apply(tokens[start + 1].type, *operand_value[start], *operand_value[start + 2]);
+// Computes "a op b op c": the operator of the higher level binds first, equal levels go left
+// to right. `first` and `second` are the operators' positions.
+[[gnu::always_inline]] static inline double apply_three(double a, double b, double c,
+                                                        intptr_t first, intptr_t second) {
+    if (operator_level[second] > operator_level[first]) {
+        return apply(tokens[first].type, a, apply(tokens[second].type, b, c));
     }
-    return trusted_other(static_cast<int32_t>(start));
+    return apply(tokens[second].type, apply(tokens[first].type, a, b), c);
+}
+
+// Up to three numbers and names are computed inline: once trusted, each name has its slot.
+[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
+    switch (expression_shape[start]) {
+        case SHAPE_OPERAND: return *operand_value[start];
+        case SHAPE_PAIR:
+            return apply(tokens[start + 1].type, *operand_value[start], *operand_value[start + 2]);
+        case SHAPE_TRIPLE:
+            return apply_three(*operand_value[start], *operand_value[start + 2],
+                               *operand_value[start + 4], start + 1, start + 3);
+        default: return trusted_other(static_cast<int32_t>(start));
+    }
 }
 
 [[gnu::always_inline]] static inline double primary_value(int32_t at) {
@@ -425,8 +439,7 @@ static double trusted_term(int32_t& at) {
     return value;
 }
 
-// Up to three primaries with parentheses, or three (the operator of the higher level binds
-// first, equal levels go left to right), and the long walk.
+// Up to three primaries with parentheses among them, and the long walk.
 [[gnu::noinline]] static double trusted_other(int32_t start) {
     if (expression_shape[start] == SHAPE_SHORT) {
         int32_t first = primary_end[start];
@@ -435,11 +448,7 @@ static double trusted_term(int32_t& at) {
         double b = primary_value(first + 1);
         int32_t second = primary_end[first + 1];
         if (!is_binary_operator(tokens[second].type)) return apply(tokens[first].type, a, b);
-        double c = primary_value(second + 1);
-        if (operator_level[second] > operator_level[first]) {
-            return apply(tokens[first].type, a, apply(tokens[second].type, b, c));
-        }
-        return apply(tokens[second].type, apply(tokens[first].type, a, b), c);
+        return apply_three(a, b, primary_value(second + 1), first, second);
     }
     int32_t at = start;
     double value = trusted_term(at);
