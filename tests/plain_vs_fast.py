@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""Runs the interpreter and its plain build (AZUVEL_PLAIN: no caches, no fast paths) on the
+same scripts and fails on any difference in standard output, standard error or status.
+
+  plain_vs_fast.py FAST PLAIN [--scripts DIR]... [--generated N] [--seed S]
+
+--scripts takes every *.az under DIR (a missing DIR is skipped, so a fuzz corpus that has
+not been made yet costs nothing); with no suffix in a corpus, every file counts. --generated
+writes N scripts of loops whose conditions or bodies fail only on a later pass, names
+declared after their first use, declarations repeated in loops, divisions by zero deep in an
+expression that ran before, and string variables that turn into numbers; nearly a third of
+them have one word deleted, doubled or replaced.
+"""
+import concurrent.futures
+import os
+import random
+import resource
+import subprocess
+import sys
+import tempfile
+
+FAST_TIMEOUT = 2  # a fuzz corpus holds endless loops: those are skipped
+PLAIN_TIMEOUT = 60
+OUTPUT_LIMIT = 8 << 20  # bytes of output a run may write before SIGXFSZ stops it
+
+
+def run(binary, script, out_dir, tag, timeout):
+    """(stdout, stderr, status) of one run, or None when it did not end in time."""
+    out_path = os.path.join(out_dir, tag + ".out")
+    with open(out_path, "wb") as out:
+        try:
+            done = subprocess.run([binary, script], stdout=out, stderr=subprocess.PIPE,
+                                  timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+    with open(out_path, "rb") as f:
+        return f.read(), done.stderr, done.returncode
+
+
+def compare(fast, plain, script, out_dir, tag):
+    """A problem description, "endless", or None when both builds agree."""
+    fast_result = run(fast, script, out_dir, tag + ".fast", FAST_TIMEOUT)
+    if fast_result is None:
+        return "endless"
+    plain_result = run(plain, script, out_dir, tag + ".plain", PLAIN_TIMEOUT)
+    if plain_result is None:
+        return "the plain build did not finish"
+    for what, f, p in zip(("stdout", "stderr", "status"), fast_result, plain_result):
+        if f != p:
+            return f"{what} differs: fast {f[:200]!r}, plain {p[:200]!r}"
+    return None
+
+
+NAMES = ["a", "b", "c", "s", "t"]  # all declared at the start; "late" only by a var statement
+NUMBERS = ["0", "1", "2", "3", "0.5", "10", "007", "1.2.3", ".5", "4.", "2", "3"]
+OPERATORS = ["+", "-", "*", "/", "==", "!=", "<", ">"]
+
+
+class Generator:
+    def __init__(self, rng):
+        self.rng = rng
+        self.counters = []  # loop counters in scope, innermost last
+
+    def operand(self):
+        r = self.rng.random()
+        if r < 0.35:
+            return self.rng.choice(NUMBERS)
+        if r < 0.55 and self.counters:
+            return self.rng.choice(self.counters)
+        if r < 0.985:
+            return self.rng.choice(NAMES)
+        return self.rng.choice(['"str"', "late"])
+
+    def expression(self, depth=0):
+        r = self.rng.random()
+        if depth > 2 or r < 0.3:
+            return self.operand()
+        if r < 0.45:
+            return "(" + self.expression(depth + 1) + ")"
+        if r < 0.48 and self.counters:
+            # Zero only on one pass of the loop.
+            k = self.rng.choice(self.counters)
+            return f"{self.expression(depth + 1)} / ({k} - {self.rng.randint(0, 3)})"
+        if r < 0.75:
+            # A flat chain, so that precedence and associativity decide its value.
+            parts = [self.operand() for _ in range(self.rng.randint(2, 5))]
+            return " ".join(p + " " + self.rng.choice(OPERATORS) for p in parts[:-1]) + " " + parts[-1]
+        return (self.expression(depth + 1) + " " + self.rng.choice(OPERATORS) + " "
+                + self.expression(depth + 1))
+
+    def block(self, depth, size):
+        return [s for _ in range(size) for s in self.statement(depth)]
+
+    def statement(self, depth):
+        r = self.rng.random()
+        name = self.rng.choice(NAMES)
+        if r < 0.3:
+            return [f"{name} = {self.expression()};"]
+        if r < 0.38:
+            name = self.rng.choice(NAMES + ["late"])
+            value = '"str"' if self.rng.random() < 0.3 else self.expression()
+            return [f"var {name} = {value};"]
+        if r < 0.6:
+            extra = ['"nel"', '"x y"', "1.50"] + self.counters
+            items = [self.rng.choice(NAMES + extra) for _ in range(self.rng.randint(0, 4))]
+            return ["print(" + ", ".join(items) + ");"]
+        if r < 0.62:
+            return [f"({self.expression()});"]
+        if r < 0.75 or depth >= 3:
+            if self.counters and self.rng.random() < 0.6:
+                k = self.rng.choice(self.counters)
+                condition = f"{k} {self.rng.choice(['>', '<', '=='])} {self.rng.randint(0, 3)}"
+            else:
+                condition = self.expression()
+            return ([f"if ({condition}) {{"] + self.block(depth + 1, self.rng.randint(0, 3))
+                    + ["}"])
+        return self.loop(depth)
+
+    def loop(self, depth):
+        k = f"i{depth}"
+        limit = self.rng.choice([0, 1, 2, 3, 3, 4, 5])
+        e = self.expression()
+        # Each condition is true only while the counter is below the limit, whatever e is.
+        condition = self.rng.choice([f"{k} < {limit}", f"{k} < {limit} - 0 * ({e})",
+                                     f"({k} < {limit}) > 0 * ({e})",
+                                     f"({k} < {limit}) * (({e}) == ({e}))"])
+        self.counters.append(k)
+        body = self.block(depth + 1, self.rng.randint(1, 4))
+        if self.rng.random() < 0.7:
+            body.append("print(" + ", ".join(self.rng.sample(NAMES, 3)) + ");")
+        self.counters.pop()
+        return [f"{k} = 0;", f"while ({condition}) {{"] + body + [f"{k} = {k} + 1;", "}"]
+
+    def script(self):
+        lines = [f"var i{d} = 0;" for d in range(4)]
+        lines += [f"var {n} = {self.rng.choice(NUMBERS)};" for n in NAMES if n != "s"]
+        lines.append('var s = "text";')
+        lines += self.block(0, self.rng.randint(2, 6))
+        text = "\n".join(lines) + "\n"
+        if self.rng.random() < 0.3:
+            text = self.mutate(text)
+        return text
+
+    def mutate(self, text):
+        tokens = text.split(" ")
+        at = self.rng.randrange(len(tokens))
+        action = self.rng.random()
+        if action < 0.4:
+            del tokens[at]
+        elif action < 0.6:
+            tokens.insert(at, tokens[at])
+        else:
+            tokens[at] = self.rng.choice([";", ")", "(", "=", "+", "/", "0", "zz", '"s"', "var"])
+        return " ".join(tokens)
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) < 2:
+        sys.exit(__doc__)
+    fast, plain = os.path.abspath(args[0]), os.path.abspath(args[1])
+    dirs, generated, seed = [], 0, 1
+    i = 2
+    while i < len(args):
+        if args[i] == "--scripts":
+            dirs.append(args[i + 1])
+        elif args[i] == "--generated":
+            generated = int(args[i + 1])
+        elif args[i] == "--seed":
+            seed = int(args[i + 1])
+        else:
+            sys.exit(f"unknown argument: {args[i]}")
+        i += 2
+
+    # Inherited by every run; set here rather than in each child, so that starting one is cheap.
+    resource.setrlimit(resource.RLIMIT_FSIZE, (OUTPUT_LIMIT, OUTPUT_LIMIT))
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+    with tempfile.TemporaryDirectory() as work:
+        scripts = []
+        for d in dirs:
+            for root, _, files in os.walk(d):
+                scripts += [os.path.join(root, f) for f in sorted(files)
+                            if f.endswith(".az") or "." not in f]
+        rng = random.Random(seed)
+        for n in range(generated):
+            path = os.path.join(work, f"gen{n}.az")
+            with open(path, "w") as f:
+                f.write(Generator(rng).script())
+            scripts.append(path)
+
+        def check(numbered):
+            n, script = numbered
+            return script, compare(fast, plain, script, work, str(n))
+
+        failed = endless = 0
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            for script, problem in pool.map(check, enumerate(scripts)):
+                if problem == "endless":
+                    endless += 1
+                elif problem:
+                    failed += 1
+                    if failed <= 10:
+                        print(f"FAIL {script}: {problem}")
+                        if script.startswith(work):
+                            with open(script) as f:
+                                print(f.read())
+        print(f"{len(scripts) - failed - endless} scripts agree, {failed} differ, "
+              f"{endless} skipped as endless")
+        sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()
