@@ -304,7 +304,8 @@ static double divide(double left, double right) {
     return left / right;
 }
 
-// Each case returns on its own: inlined where a statement stores the result, no shared join.
+// Applies a binary operator; `op` is always one (the walk only calls this after one), so the
+// switch needs no range test.
 [[gnu::always_inline]] static inline double apply(TokenType op, double left, double right) {
     switch (op) {
         case TOKEN_PLUS: return left + right;
@@ -314,7 +315,8 @@ static double divide(double left, double right) {
         case TOKEN_EQ: return static_cast<double>(left == right);
         case TOKEN_NEQ: return static_cast<double>(left != right);
         case TOKEN_GT: return static_cast<double>(left > right);
-        default: return static_cast<double>(left < right);
+        case TOKEN_LT: return static_cast<double>(left < right);
+        default: __builtin_unreachable();
     }
 }
 
@@ -386,7 +388,8 @@ double parse_expression() {
 
 // ---- The trusted path: expressions that have run once without error.
 
-static double trusted_other(int32_t start);
+static double trusted_grouped(int32_t start);
+static double trusted_long(int32_t start);
 
 // Computes "a op b op c": the operator of the higher level binds first, equal levels go left
 // to right. `first` and `second` are the operators' positions.
@@ -407,13 +410,25 @@ static double trusted_other(int32_t start);
         case SHAPE_TRIPLE:
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
-        default: return trusted_other(static_cast<int32_t>(start));
+        default: return trusted_grouped(static_cast<int32_t>(start));
     }
 }
 
 [[gnu::always_inline]] static inline double primary_value(int32_t at) {
     if (const double* value = operand_value[at]) return *value;
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
+}
+
+// Up to three primaries with parentheses among them; longer expressions go on.
+[[gnu::noinline]] static double trusted_grouped(int32_t start) {
+    if (expression_shape[start] == SHAPE_LONG) return trusted_long(start);
+    int32_t first = primary_end[start];
+    double a = primary_value(start);
+    if (!is_binary_operator(tokens[first].type)) return a;
+    double b = primary_value(first + 1);
+    int32_t second = primary_end[first + 1];
+    if (!is_binary_operator(tokens[second].type)) return apply(tokens[first].type, a, b);
+    return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
 // The level-by-level walk without its checks, for four primaries or more.
@@ -439,18 +454,7 @@ static double trusted_term(int32_t& at) {
     return value;
 }
 
-// Up to three primaries with parentheses among them, and the long walk.
-[[gnu::noinline]] static double trusted_other(int32_t start) {
-    if (expression_shape[start] == SHAPE_SHORT) {
-        int32_t first = primary_end[start];
-        double a = primary_value(start);
-        if (!is_binary_operator(tokens[first].type)) return a;
-        double b = primary_value(first + 1);
-        int32_t second = primary_end[first + 1];
-        if (!is_binary_operator(tokens[second].type)) return apply(tokens[first].type, a, b);
-        return apply_three(a, b, primary_value(second + 1), first, second);
-    }
-    int32_t at = start;
+[[gnu::noinline]] static double trusted_long(int32_t at) {
     double value = trusted_term(at);
     while (operator_level[at] == LEVEL_COMPARISON) {
         TokenType op = tokens[at++].type;
@@ -595,25 +599,22 @@ static void run_body(int32_t body_start, int32_t body_end) {
     intptr_t at = body_start;
     while (at < body_end) {
         count_step();
-        switch (tokens[at].type) {
-            case TOKEN_IDENTIFIER:
-                if (int32_t next = checked_until[at]) {
-                    Variable* variable = token_variable[at];
-                    variable->number = trusted_value(static_cast<int32_t>(at + 2));
-                    variable->is_string = 0;
-                    at = next;
-                    continue;
-                }
-                break;
-            case TOKEN_IF:
-                if (int32_t block = checked_until[at]) {
-                    bool taken = trusted_value(static_cast<int32_t>(at + 2)) != 0.0;
-                    at = taken ? block : block_end[block - 1] + 1;
-                    continue;
-                }
-                break;
-            case TOKEN_RBRACE: at++; continue;
-            default: break;
+        TokenType type = tokens[at].type;
+        if (int32_t checked = checked_until[at]) {
+            if (type == TOKEN_IDENTIFIER) {
+                // The checked run already made the variable a number: a slot found by a name
+                // is the earliest of that name, and only a declaration stores a string.
+                token_variable[at]->number = trusted_value(at + 2);
+                at = checked;
+                continue;
+            }
+            if (type == TOKEN_IF) {
+                at = trusted_value(at + 2) != 0.0 ? checked : block_end[checked - 1] + 1;
+                continue;
+            }
+        } else if (type == TOKEN_RBRACE) {
+            at++;
+            continue;
         }
         current_token = static_cast<int32_t>(at);
         execute_statement();

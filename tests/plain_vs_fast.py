@@ -19,7 +19,7 @@ import subprocess
 import sys
 import tempfile
 
-FAST_TIMEOUT = 2  # a fuzz corpus holds endless loops: those are skipped
+FAST_TIMEOUT = 1  # a fuzz corpus holds endless loops: those are skipped
 PLAIN_TIMEOUT = 60
 OUTPUT_LIMIT = 8 << 20  # bytes of output a run may write before SIGXFSZ stops it
 
