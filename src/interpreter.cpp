@@ -56,7 +56,9 @@ enum ExpressionShape : uint8_t {
     SHAPE_OPERAND,  // a lone number or name
     SHAPE_PAIR,     // two numbers or names joined by an operator
     SHAPE_TRIPLE,   // three numbers or names joined by operators
-    SHAPE_SHORT,    // any other of up to three primaries, "(" expression ")" counting as one
+    // Two or three primaries with parentheses among them, "(" expression ")" counting as one.
+    SHAPE_GROUPED_PAIR,
+    SHAPE_GROUPED_TRIPLE,
 };
 
 static double literal_value[MAX_TOKENS];      // number tokens
@@ -263,8 +265,9 @@ static ExpressionShape shape_at(int32_t index) {
         if (count == 3) return SHAPE_LONG;
         at++;
     }
-    if (grouped) return SHAPE_SHORT;
-    return count == 1 ? SHAPE_OPERAND : count == 2 ? SHAPE_PAIR : SHAPE_TRIPLE;
+    if (count == 1) return grouped ? SHAPE_LONG : SHAPE_OPERAND;
+    if (count == 2) return grouped ? SHAPE_GROUPED_PAIR : SHAPE_PAIR;
+    return grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE;
 }
 
 void start_interpreter() {
@@ -388,8 +391,8 @@ double parse_expression() {
 
 // ---- The trusted path: expressions that have run once without error.
 
-static double trusted_grouped(int32_t start);
-static double trusted_long(int32_t start);
+static double trusted_grouped(intptr_t start);
+static double trusted_long(intptr_t start);
 
 // Computes "a op b op c": the operator of the higher level binds first, equal levels go left
 // to right. `first` and `second` are the operators' positions.
@@ -410,29 +413,29 @@ static double trusted_long(int32_t start);
         case SHAPE_TRIPLE:
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
-        default: return trusted_grouped(static_cast<int32_t>(start));
+        default: return trusted_grouped(start);
     }
 }
 
-[[gnu::always_inline]] static inline double primary_value(int32_t at) {
+[[gnu::always_inline]] static inline double primary_value(intptr_t at) {
     if (const double* value = operand_value[at]) return *value;
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
 }
 
 // Up to three primaries with parentheses among them; longer expressions go on.
-[[gnu::noinline]] static double trusted_grouped(int32_t start) {
-    if (expression_shape[start] == SHAPE_LONG) return trusted_long(start);
-    int32_t first = primary_end[start];
+[[gnu::noinline]] static double trusted_grouped(intptr_t start) {
+    ExpressionShape shape = expression_shape[start];
+    if (shape == SHAPE_LONG) return trusted_long(start);
+    intptr_t first = primary_end[start];
     double a = primary_value(start);
-    if (!is_binary_operator(tokens[first].type)) return a;
     double b = primary_value(first + 1);
-    int32_t second = primary_end[first + 1];
-    if (!is_binary_operator(tokens[second].type)) return apply(tokens[first].type, a, b);
+    if (shape == SHAPE_GROUPED_PAIR) return apply(tokens[first].type, a, b);
+    intptr_t second = primary_end[first + 1];
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
 // The level-by-level walk without its checks, for four primaries or more.
-static double trusted_factor(int32_t& at) {
+static double trusted_factor(intptr_t& at) {
     double value = primary_value(at);
     at = primary_end[at];
     while (operator_level[at] == LEVEL_FACTOR) {
@@ -444,7 +447,7 @@ static double trusted_factor(int32_t& at) {
     return value;
 }
 
-static double trusted_term(int32_t& at) {
+static double trusted_term(intptr_t& at) {
     double value = trusted_factor(at);
     while (operator_level[at] == LEVEL_TERM) {
         TokenType op = tokens[at++].type;
@@ -454,7 +457,7 @@ static double trusted_term(int32_t& at) {
     return value;
 }
 
-[[gnu::noinline]] static double trusted_long(int32_t at) {
+[[gnu::noinline]] static double trusted_long(intptr_t at) {
     double value = trusted_term(at);
     while (operator_level[at] == LEVEL_COMPARISON) {
         TokenType op = tokens[at++].type;
@@ -595,12 +598,12 @@ static void skip_block() {
 // execute_statement. A checked if whose condition holds moves the cursor into its block, so
 // a "}" met at statement level before the body's end is the end of such a block: statements
 // keep their braces balanced, and every other block is left by the statement that opened it.
-static void run_body(int32_t body_start, int32_t body_end) {
+static void run_body(intptr_t body_start, intptr_t body_end) {
     intptr_t at = body_start;
     while (at < body_end) {
         count_step();
         TokenType type = tokens[at].type;
-        if (int32_t checked = checked_until[at]) {
+        if (intptr_t checked = checked_until[at]) {
             if (type == TOKEN_IDENTIFIER) {
                 // The checked run already made the variable a number: a slot found by a name
                 // is the earliest of that name, and only a declaration stores a string.
@@ -625,8 +628,8 @@ static void run_body(int32_t body_start, int32_t body_end) {
 // while: "(" expression ")" "{" statement* "}"
 [[gnu::noinline]] static void execute_while() {
     int32_t while_token = current_token - 1;
-    int32_t condition_start = while_token + 2;
-    int32_t body_start = checked_until[while_token];
+    intptr_t condition_start = while_token + 2;
+    intptr_t body_start = checked_until[while_token];
     if (body_start == 0) {
         // The first run checks the structure; the condition is computed once only to find its
         // end, so its errors come before any brace is looked at.
@@ -635,20 +638,20 @@ static void run_body(int32_t body_start, int32_t body_end) {
         consume(TOKEN_RPAREN, "Expected ')'");
         consume(TOKEN_LBRACE, "Expected '{'");
         body_start = current_token;
-        if (find_block_end(body_start - 1) < 0) error("Expected '}'");
-        if (!plain) checked_until[while_token] = body_start;
+        if (find_block_end(current_token - 1) < 0) error("Expected '}'");
+        if (!plain) checked_until[while_token] = current_token;
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
-    // same store, with nothing run in between, gives the same value or the same error.
-    // So is the condition, from here on.
-    int32_t body_end = find_block_end(body_start - 1);
+    // same store, with nothing run in between, gives the same value or the same error. That
+    // structure pass ran it without error, so from here on the condition is trusted.
+    intptr_t body_end = find_block_end(static_cast<int32_t>(body_start - 1));
     for (;;) {
         count_step();
-        if (plain) current_token = condition_start;
+        if (plain) current_token = static_cast<int32_t>(condition_start);
         if ((plain ? evaluate() : trusted_value(condition_start)) == 0.0) break;
         run_body(body_start, body_end);
     }
-    current_token = body_end + 1;
+    current_token = static_cast<int32_t>(body_end + 1);
 }
 
 void execute_statement() {
