@@ -19,7 +19,7 @@
 // division by zero, which depends on values and is still tested on every division. They still
 // read each operand and operator from its token.
 //
-// Built with AZUVEL_PLAIN, nothing is derived or learnt: every literal is converted and every
+// Built with AZUVEL_PLAIN, none of these facts is used: every literal is converted and every
 // name looked up where it is used, blocks are skipped by counting braces, and every expression
 // and statement takes the checked path each time. The differential test runs both builds.
 #include "interpreter.h"
@@ -323,7 +323,7 @@ static double divide(double left, double right) {
     }
 }
 
-// ---- The checked path: every structure test, in the order that decides which error wins.
+// The checked path: every structure test, in the order that decides which error wins.
 
 double parse_expression();
 
@@ -389,7 +389,7 @@ double parse_expression() {
     return value;
 }
 
-// ---- The trusted path: expressions that have run once without error.
+// The trusted path: expressions that have run once without error.
 
 static double trusted_grouped(intptr_t start);
 static double trusted_long(intptr_t start);
@@ -476,8 +476,6 @@ double evaluate() {
     }
     return parse_expression();
 }
-
-// ---- Statements.
 
 static void write_separator(bool first) {
     if (!first) write_byte(' ');
