@@ -9,8 +9,9 @@
 //   starts at each token (one, two or three primaries joined by operators, or longer).
 // - Learnt while running: the store slot of each name once found (the store is append-only and
 //   a lookup returns the earliest entry, so a found slot never changes); where an expression
-//   ends once it has run to its end without an error (`expression_end`); and where the checked
-//   part of a statement ends once it has run without an error (`checked_until`).
+//   ends once it has run to its end without an error (`expression_end`); and, once a statement
+//   has run without an error, where its checked part ends (`checked_until`) and which kind of
+//   statement it is (`statement_kind`, what a loop body dispatches on).
 //
 // Checked once, trusted after: the first run of any expression or statement takes the fully
 // checked path, which reports every error in the order the language defines. Once it has
@@ -75,6 +76,15 @@ static int32_t expression_end[MAX_TOKENS];     // once run without error: the to
 // its ";", for an if or a while the first token of its block (its condition, ")" and "{" and a
 // matching "}" all checked).
 static int32_t checked_until[MAX_TOKENS];
+
+// What a loop body does at a statement's first token without calling execute_statement.
+enum StatementKind : uint8_t {
+    STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
+    STATEMENT_ASSIGNMENT,  // a checked assignment
+    STATEMENT_IF,          // a checked if
+    STATEMENT_BLOCK_END,   // a "}" (see run_body)
+};
+static StatementKind statement_kind[MAX_TOKENS];
 
 Token peek() { return tokens[current_token]; }
 
@@ -287,6 +297,7 @@ void start_interpreter() {
         primary_end[i] = 0;
         expression_end[i] = 0;
         checked_until[i] = 0;
+        statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
         token_length[i] = static_cast<uint32_t>(std::strlen(token.value));
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
@@ -546,7 +557,10 @@ static void write_separator(bool first) {
     variable->number = value;
     variable->is_string = 0;
     consume(TOKEN_SEMICOLON, "Expected ';'");
-    if (!plain) checked_until[name] = current_token;
+    if (!plain) {
+        checked_until[name] = current_token;
+        statement_kind[name] = STATEMENT_ASSIGNMENT;
+    }
 }
 
 // expression statement: expression ";"
@@ -586,7 +600,10 @@ static void skip_block() {
     double condition = evaluate();
     consume(TOKEN_RPAREN, "Expected ')'");
     consume(TOKEN_LBRACE, "Expected '{'");
-    if (!plain && block_end[current_token - 1] >= 0) checked_until[if_token] = current_token;
+    if (!plain && block_end[current_token - 1] >= 0) {
+        checked_until[if_token] = current_token;
+        statement_kind[if_token] = STATEMENT_IF;
+    }
     if (condition != 0.0) return execute_block();
     skip_block();
 }
@@ -600,22 +617,20 @@ static void run_body(intptr_t body_start, intptr_t body_end) {
     intptr_t at = body_start;
     while (at < body_end) {
         count_step();
-        TokenType type = tokens[at].type;
-        if (intptr_t checked = checked_until[at]) {
-            if (type == TOKEN_IDENTIFIER) {
+        switch (statement_kind[at]) {
+            case STATEMENT_ASSIGNMENT:
                 // The checked run already made the variable a number: a slot found by a name
                 // is the earliest of that name, and only a declaration stores a string.
                 token_variable[at]->number = trusted_value(at + 2);
-                at = checked;
+                at = checked_until[at];
+                continue;
+            case STATEMENT_IF: {
+                intptr_t block = checked_until[at];
+                at = trusted_value(at + 2) != 0.0 ? block : block_end[block - 1] + 1;
                 continue;
             }
-            if (type == TOKEN_IF) {
-                at = trusted_value(at + 2) != 0.0 ? checked : block_end[checked - 1] + 1;
-                continue;
-            }
-        } else if (type == TOKEN_RBRACE) {
-            at++;
-            continue;
+            case STATEMENT_BLOCK_END: at++; continue;
+            case STATEMENT_OTHER: break;
         }
         current_token = static_cast<int32_t>(at);
         execute_statement();
