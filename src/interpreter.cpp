@@ -424,6 +424,7 @@ static double trusted_long(intptr_t start);
         case SHAPE_TRIPLE:
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
+        case SHAPE_LONG: return trusted_long(start);
         default: return trusted_grouped(start);
     }
 }
@@ -433,10 +434,9 @@ static double trusted_long(intptr_t start);
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
 }
 
-// Up to three primaries with parentheses among them; longer expressions go on.
+// Two or three primaries with parentheses among them.
 [[gnu::noinline]] static double trusted_grouped(intptr_t start) {
     ExpressionShape shape = expression_shape[start];
-    if (shape == SHAPE_LONG) return trusted_long(start);
     intptr_t first = primary_end[start];
     double a = primary_value(start);
     double b = primary_value(first + 1);
