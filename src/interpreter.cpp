@@ -313,19 +313,26 @@ void start_interpreter() {
     output_interactive = isatty(fileno(stdout));
 }
 
-static double divide(double left, double right) {
-    if (right == 0.0) error("Division by zero");
+// Leaves the cursor on the "/" for whoever reads it after the error: the trusted path does not
+// move the cursor as it goes.
+[[noreturn, gnu::cold, gnu::noinline]] static void division_by_zero(intptr_t op) {
+    current_token = static_cast<int32_t>(op);
+    error("Division by zero");
+}
+
+static double divide(double left, double right, intptr_t op) {
+    if (right == 0.0) division_by_zero(op);
     return left / right;
 }
 
-// Applies a binary operator; `op` is always one (the walk only calls this after one), so the
-// switch needs no range test.
-[[gnu::always_inline]] static inline double apply(TokenType op, double left, double right) {
-    switch (op) {
+// Applies the binary operator at token `op`; it is always one (the walk only calls this after
+// one), so the switch needs no range test.
+[[gnu::always_inline]] static inline double apply(intptr_t op, double left, double right) {
+    switch (tokens[op].type) {
         case TOKEN_PLUS: return left + right;
         case TOKEN_MINUS: return left - right;
         case TOKEN_STAR: return left * right;
-        case TOKEN_SLASH: return divide(left, right);
+        case TOKEN_SLASH: return divide(left, right, op);
         case TOKEN_EQ: return static_cast<double>(left == right);
         case TOKEN_NEQ: return static_cast<double>(left != right);
         case TOKEN_GT: return static_cast<double>(left > right);
@@ -369,9 +376,9 @@ static double parse_primary() {
 static double parse_factor() {
     double value = parse_primary();
     while (operator_level[current_token] == LEVEL_FACTOR) {
-        TokenType op = tokens[current_token++].type;
+        int32_t op = current_token++;
         double right = parse_primary();
-        value = op == TOKEN_STAR ? value * right : divide(value, right);
+        value = tokens[op].type == TOKEN_STAR ? value * right : divide(value, right, op);
     }
     return value;
 }
@@ -392,7 +399,7 @@ double parse_expression() {
     int32_t start = current_token;
     double value = parse_term();
     while (operator_level[current_token] == LEVEL_COMPARISON) {
-        TokenType op = tokens[current_token++].type;
+        int32_t op = current_token++;
         double right = parse_term();
         value = apply(op, value, right);
     }
@@ -410,9 +417,9 @@ static double trusted_long(intptr_t start);
 [[gnu::always_inline]] static inline double apply_three(double a, double b, double c,
                                                         intptr_t first, intptr_t second) {
     if (operator_level[second] > operator_level[first]) {
-        return apply(tokens[first].type, a, apply(tokens[second].type, b, c));
+        return apply(first, a, apply(second, b, c));
     }
-    return apply(tokens[second].type, apply(tokens[first].type, a, b), c);
+    return apply(second, apply(first, a, b), c);
 }
 
 // Up to three numbers and names are computed inline: once trusted, each name has its slot.
@@ -420,7 +427,7 @@ static double trusted_long(intptr_t start);
     switch (expression_shape[start]) {
         case SHAPE_OPERAND: return *operand_value[start];
         case SHAPE_PAIR:
-            return apply(tokens[start + 1].type, *operand_value[start], *operand_value[start + 2]);
+            return apply(start + 1, *operand_value[start], *operand_value[start + 2]);
         case SHAPE_TRIPLE:
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
@@ -436,12 +443,14 @@ static double trusted_long(intptr_t start);
 
 // Two or three primaries with parentheses among them.
 [[gnu::noinline]] static double trusted_grouped(intptr_t start) {
-    ExpressionShape shape = expression_shape[start];
     intptr_t first = primary_end[start];
+    if (expression_shape[start] == SHAPE_GROUPED_PAIR) {
+        double a = primary_value(start);
+        return apply(first, a, primary_value(first + 1));
+    }
+    intptr_t second = primary_end[first + 1];
     double a = primary_value(start);
     double b = primary_value(first + 1);
-    if (shape == SHAPE_GROUPED_PAIR) return apply(tokens[first].type, a, b);
-    intptr_t second = primary_end[first + 1];
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
@@ -450,10 +459,10 @@ static double trusted_factor(intptr_t& at) {
     double value = primary_value(at);
     at = primary_end[at];
     while (operator_level[at] == LEVEL_FACTOR) {
-        TokenType op = tokens[at++].type;
+        intptr_t op = at++;
         double right = primary_value(at);
         at = primary_end[at];
-        value = op == TOKEN_STAR ? value * right : divide(value, right);
+        value = tokens[op].type == TOKEN_STAR ? value * right : divide(value, right, op);
     }
     return value;
 }
@@ -471,7 +480,7 @@ static double trusted_term(intptr_t& at) {
 [[gnu::noinline]] static double trusted_long(intptr_t at) {
     double value = trusted_term(at);
     while (operator_level[at] == LEVEL_COMPARISON) {
-        TokenType op = tokens[at++].type;
+        intptr_t op = at++;
         double right = trusted_term(at);
         value = apply(op, value, right);
     }
