@@ -1,0 +1,32 @@
+// The language features: each turns a document and a request's parameters into the
+// response's result, as JSON values of the protocol. (Not features.h: the C library has one.)
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "document.h"
+
+using nlohmann::json;
+
+// What every feature needs to know about the session.
+struct Context {
+    Encoding encoding = Encoding::utf16;
+    bool snippets = false;  // the client expands completion snippets
+};
+
+// The params of textDocument/publishDiagnostics: every diagnostic of the checker.
+json publish_diagnostics(const std::string& uri, const Document& document, const Context& context);
+
+json hover(const Document& document, Position position, const Context& context);
+json definition(const std::string& uri, const Document& document, Position position,
+                const Context& context);
+json references(const std::string& uri, const Document& document, Position position,
+                bool include_declaration, const Context& context);
+json document_highlight(const Document& document, Position position, const Context& context);
+json document_symbols(const Document& document, const Context& context);
+json completion(const Document& document, Position position, const Context& context);
+
+// Quick fixes for the diagnostics the client sends back with the request.
+json code_actions(const std::string& uri, const Document& document, const json& diagnostics,
+                  const Context& context);
