@@ -9,16 +9,23 @@ std::string_view token_text(std::string_view text, const SourceToken& token) {
     return text.substr(token.start, std::min(token.end, text.size()) - token.start);
 }
 
+// Names, keywords and literals: the tokens a cursor can rest on the end of.
+static bool is_word(const SourceToken& token) {
+    return token.type != TOKEN_EOF && token.type <= TOKEN_RETURN;
+}
+
 size_t token_at(const std::vector<SourceToken>& tokens, size_t offset) {
     auto after = std::upper_bound(tokens.begin(), tokens.end(), offset,
                                   [](size_t at, const SourceToken& t) { return at < t.start; });
-    if (after == tokens.begin()) return NO_TOKEN;
-    size_t index = static_cast<size_t>(after - tokens.begin()) - 1;
-    const SourceToken& token = tokens[index];
-    if (token.type == TOKEN_EOF) return NO_TOKEN;
-    // A cursor right after a word is on the word, as editors place it after a double click.
-    if (offset < token.end || (offset == token.end && token.type <= TOKEN_RETURN)) return index;
-    return NO_TOKEN;
+    size_t index = static_cast<size_t>(after - tokens.begin());
+    bool inside =
+        index > 0 && offset < tokens[index - 1].end && tokens[index - 1].type != TOKEN_EOF;
+    if (inside && (tokens[index - 1].start < offset || index < 2)) return index - 1;
+    // A cursor right after a word is on the word, as editors place it after typing one.
+    for (size_t i = index; i-- > 0 && i + 2 >= index;) {
+        if (tokens[i].end == offset && is_word(tokens[i])) return i;
+    }
+    return inside ? index - 1 : NO_TOKEN;
 }
 
 bool is_declaration(const std::vector<SourceToken>& tokens, size_t index) {

@@ -1,0 +1,283 @@
+"""Protocol tests: a scripted client speaks JSON-RPC to azuvel-lsp, grouped by feature.
+
+    python3 tests/lsp/test_lsp.py path/to/azuvel-lsp
+"""
+import sys
+import unittest
+
+from lsp_client import Client
+
+SERVER = None
+URI = "file:///work/script.az"
+UTF8 = {"general": {"positionEncodings": ["utf-8", "utf-16"]}}
+
+
+STARTED = []
+
+
+def tearDownModule():
+    for client in STARTED:
+        if client.proc.poll() is None:
+            client.proc.kill()
+            client.close()
+
+
+def session(capabilities=None, initialize=True):
+    client = Client(SERVER)
+    STARTED.append(client)
+    if initialize:
+        client.initialize(capabilities)
+    return client
+
+
+def start(rng):
+    return (rng["start"]["line"], rng["start"]["character"])
+
+
+def apply_edits(text, edits):
+    """Applies TextEdits given in UTF-8 positions, last first."""
+    lines = text.split("\n")
+    offsets = [sum(len(line) + 1 for line in lines[:i]) for i in range(len(lines))]
+    at = lambda p: offsets[p["line"]] + p["character"]
+    for edit in sorted(edits, key=lambda e: at(e["range"]["start"]), reverse=True):
+        text = text[:at(edit["range"]["start"])] + edit["newText"] + text[at(edit["range"]["end"]):]
+    return text
+
+
+class Lifecycle(unittest.TestCase):
+    def test_exit_status_says_whether_shutdown_came_first(self):
+        self.assertEqual(session().finish(), 0)
+        client = session()
+        client.notify("exit")
+        self.assertEqual(client.close(), 1)
+        self.assertEqual(session().close(), 1)  # input closed without exit
+
+    def test_position_encoding_is_utf16_unless_utf8_is_offered(self):
+        for capabilities, expected in [({}, "utf-16"), (UTF8, "utf-8"),
+                                       ({"general": {"positionEncodings": ["utf-16"]}}, "utf-16")]:
+            client = session(initialize=False)
+            result = client.initialize(capabilities)
+            self.assertEqual(result["capabilities"]["positionEncoding"], expected)
+            self.assertEqual(result["capabilities"]["textDocumentSync"]["change"], 1)
+            client.finish()
+
+    def test_requests_after_shutdown_are_refused(self):
+        client = session()
+        client.request("shutdown")
+        self.assertEqual(client.request("textDocument/hover", {})["error"]["code"], -32600)
+        client.notify("exit")
+        self.assertEqual(client.close(), 0)
+
+
+class Robustness(unittest.TestCase):
+    def test_error_responses(self):
+        client = session(initialize=False)
+        # Before initialize: requests are refused and notifications dropped without a word.
+        client.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "text": "x"}})
+        self.assertEqual(client.request("textDocument/hover", {})["error"]["code"], -32002)
+        client.initialize()
+        client.send_raw(b"Content-Length: 9\r\n\r\n{not json")
+        self.assertEqual(client.read(), {"jsonrpc": "2.0", "id": None,
+                                         "error": {"code": -32700, "message": "invalid JSON"}})
+        self.assertEqual(client.request("no/such")["error"]["code"], -32601)
+        client.notify("no/such/notification")
+        self.assertEqual(client.request("textDocument/hover", {"textDocument": 5})
+                         ["error"]["code"], -32602)
+        client.send({"jsonrpc": "2.0", "id": 77})
+        self.assertEqual(client.read()["error"]["code"], -32600)
+        self.assertEqual(client.finish(), 0)
+        self.assertEqual(client.buffer, b"")  # nothing but protocol messages on stdout
+
+    def test_bad_framing_is_logged_and_skipped(self):
+        client = session()
+        client.send_raw(b"Content-Type: x\r\n\r\n")           # no length
+        client.send_raw(b"Content-Length: ten\r\n\r\n")       # not a number
+        client.send_raw(b"garbage without colon\r\n\r\n")
+        body = b'{"jsonrpc":"2.0","id":"a","method":"shutdown"}'
+        # One message cut into single bytes, then two in one write.
+        for byte in b"content-length:  %d \r\n\r\n" % len(body) + body:
+            client.send_raw(bytes([byte]))
+        self.assertEqual(client.read(), {"jsonrpc": "2.0", "id": "a", "result": None})
+        client.notify("exit")
+        self.assertEqual(client.close(), 0)
+        self.assertEqual(client.stderr.count("azuvel-lsp: "), 3)
+
+    def test_huge_document_and_positions_past_the_end(self):
+        client = session()
+        text = "var a = 1;\n" * 200000 + "var b = a"
+        client.open(URI, text)
+        last = text.count("\n")
+        self.assertEqual(start(client.at("textDocument/definition", URI, last, 999)["range"]),
+                         (0, 4))
+        past = client.at("textDocument/hover", URI, last + 50, 0)  # clamps to after the `a`
+        self.assertEqual(start(past["range"]), (last, 8))
+        self.assertIsNone(client.at("textDocument/hover", URI, 0, 10**12))
+        self.assertEqual(client.finish(), 0)
+
+
+class Diagnostics(unittest.TestCase):
+    def test_published_on_open_change_and_close(self):
+        client = session()
+        first = client.open(URI, 'print("a")\n')
+        if not first:
+            client.finish()
+            self.skipTest("the checker reports nothing yet")
+        self.assertEqual(first[0]["message"], "Expected ';'")
+        self.assertEqual((first[0]["severity"], first[0]["source"]), (1, "azuvel"))
+        self.assertEqual(start(first[0]["range"]), (0, 10))
+        self.assertEqual(client.change(URI, 'print("a");\n', 2), [])
+        undefined = client.change(URI, "var tries = 1;\nprint(trie);\n", 3)
+        self.assertEqual(undefined[0]["code"], "undefined-variable")
+        self.assertIn("help: did you mean 'tries'?", undefined[0]["message"])
+        unclosed = client.change(URI, "if (1) {\n  print(1);\n", 4)
+        self.assertEqual(unclosed[0]["message"], "Expected '}'")
+        self.assertEqual(start(unclosed[0]["relatedInformation"][0]["location"]["range"]), (0, 7))
+        client.notify("textDocument/didClose", {"textDocument": {"uri": URI}})
+        self.assertEqual(client.diagnostics(URI), [])
+        client.finish()
+
+    def test_columns_count_in_the_negotiated_encoding(self):
+        text = 'var s = "é€😀";\nprint(s)\n'
+        found = {}
+        for name, capabilities in [("utf-16", {}), ("utf-8", UTF8)]:
+            client = session(capabilities)
+            found[name] = client.open(URI, text)
+            client.finish()
+        if not found["utf-8"]:
+            self.skipTest("the checker reports nothing yet")
+        self.assertEqual(start(found["utf-8"][0]["range"]), (1, 8))
+        self.assertEqual(start(found["utf-16"][0]["range"]), (1, 8))
+        moved = 'var s = "é€😀"; print(s)\n'
+        for name, shift in [("utf-16", 5), ("utf-8", 0)]:
+            client = session({} if name == "utf-16" else UTF8)
+            diagnostic = client.open(URI, moved)[0]
+            self.assertEqual(start(diagnostic["range"]), (0, len(moved.encode()) - 1 - shift))
+            client.finish()
+
+
+SCRIPT = """var total = 0;
+var name = "Ada";
+var i = 0;
+while (i < 3) {
+  var total = total + i;
+  i = i + 1;
+}
+print(name, total);
+"""
+
+
+class Navigation(unittest.TestCase):
+    def setUp(self):
+        self.client = session()
+        self.client.open(URI, SCRIPT)
+
+    def tearDown(self):
+        self.client.finish()
+
+    def test_hover(self):
+        cases = [((7, 7), "`name`: first declared on line 2, as a string; 1 `var` declares it."),
+                 ((4, 16), "`total`: first declared on line 1, as a number; 2 `var`s declare it."),
+                 ((3, 2), "`while (condition) { ... }` runs the block again while the "
+                          "condition is not 0."),
+                 ((7, 1), "`print(item, ...)` writes its items separated by one space, "
+                          "then a newline.")]
+        for (line, character), expected in cases:
+            hover = self.client.at("textDocument/hover", URI, line, character)
+            self.assertEqual(hover["contents"]["value"], expected)
+        self.assertIsNone(self.client.at("textDocument/hover", URI, 0, 10))  # on '='
+
+    def test_definition_references_and_highlight(self):
+        definition = self.client.at("textDocument/definition", URI, 7, 14)
+        self.assertEqual((definition["uri"], start(definition["range"])), (URI, (0, 4)))
+        uses = [(0, 4), (4, 6), (4, 14), (7, 12)]
+        refs = self.client.at("textDocument/references", URI, 4, 16,
+                              context={"includeDeclaration": True})
+        self.assertEqual([start(r["range"]) for r in refs], uses)
+        refs = self.client.at("textDocument/references", URI, 4, 16,
+                              context={"includeDeclaration": False})
+        self.assertEqual([start(r["range"]) for r in refs], uses[1:])
+        marks = self.client.at("textDocument/documentHighlight", URI, 5, 2)
+        self.assertEqual([(start(m["range"]), m["kind"]) for m in marks],
+                         [((2, 4), 3), ((3, 7), 2), ((4, 22), 2), ((5, 2), 3), ((5, 6), 2)])
+        self.assertIsNone(self.client.at("textDocument/definition", URI, 7, 1))
+
+    def test_symbols_are_the_variables_in_order(self):
+        symbols = self.client.request("textDocument/documentSymbol",
+                                      {"textDocument": {"uri": URI}})["result"]
+        self.assertEqual([(s["name"], s["detail"], start(s["range"])) for s in symbols],
+                         [("total", "number", (0, 0)), ("name", "string", (1, 0)),
+                          ("i", "number", (2, 0))])
+
+
+class Completion(unittest.TestCase):
+    def labels(self, capabilities, line, character):
+        client = session(capabilities)
+        client.open(URI, SCRIPT)
+        items = client.at("textDocument/completion", URI, line, character)
+        client.finish()
+        return {(item["label"], item["kind"]): item for item in items}
+
+    def test_keywords_names_and_snippets(self):
+        plain = self.labels({}, 8, 0)
+        self.assertEqual(sorted(plain), sorted([("print", 14), ("var", 14), ("if", 14),
+                                                ("while", 14), ("total", 6), ("name", 6),
+                                                ("i", 6)]))
+        snippets = self.labels({"textDocument": {"completion": {"completionItem": {
+            "snippetSupport": True}}}}, 8, 0)
+        self.assertEqual(snippets[("while …", 15)]["insertText"],
+                         "while (${1:condition}) {\n\t$0\n}")
+        self.assertEqual(len(snippets), len(plain) + 4)
+        self.assertEqual(self.labels({}, 1, 13), {})  # inside "Ada"
+
+
+class CodeActions(unittest.TestCase):
+    def fix(self, text, code, line, character, message="", published=False):
+        client = session(UTF8)
+        diagnostics = client.open(URI, text)
+        if published:
+            diagnostics = [d for d in diagnostics if d["code"] == code]
+            if not diagnostics:
+                client.finish()
+                self.skipTest("the checker reports no " + code + " yet")
+        else:
+            point = {"line": line, "character": character}
+            diagnostics = [{"range": {"start": point, "end": point}, "code": code,
+                            "source": "azuvel", "message": message}]
+        actions = client.request("textDocument/codeAction", {
+            "textDocument": {"uri": URI}, "range": diagnostics[0]["range"],
+            "context": {"diagnostics": diagnostics}})["result"]
+        client.finish()
+        if not actions:
+            return None
+        return apply_edits(text, actions[0]["edit"]["changes"][URI])
+
+    def test_quick_fixes(self):
+        loop = "var i = 0;\nwhile (i < 4) {\n  if (i > 1) {\n    var sq = i * i;\n  }\n  i = i + 1;\n}\n"
+        cases = [
+            ("var tries = 1;\nprint(trie);\n", "undefined-variable", 1, 6,
+             "Undefined variable: trie\nhelp: did you mean 'tries'?",
+             "var tries = 1;\nprint(tries);\n"),
+            ("var x = 1;\nx += 1;\n", "compound-assignment", 1, 2, "",
+             "var x = 1;\nx = x + 1;\n"),
+            ("var x = 1;\nx *= x - 2;\n", "compound-assignment", 1, 0, "",
+             "var x = 1;\nx = x * (x - 2);\n"),
+            (loop, "var-in-loop", 3, 4, "",
+             loop.replace("while", "var sq = 0;\nwhile").replace("var sq = i", "sq = i")),
+            ("var i = 0;\nwhile (i < 4) {\n  var s = \"a\";\n  i = i + 1;\n}\n", "var-in-loop",
+             2, 2, "", "var i = 0;\nvar s = \"a\";\nwhile (i < 4) {\n  i = i + 1;\n}\n"),
+        ]
+        for text, code, line, character, message, expected in cases:
+            with self.subTest(code=code, text=text):
+                self.assertEqual(self.fix(text, code, line, character, message), expected)
+        self.assertIsNone(self.fix("var x = 1;\nprint(x);\n", "var-in-loop", 0, 0))
+
+    def test_fixes_for_published_diagnostics(self):
+        self.assertEqual(self.fix("var tries = 1;\nprint(trie);\n", "undefined-variable", 0, 0,
+                                  published=True), "var tries = 1;\nprint(tries);\n")
+        self.assertEqual(self.fix("var x = 1;\nx += 1;\n", "compound-assignment", 0, 0,
+                                  published=True), "var x = 1;\nx = x + 1;\n")
+
+
+if __name__ == "__main__":
+    SERVER = sys.argv.pop(1)
+    unittest.main(verbosity=1)
