@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Reliability checks for CI: the whole test suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline and a
-# 30-second one of the checker, the pipeline's corpus through the checker's differential test,
-# and valgrind memcheck over the golden scripts and the command-line cases.
+# 30-second one of the checker and one of the language server's message reader, the
+# pipeline's corpus through the checker's differential test, and valgrind memcheck over the
+# golden scripts and the command-line cases.
 #
-#   bash fuzz/ci.sh            about 5 minutes on two cores
+#   bash fuzz/ci.sh            about 6 minutes on two cores
 #   AZUVEL_CI_VALGRIND=0 ...   without the valgrind pass
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -41,6 +42,9 @@ python3 tests/run_golden.py build-sanitize-clang++/azuvel --replay build-fuzz/co
 echo "== checker fuzz smoke run, 30 s, and the pipeline's corpus through the differential test"
 AZUVEL_FUZZ_DIR="$root/build-fuzz" AZUVEL_FUZZ_TARGET=fuzz_check bash fuzz/run 30
 build-sanitize-clang++/tests/check/check_differential . build-fuzz/corpus 0
+echo "== fuzz smoke run of the language server's message reader, 30 s"
+rm -rf build-fuzz-lsp
+AZUVEL_FUZZ_DIR="$root/build-fuzz-lsp" bash fuzz/run_lsp 30
 
 if [ "${AZUVEL_CI_VALGRIND:-1}" != 0 ]; then
     echo "== valgrind memcheck over the golden scripts and the command-line cases"

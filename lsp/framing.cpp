@@ -62,7 +62,7 @@ ReadResult next_message(MessageReader& reader) {
     std::string& buffer = reader.buffer;
     if (reader.skip > 0) return {ReadStatus::need_more, {}, {}};
     size_t end = buffer.find("\r\n\r\n");
-    if (end == std::string::npos) {
+    if (end == std::string::npos || end > MAX_HEADER) {
         if (buffer.size() <= MAX_HEADER) return {ReadStatus::need_more, {}, {}};
         // Keep the last bytes: they may begin a blank line that arrives later.
         buffer.erase(0, buffer.size() - 3);
