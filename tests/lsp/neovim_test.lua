@@ -1,0 +1,80 @@
+-- End-to-end: Neovim, set up by editors/neovim/azuvel.lua, edits tests/lsp/mistake.az with
+-- azuvel-lsp behind it. Checks the diagnostic Neovim shows, a hover and a go-to-definition.
+--
+--   AZUVEL_LSP=build/lsp/azuvel-lsp nvim --headless --clean -n -u editors/neovim/azuvel.lua \
+--       -c "luafile tests/lsp/neovim_test.lua" tests/lsp/mistake.az
+local failures = 0
+
+local function report(ok, what, detail)
+  io.stdout:write((ok and "ok   " or "FAIL ") .. what .. (ok and "" or (": " .. detail)) .. "\n")
+  if not ok then
+    failures = failures + 1
+  end
+end
+
+local function finish()
+  io.stdout:flush()
+  vim.cmd(failures == 0 and "qall!" or ("cquit " .. failures))
+end
+
+local published = false
+local publish = vim.lsp.handlers["textDocument/publishDiagnostics"]
+vim.lsp.handlers["textDocument/publishDiagnostics"] = function(...)
+  published = true
+  return publish(...)
+end
+
+local function run()
+  local attached = vim.wait(10000, function()
+    return #vim.lsp.buf_get_clients(0) > 0 and published
+  end, 20)
+  report(vim.bo.filetype == "azuvel", "filetype", vim.bo.filetype)
+  report(attached, "server attached and published diagnostics", "nothing within 10 s")
+  if not attached then
+    return
+  end
+
+  -- Neovim shows 0-based lines and byte columns: the "é" before the mistake is two bytes.
+  local diagnostics = vim.diagnostic.get(0)
+  if #diagnostics == 0 then
+    io.stdout:write("skip diagnostics: the checker reports nothing yet\n")
+  else
+    local d = diagnostics[1]
+    local got = string.format("%d:%d %s", d.lnum, d.col, d.message)
+    report(#diagnostics == 1 and got == "5:21 Expected ';'", "diagnostic at 5:21", got)
+  end
+
+  -- Hover on the `tries` of line 4: the float Neovim opens.
+  vim.api.nvim_win_set_cursor(0, { 4, 3 })
+  vim.lsp.buf.hover()
+  local hover_text = nil
+  vim.wait(5000, function()
+    for _, win in ipairs(vim.api.nvim_list_wins()) do
+      if vim.api.nvim_win_get_config(win).relative ~= "" then
+        local lines = vim.api.nvim_buf_get_lines(vim.api.nvim_win_get_buf(win), 0, -1, false)
+        hover_text = table.concat(lines, "\n")
+        vim.api.nvim_win_close(win, true)
+        return true
+      end
+    end
+    return false
+  end, 20)
+  local expected = "first declared on line 2, as a number; 1 `var` declares it."
+  report(hover_text ~= nil and hover_text:find(expected, 1, true) ~= nil, "hover",
+    tostring(hover_text))
+
+  -- Go to definition from the `tries` after the string: the cursor lands on the `var`'s name.
+  vim.api.nvim_win_set_cursor(0, { 6, 17 })
+  vim.lsp.buf.definition()
+  local moved = vim.wait(5000, function()
+    local cursor = vim.api.nvim_win_get_cursor(0)
+    return cursor[1] == 2 and cursor[2] == 4
+  end, 20)
+  local cursor = vim.api.nvim_win_get_cursor(0)
+  report(moved, "definition", string.format("cursor at %d:%d", cursor[1], cursor[2]))
+end
+
+-- An error in a check ends the run as a failure instead of leaving Neovim waiting.
+local ok, error = pcall(run)
+report(ok, "no Lua error", tostring(error))
+finish()
