@@ -1,12 +1,19 @@
 # Installation and the Debian package: the interpreter and the checker, their man pages, the
-# guide and the example programs. `cmake --install build --prefix DIR` installs them under DIR;
-# `cpack -G DEB` in the build directory makes azuvel_<version>_<arch>.deb for /usr.
+# guide and the example programs; the language server and its editor guide. `cmake --install
+# build --prefix DIR` installs them under DIR; `cpack -G DEB` in the build directory makes
+# azuvel_<version>_<arch>.deb for /usr.
 include(GNUInstallDirs)
 
 install(TARGETS azuvel azuvel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The language server, its man page, and how to set it up in editors.
+install(TARGETS azuvel-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/editors.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/editors/neovim/azuvel.lua
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/editors/neovim)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
         FILES_MATCHING PATTERN "*.az" PATTERN "*.out")
 
@@ -29,7 +36,8 @@ start with #!/usr/bin/env azuvel run as programs. The azuvel-check command
 finds the mistakes in scripts without running them.
 
 The package holds the interpreter, the checker, their manual pages, the
-language guide and example programs.")
+language guide, example programs, and azuvel-lsp, a language server that
+brings the checks, hover, navigation and quick fixes to editors.")
 if(AZUVEL_STATIC AND NOT AZUVEL_SANITIZE)
     # A static executable needs no shared library at all.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "")

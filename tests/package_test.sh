@@ -42,7 +42,9 @@ fi
 deb=${packages[0]}
 for path in ./usr/bin/azuvel ./usr/bin/azuvel-check ./usr/share/man/man1/azuvel.1 \
             ./usr/share/man/man1/azuvel-check.1 ./usr/share/doc/azuvel/language.md \
-            ./usr/share/doc/azuvel/examples/hello.az; do
+            ./usr/share/doc/azuvel/examples/hello.az ./usr/bin/azuvel-lsp \
+            ./usr/share/man/man1/azuvel-lsp.1 ./usr/share/doc/azuvel/editors.md \
+            ./usr/share/doc/azuvel/editors/neovim/azuvel.lua; do
     if dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$path"; then
         pass "package holds $path"
     else
@@ -153,8 +155,20 @@ else
     fail "azuvel-check late.az: status $status, output: $(head -3 actual)"
 fi
 
+# The installed language server answers an editor's first and last requests.
+frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+status=0
+{ frame '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+  frame '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+  frame '{"jsonrpc":"2.0","method":"exit"}'; } | azuvel-lsp > actual 2> errors || status=$?
+if [ "$status" = 0 ] && grep -q '"name":"azuvel-lsp"' actual && [ ! -s errors ]; then
+    pass "azuvel-lsp: initialize, shutdown, exit"
+else
+    fail "azuvel-lsp: status $status, stderr: $(cat errors)"
+fi
+
 if command -v man >/dev/null 2>&1; then
-    for name in azuvel azuvel-check; do
+    for name in azuvel azuvel-check azuvel-lsp; do
         page=$(man -w "$name" 2>/dev/null || true)
         case "$page" in
             /usr/share/man/man1/"$name".1*) pass "man -w $name: $page" ;;
