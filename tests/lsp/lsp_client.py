@@ -6,7 +6,7 @@ import subprocess
 
 
 class Client:
-    def __init__(self, server, timeout=10):
+    def __init__(self, server, timeout=30):
         self.proc = subprocess.Popen([server], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)
         self.timeout = timeout
