@@ -114,6 +114,18 @@ class Robustness(unittest.TestCase):
         self.assertIsNone(client.at("textDocument/hover", URI, 0, 10**12))
         self.assertEqual(client.finish(), 0)
 
+    def test_a_change_with_a_range_edits_that_part(self):
+        client = session()
+        client.open(URI, 'var a = 1;\nprint("😀", b);\n')
+        client.notify("textDocument/didChange", {
+            "textDocument": {"uri": URI, "version": 2},
+            "contentChanges": [{"range": {"start": {"line": 1, "character": 12},
+                                          "end": {"line": 1, "character": 13}}, "text": "a"}]})
+        client.diagnostics(URI)
+        refs = client.at("textDocument/references", URI, 0, 4, context={"includeDeclaration": True})
+        self.assertEqual([start(r["range"]) for r in refs], [(0, 4), (1, 12)])
+        client.finish()
+
 
 class Diagnostics(unittest.TestCase):
     def test_published_on_open_change_and_close(self):
