@@ -41,7 +41,7 @@ local function run()
   else
     local d = diagnostics[1]
     local got = string.format("%d:%d %s", d.lnum, d.col, d.message)
-    report(#diagnostics == 1 and got == "5:21 Expected ';'", "diagnostic at 5:21", got)
+    report(#diagnostics == 1 and got == "5:22 Expected ';'", "diagnostic at 5:22", got)
   end
 
   -- Hover on the `tries` of line 4: the float Neovim opens.

@@ -288,6 +288,9 @@ class CodeActions(unittest.TestCase):
                                   published=True), "var tries = 1;\nprint(tries);\n")
         self.assertEqual(self.fix("var x = 1;\nx += 1;\n", "compound-assignment", 0, 0,
                                   published=True), "var x = 1;\nx = x + 1;\n")
+        self.assertEqual(self.fix("var i = 0;\nwhile (i < 2) {\n  var sq = i * i;\n  i = i + 1;\n}\n",
+                                  "var-in-loop", 0, 0, published=True),
+                         "var i = 0;\nvar sq = 0;\nwhile (i < 2) {\n  sq = i * i;\n  i = i + 1;\n}\n")
 
 
 if __name__ == "__main__":
