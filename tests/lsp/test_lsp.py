@@ -264,7 +264,8 @@ class CodeActions(unittest.TestCase):
         return apply_edits(text, actions[0]["edit"]["changes"][URI])
 
     def test_quick_fixes(self):
-        loop = "var i = 0;\nwhile (i < 4) {\n  if (i > 1) {\n    var sq = i * i;\n  }\n  i = i + 1;\n}\n"
+        loop = ("var i = 0;\nwhile (i < 4) {\n  if (i > 1) {\n    var sq = i * i;\n  }\n"
+                "  i = i + 1;\n}\n")
         cases = [
             ("var tries = 1;\nprint(trie);\n", "undefined-variable", 1, 6,
              "Undefined variable: trie\nhelp: did you mean 'tries'?",
@@ -288,9 +289,9 @@ class CodeActions(unittest.TestCase):
                                   published=True), "var tries = 1;\nprint(tries);\n")
         self.assertEqual(self.fix("var x = 1;\nx += 1;\n", "compound-assignment", 0, 0,
                                   published=True), "var x = 1;\nx = x + 1;\n")
-        self.assertEqual(self.fix("var i = 0;\nwhile (i < 2) {\n  var sq = i * i;\n  i = i + 1;\n}\n",
-                                  "var-in-loop", 0, 0, published=True),
-                         "var i = 0;\nvar sq = 0;\nwhile (i < 2) {\n  sq = i * i;\n  i = i + 1;\n}\n")
+        loop = "var i = 0;\nwhile (i < 2) {\n  var sq = i * i;\n  i = i + 1;\n}\n"
+        self.assertEqual(self.fix(loop, "var-in-loop", 0, 0, published=True),
+                         loop.replace("while", "var sq = 0;\nwhile").replace("var sq = i", "sq = i"))
 
 
 if __name__ == "__main__":
