@@ -290,8 +290,8 @@ class CodeActions(unittest.TestCase):
         self.assertEqual(self.fix("var x = 1;\nx += 1;\n", "compound-assignment", 0, 0,
                                   published=True), "var x = 1;\nx = x + 1;\n")
         loop = "var i = 0;\nwhile (i < 2) {\n  var sq = i * i;\n  i = i + 1;\n}\n"
-        self.assertEqual(self.fix(loop, "var-in-loop", 0, 0, published=True),
-                         loop.replace("while", "var sq = 0;\nwhile").replace("var sq = i", "sq = i"))
+        fixed = loop.replace("while", "var sq = 0;\nwhile").replace("var sq = i", "sq = i")
+        self.assertEqual(self.fix(loop, "var-in-loop", 0, 0, published=True), fixed)
 
 
 if __name__ == "__main__":
