@@ -22,6 +22,15 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
+// Where "Content-Length" first starts in `text`, in any case.
+size_t find_length_field(std::string_view text) {
+    std::string_view field = "content-length";
+    for (size_t at = 0; at + field.size() <= text.size(); at++) {
+        if (equals_ignoring_case(text.substr(at, field.size()), field)) return at;
+    }
+    return std::string_view::npos;
+}
+
 // The body length a header block gives, or an error text.
 bool parse_header(std::string_view header, size_t& length, std::string& error) {
     bool found = false;
@@ -67,6 +76,14 @@ ReadResult next_message(MessageReader& reader) {
         // Keep the last bytes: they may begin a blank line that arrives later.
         buffer.erase(0, buffer.size() - 3);
         return {ReadStatus::error, {}, "header too long"};
+    }
+    // Bytes before a header, such as the rest of a body whose length was too small, are dropped
+    // up to the field that follows them: one wrong length costs one message, not all after it.
+    size_t field = find_length_field(std::string_view(buffer).substr(0, end));
+    if (field != std::string::npos && field > 0 &&
+        (field < 2 || buffer.compare(field - 2, 2, "\r\n") != 0)) {
+        buffer.erase(0, field);
+        return {ReadStatus::error, {}, "bytes before a header dropped"};
     }
     size_t length = 0;
     std::string error;

@@ -206,6 +206,18 @@ json fix_var_in_loop(const std::string& uri, const Document& document, const jso
 
 }  // namespace
 
+int64_t to_integer(const json& value) {
+    if (!value.is_number_float()) return value.get<int64_t>();
+    double number = value.get<double>();
+    constexpr double limit = 9007199254740992.0;  // 2^53: exact, and far past any document
+    if (!(number > -limit)) return static_cast<int64_t>(-limit);  // NaN included
+    return static_cast<int64_t>(std::min(number, limit));
+}
+
+Position to_position(const json& value) {
+    return {to_integer(value.at("line")), to_integer(value.at("character"))};
+}
+
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context) {
     json list = json::array();
     for (const Diagnostic& diagnostic : check(document.text)) {
@@ -358,8 +370,7 @@ json code_actions(const std::string& uri, const Document& document, const json& 
         if (!diagnostic.is_object() || !diagnostic.contains("range") ||
             !diagnostic["range"].contains("start"))
             continue;
-        const json& start = diagnostic["range"]["start"];
-        Position position{start.value("line", int64_t{0}), start.value("character", int64_t{0})};
+        Position position = to_position(diagnostic["range"]["start"]);
         size_t offset = to_offset(document.text, document.lines, position, context.encoding);
         std::string code = diagnostic.contains("code") && diagnostic["code"].is_string()
                                ? diagnostic["code"].get<std::string>()

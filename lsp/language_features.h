@@ -15,6 +15,13 @@ struct Context {
     bool snippets = false;  // the client expands completion snippets
 };
 
+// A protocol integer. A float is clamped first, since casting one out of range is undefined;
+// any other type throws nlohmann's type_error, which the server answers as invalid params.
+int64_t to_integer(const json& value);
+
+// A Position object: {"line": L, "character": C}.
+Position to_position(const json& value);
+
 // The params of textDocument/publishDiagnostics: every diagnostic of the checker.
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context);
 

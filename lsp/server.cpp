@@ -71,8 +71,7 @@ std::string uri_of(const json& params) {
 }
 
 Position position_of(const json& params) {
-    const json& position = params.at("position");
-    return {position.at("line").get<int64_t>(), position.at("character").get<int64_t>()};
+    return to_position(params.at("position"));
 }
 
 // A change with a range replaces that part; one without replaces the whole text.
@@ -84,8 +83,7 @@ void apply_change(Document& document, const json& change, Encoding encoding) {
     }
     const json& range = change["range"];
     auto offset = [&](const json& at) {
-        Position position{at.at("line").get<int64_t>(), at.at("character").get<int64_t>()};
-        return to_offset(document.text, document.lines, position, encoding);
+        return to_offset(document.text, document.lines, to_position(at), encoding);
     };
     size_t start = offset(range.at("start"));
     size_t end = std::max(start, offset(range.at("end")));
@@ -106,14 +104,15 @@ void handle_document(Server& server, const std::string& method, const json& para
     }
     if (method == "textDocument/didOpen") {
         Document& document = server.documents[uri];
-        document.version = params["textDocument"].value("version", int64_t{0});
+        document.version = to_integer(params["textDocument"].value("version", json(0)));
         set_text(document, params["textDocument"].at("text").get<std::string>());
     } else {
         auto found = server.documents.find(uri);
         if (found == server.documents.end()) return;  // never opened: nothing to check
         Document& document = found->second;
         if (method == "textDocument/didChange") {
-            document.version = params["textDocument"].value("version", document.version);
+            document.version =
+                to_integer(params["textDocument"].value("version", json(document.version)));
             for (const json& change : params.at("contentChanges"))
                 apply_change(document, change, server.context.encoding);
         } else if (params.contains("text") && params["text"].is_string()) {

@@ -93,6 +93,9 @@ class Robustness(unittest.TestCase):
         client.send_raw(b"Content-Type: x\r\n\r\n")           # no length
         client.send_raw(b"Content-Length: ten\r\n\r\n")       # not a number
         client.send_raw(b"garbage without colon\r\n\r\n")
+        # A length too small: the rest of that body is dropped before the next header.
+        client.send_raw(b'Content-Length: 5\r\n\r\n{"jsonrpc":"2.0","id":"lost","method":"x"}')
+        self.assertEqual(client.read()["error"]["code"], -32700)
         body = b'{"jsonrpc":"2.0","id":"a","method":"shutdown"}'
         # One message cut into single bytes, then two in one write.
         for byte in b"content-length:  %d \r\n\r\n" % len(body) + body:
@@ -100,7 +103,7 @@ class Robustness(unittest.TestCase):
         self.assertEqual(client.read(), {"jsonrpc": "2.0", "id": "a", "result": None})
         client.notify("exit")
         self.assertEqual(client.close(), 0)
-        self.assertEqual(client.stderr.count("azuvel-lsp: "), 3)
+        self.assertEqual(client.stderr.count("azuvel-lsp: "), 4)
 
     def test_huge_document_and_positions_past_the_end(self):
         client = session()
