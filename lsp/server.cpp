@@ -103,9 +103,11 @@ void handle_document(Server& server, const std::string& method, const json& para
         return;
     }
     if (method == "textDocument/didOpen") {
-        Document& document = server.documents[uri];
+        // Built whole before it is stored: a bad field must not leave a document without tokens.
+        Document document;
         document.version = to_integer(params["textDocument"].value("version", json(0)));
         set_text(document, params["textDocument"].at("text").get<std::string>());
+        server.documents[uri] = std::move(document);
     } else {
         auto found = server.documents.find(uri);
         if (found == server.documents.end()) return;  // never opened: nothing to check

@@ -83,6 +83,10 @@ class Robustness(unittest.TestCase):
         client.notify("no/such/notification")
         self.assertEqual(client.request("textDocument/hover", {"textDocument": 5})
                          ["error"]["code"], -32602)
+        # A didOpen whose text is not a string opens nothing.
+        client.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "text": 5}})
+        self.assertIsNone(client.request("textDocument/codeAction", {
+            "textDocument": {"uri": URI}, "context": {"diagnostics": []}})["result"])
         client.send({"jsonrpc": "2.0", "id": 77})
         self.assertEqual(client.read()["error"]["code"], -32600)
         self.assertEqual(client.finish(), 0)
