@@ -24,6 +24,7 @@ size_t char_length(std::string_view line, size_t at) {
     return length;
 }
 
+// Code units of one character of `length` bytes.
 size_t units(size_t length, Encoding encoding) {
     if (encoding == Encoding::utf8) return length;
     return length == 4 ? 2 : 1;

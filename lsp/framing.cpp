@@ -6,6 +6,7 @@
 
 namespace {
 
+// Header names are case-insensitive.
 bool equals_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); i++) {
@@ -16,6 +17,7 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Without the spaces and tabs around a header name or value.
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);

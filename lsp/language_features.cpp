@@ -9,15 +9,18 @@
 
 namespace {
 
+// A Position object.
 json to_json(Position position) {
     return {{"line", position.line}, {"character", position.character}};
 }
 
+// A Range object for the bytes [start, end).
 json byte_range(const Document& document, size_t start, size_t end, const Context& context) {
     return {{"start", to_json(to_position(document.text, document.lines, start, context.encoding))},
             {"end", to_json(to_position(document.text, document.lines, end, context.encoding))}};
 }
 
+// The Range of one token.
 json token_range(const Document& document, size_t index, const Context& context) {
     const SourceToken& token = document.tokens[index];
     return byte_range(document, token.start, token.end, context);
@@ -40,6 +43,7 @@ size_t name_at(const Document& document, Position position, const Context& conte
     return index;
 }
 
+// The name token of the first `var` of `name`: the entry every use refers to.
 size_t first_declaration(const Document& document, std::string_view name) {
     for (size_t use : find_uses(document.text, document.tokens, name)) {
         if (is_declaration(document.tokens, use)) return use;
@@ -47,6 +51,7 @@ size_t first_declaration(const Document& document, std::string_view name) {
     return NO_TOKEN;
 }
 
+// The hover line of a keyword, or null for any other token.
 const char* keyword_help(TokenType type) {
     switch (type) {
         case TOKEN_PRINT:
@@ -71,6 +76,7 @@ json text_edit(const Document& document, size_t start, size_t end, std::string r
     return {{"range", byte_range(document, start, end, context)}, {"newText", replacement}};
 }
 
+// A quickfix CodeAction that edits one document.
 json quick_fix(const std::string& uri, std::string title, const json& diagnostic, json edits) {
     return {{"title", std::move(title)},
             {"kind", "quickfix"},
@@ -104,6 +110,7 @@ json fix_misspelling(const std::string& uri, const Document& document, const jso
                      json::array({text_edit(document, token.start, token.end, name, context)}));
 }
 
+// The operators that come before `=` in `x += 1` and its kin.
 bool is_arithmetic(TokenType type) {
     return type == TOKEN_PLUS || type == TOKEN_MINUS || type == TOKEN_STAR || type == TOKEN_SLASH;
 }
@@ -141,6 +148,7 @@ json fix_compound(const std::string& uri, const Document& document, const json& 
         json::array({text_edit(document, tokens[target].start, end, replacement, context)}));
 }
 
+// Only spaces and tabs: what may stand around a statement that leaves with its line.
 bool blank(std::string_view text) {
     return text.find_first_not_of(" \t\r") == std::string_view::npos;
 }

@@ -17,16 +17,19 @@ std::string serialize(const json& message) {
     return message.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// A response that carries a result (null included).
 std::string response(const json& id, json result) {
     return serialize({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
 }
 
+// A response that carries an error.
 std::string error_response(const json& id, int code, std::string message) {
     return serialize({{"jsonrpc", "2.0"},
                       {"id", id},
                       {"error", {{"code", code}, {"message", std::move(message)}}}});
 }
 
+// A notification from the server.
 std::string notification(std::string method, json params) {
     return serialize({{"jsonrpc", "2.0"}, {"method", std::move(method)}, {"params", params}});
 }
@@ -51,6 +54,7 @@ void negotiate(Server& server, const json& params) {
         completion_item.is_object() && completion_item.value("snippetSupport", false) == true;
 }
 
+// What the server can do, for the client to know which requests to send.
 json initialize_result(const Server& server) {
     return {{"capabilities",
              {{"positionEncoding", server.context.encoding == Encoding::utf8 ? "utf-8" : "utf-16"},
@@ -66,10 +70,12 @@ json initialize_result(const Server& server) {
             {"serverInfo", {{"name", "azuvel-lsp"}, {"version", AZUVEL_VERSION}}}};
 }
 
+// The document a request or notification is about.
 std::string uri_of(const json& params) {
     return params.at("textDocument").at("uri").get<std::string>();
 }
 
+// The cursor of a request.
 Position position_of(const json& params) {
     return to_position(params.at("position"));
 }
@@ -152,6 +158,7 @@ json handle_feature(Server& server, const std::string& method, const json& param
     return code_actions(uri, document, diagnostics, context);
 }
 
+// Requests about one open document, answered by handle_feature.
 bool is_feature(const std::string& method) {
     static const char* const methods[] = {
         "textDocument/hover",          "textDocument/definition",
@@ -164,6 +171,7 @@ bool is_feature(const std::string& method) {
     return false;
 }
 
+// Notifications that open, change, save or close a document.
 bool is_document_notification(const std::string& method) {
     return method == "textDocument/didOpen" || method == "textDocument/didChange" ||
            method == "textDocument/didClose" || method == "textDocument/didSave";
