@@ -121,7 +121,7 @@ class Robustness(unittest.TestCase):
         self.assertIsNone(client.at("textDocument/hover", URI, 0, 10**12))
         self.assertEqual(client.finish(), 0)
 
-    def test_a_change_with_a_range_edits_that_part(self):
+    def test_a_ranged_change_and_a_save_with_text_edit_the_document(self):
         client = session()
         client.open(URI, 'var a = 1;\nprint("😀", b);\n')
         client.notify("textDocument/didChange", {
@@ -131,6 +131,11 @@ class Robustness(unittest.TestCase):
         client.diagnostics(URI)
         refs = client.at("textDocument/references", URI, 0, 4, context={"includeDeclaration": True})
         self.assertEqual([start(r["range"]) for r in refs], [(0, 4), (1, 12)])
+        # A save that carries the text replaces it too.
+        client.notify("textDocument/didSave", {"textDocument": {"uri": URI}, "text": "var a;"})
+        client.diagnostics(URI)
+        refs = client.at("textDocument/references", URI, 0, 4, context={"includeDeclaration": True})
+        self.assertEqual([start(r["range"]) for r in refs], [(0, 4)])
         client.finish()
 
 
