@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <tuple>
 
 #include "names.h"
 
@@ -29,9 +28,10 @@ json token_range(const Document& document, size_t index, const Context& context)
 // A checker place: line and byte columns.
 json place_range(const Document& document, int32_t line, int32_t column, int32_t end_column,
                  const Context& context) {
-    const auto& [text, lines] = std::tie(document.text, document.lines);
-    Position start = to_position(text, lines, line, column, context.encoding);
-    Position end = to_position(text, lines, line, std::max(end_column, column), context.encoding);
+    const std::string& text = document.text;
+    Position start = to_position(text, document.lines, line, column, context.encoding);
+    Position end =
+        to_position(text, document.lines, line, std::max(end_column, column), context.encoding);
     return {{"start", to_json(start)}, {"end", to_json(end)}};
 }
 
