@@ -228,7 +228,10 @@ Position to_position(const json& value) {
 
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context) {
     json list = json::array();
-    for (const Diagnostic& diagnostic : check(document.text)) {
+    std::vector<Diagnostic> diagnostics = check(document.text);
+    // A huge file of mistakes would otherwise send the editor a message of hundreds of megabytes.
+    if (diagnostics.size() > MAX_PUBLISHED) diagnostics.resize(MAX_PUBLISHED);
+    for (const Diagnostic& diagnostic : diagnostics) {
         std::string message = diagnostic.message;
         json related = json::array();
         for (const Note& note : diagnostic.notes) {

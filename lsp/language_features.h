@@ -22,7 +22,10 @@ int64_t to_integer(const json& value);
 // A Position object: {"line": L, "character": C}.
 Position to_position(const json& value);
 
-// The params of textDocument/publishDiagnostics: every diagnostic of the checker.
+// Diagnostics published for one document at most: the first ones in text order.
+inline constexpr size_t MAX_PUBLISHED = 1000;
+
+// The params of textDocument/publishDiagnostics: the checker's diagnostics, up to MAX_PUBLISHED.
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context);
 
 json hover(const Document& document, Position position, const Context& context);

@@ -10,7 +10,7 @@ class Client:
         self.proc = subprocess.Popen([server], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)
         self.timeout = timeout
-        self.buffer = b""
+        self.buffer = bytearray()  # grows in place: a big answer must not take quadratic time
         self.next_id = 0
         self.notifications = []
 
@@ -34,14 +34,17 @@ class Client:
     def _read_exact(self, size):
         while len(self.buffer) < size:
             self._fill()
-        data, self.buffer = self.buffer[:size], self.buffer[size:]
+        data = bytes(self.buffer[:size])
+        del self.buffer[:size]
         return data
 
     def read(self):
         """The next message; the header must be exactly Content-Length and a blank line."""
         while b"\r\n\r\n" not in self.buffer:
             self._fill()
-        header, self.buffer = self.buffer.split(b"\r\n\r\n", 1)
+        end = self.buffer.index(b"\r\n\r\n")
+        header = bytes(self.buffer[:end])
+        del self.buffer[:end + 4]
         name, value = header.split(b":")
         assert name == b"Content-Length", header
         return json.loads(self._read_exact(int(value)))
