@@ -39,19 +39,29 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-// The text of a 1-based line, without its newline or carriage return.
-std::string_view line_text(std::string_view text, int32_t line) {
-    size_t start = 0;
-    for (int32_t i = 1; i < line; i++) {
-        size_t newline = text.find('\n', start);
-        if (newline == std::string_view::npos) return {};
-        start = newline + 1;
+// The lines of a text, found once: excerpts are looked up by number for every diagnostic.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : text_(text) {
+        starts_.push_back(0);
+        for (size_t i = 0; i < text.size(); i++) {
+            if (text[i] == '\n') starts_.push_back(i + 1);
+        }
     }
-    size_t end = text.find('\n', start);
-    std::string_view result = text.substr(start, end == std::string_view::npos ? end : end - start);
-    if (!result.empty() && result.back() == '\r') result.remove_suffix(1);
-    return result;
-}
+    // A 1-based line, without its newline or carriage return; empty past the end.
+    std::string_view operator[](int32_t line) const {
+        if (line < 1 || static_cast<size_t>(line) > starts_.size()) return {};
+        size_t start = starts_[line - 1];
+        size_t end = static_cast<size_t>(line) < starts_.size() ? starts_[line] - 1 : text_.size();
+        std::string_view result = text_.substr(start, end - start);
+        if (!result.empty() && result.back() == '\r') result.remove_suffix(1);
+        return result;
+    }
+
+private:
+    std::string_view text_;
+    std::vector<size_t> starts_;
+};
 
 // Spaces (and tabs, where the line has them) that line up with `prefix` on a terminal: one
 // column per character, counting UTF-8 continuation bytes as nothing.
@@ -68,9 +78,9 @@ std::string padding_for(std::string_view prefix) {
 }
 
 // "   12 |   x = x + 1" and "      |            ^~~" under it.
-std::string excerpt(std::string_view text, int32_t line, int32_t column, int32_t end_column,
+std::string excerpt(const Lines& lines, int32_t line, int32_t column, int32_t end_column,
                     const Painter& painter) {
-    std::string_view source = line_text(text, line);
+    std::string_view source = lines[line];
     size_t from = column > 0 ? static_cast<size_t>(column - 1) : 0;
     if (from > source.size()) from = source.size();
     size_t width = end_column > column ? static_cast<size_t>(end_column - column) : 1;
@@ -104,6 +114,7 @@ std::string location(std::string_view path, int32_t line, int32_t column) {
 std::string render_text(const std::vector<Diagnostic>& diagnostics, std::string_view path,
                         std::string_view text, const RenderOptions& options) {
     Painter painter{options.color};
+    Lines lines(text);
     std::string out;
     for (const Diagnostic& diagnostic : diagnostics) {
         bool is_error = diagnostic.severity == Severity::error;
@@ -111,12 +122,12 @@ std::string render_text(const std::vector<Diagnostic>& diagnostics, std::string_
         out += painter.paint(is_error ? RED : MAGENTA, is_error ? "error:" : "warning:") + " ";
         out += painter.paint(BOLD, printable(diagnostic.message));
         out += " [" + diagnostic.code + "]\n";
-        out += excerpt(text, diagnostic.line, diagnostic.column, diagnostic.end_column, painter);
+        out += excerpt(lines, diagnostic.line, diagnostic.column, diagnostic.end_column, painter);
         for (const Note& note : diagnostic.notes) {
             if (note.help) continue;
             out += painter.paint(BOLD, location(path, note.line, note.column)) + " ";
             out += painter.paint(CYAN, "note:") + " " + printable(note.message) + "\n";
-            out += excerpt(text, note.line, note.column, note.end_column, painter);
+            out += excerpt(lines, note.line, note.column, note.end_column, painter);
         }
         for (const Note& note : diagnostic.notes) {
             if (note.help)
