@@ -326,21 +326,18 @@ static double divide(double left, double right, intptr_t op) {
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
-// one), so the switch needs no range test.
+// one). Tests in order of how often operators come measured faster than a switch, whose jump
+// table and shared join cost two taken branches on every operator.
 [[gnu::always_inline]] static inline double apply(intptr_t op, double left, double right) {
     TokenType type = tokens[op].type;
-    if (type < TOKEN_PLUS || type > TOKEN_LT) __builtin_unreachable();
-    switch (type) {
-        case TOKEN_PLUS: return left + right;
-        case TOKEN_MINUS: return left - right;
-        case TOKEN_STAR: return left * right;
-        case TOKEN_SLASH: return divide(left, right, op);
-        case TOKEN_EQ: return static_cast<double>(left == right);
-        case TOKEN_NEQ: return static_cast<double>(left != right);
-        case TOKEN_GT: return static_cast<double>(left > right);
-        case TOKEN_LT: return static_cast<double>(left < right);
-        default: __builtin_unreachable();
-    }
+    if (type == TOKEN_PLUS) return left + right;
+    if (type == TOKEN_MINUS) return left - right;
+    if (type == TOKEN_STAR) return left * right;
+    if (type == TOKEN_LT) return static_cast<double>(left < right);
+    if (type == TOKEN_SLASH) return divide(left, right, op);
+    if (type == TOKEN_GT) return static_cast<double>(left > right);
+    if (type == TOKEN_EQ) return static_cast<double>(left == right);
+    return static_cast<double>(left != right);
 }
 
 // The checked path: every structure test, in the order that decides which error wins.
@@ -619,12 +616,14 @@ static void skip_block() {
     skip_block();
 }
 
-// Runs a loop body once. One loop steps through its statements with the cursor in a local:
-// checked assignments and ifs run here straight from their tokens, everything else through
-// execute_statement. A checked if whose condition holds moves the cursor into its block, so
-// a "}" met at statement level before the body's end is the end of such a block: statements
-// keep their braces balanced, and every other block is left by the statement that opened it.
-static void run_body(intptr_t body_start, intptr_t body_end) {
+// Runs a loop body once. It is inlined into each of execute_while's loops, so the loop test and
+// the body's dispatch share one tight loop with the cursor and bounds in registers. One loop
+// steps through the statements with the cursor in a local: checked assignments and ifs run here
+// straight from their tokens, everything else through execute_statement. A checked if whose
+// condition holds moves the cursor into its block, so a "}" met at statement level before the
+// body's end is the end of such a block: statements keep their braces balanced, and every other
+// block is left by the statement that opened it.
+[[gnu::always_inline]] static inline void run_body(intptr_t body_start, intptr_t body_end) {
     intptr_t at = body_start;
     while (at < body_end) {
         count_step();
@@ -672,11 +671,30 @@ static void run_body(intptr_t body_start, intptr_t body_end) {
     // same store, with nothing run in between, gives the same value or the same error. That
     // structure pass ran it without error, so from here on the condition is trusted.
     intptr_t body_end = find_block_end(static_cast<int32_t>(body_start - 1));
-    for (;;) {
-        count_step();
-        if (plain) current_token = static_cast<int32_t>(condition_start);
-        if ((plain ? evaluate() : trusted_value(condition_start)) == 0.0) break;
-        run_body(body_start, body_end);
+    if (plain) {
+        for (;;) {
+            count_step();
+            current_token = static_cast<int32_t>(condition_start);
+            if (evaluate() == 0.0) break;
+            run_body(body_start, body_end);
+        }
+    } else if (expression_shape[condition_start] == SHAPE_PAIR) {
+        // The condition's shape is the same on every pass: the commonest one gets its own loop
+        // rather than a dispatch on the shape each time round. Its operands and operator are
+        // still read from their tokens on every pass.
+        for (;;) {
+            count_step();
+            double left = *operand_value[condition_start];
+            double right = *operand_value[condition_start + 2];
+            if (apply(condition_start + 1, left, right) == 0.0) break;
+            run_body(body_start, body_end);
+        }
+    } else {
+        for (;;) {
+            count_step();
+            if (trusted_value(condition_start) == 0.0) break;
+            run_body(body_start, body_end);
+        }
     }
     current_token = static_cast<int32_t>(body_end + 1);
 }
