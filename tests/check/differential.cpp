@@ -166,8 +166,9 @@ public:
     explicit Generator(uint32_t seed) : random_(seed) {}
 
     std::string script() {
-        tokens_.clear();
-        names_ = 0;
+        // One name is declared before anything uses it; "u" is the rare undeclared one.
+        tokens_ = {"var", "v0", "=", "1", ";"};
+        names_ = 1;
         block(0, 2 + pick(6));
         int faults = pick(4);  // none in a quarter of them
         for (int i = 0; i < faults && !tokens_.empty(); i++) inject();
@@ -192,7 +193,7 @@ private:
         tokens_.insert(tokens_.end(), parts.begin(), parts.end());
     }
     std::string name() {
-        return names_ == 0 || pick(8) == 0 ? "u" : std::string("v") + std::to_string(pick(names_));
+        return names_ == 0 || pick(40) == 0 ? "u" : std::string("v") + std::to_string(pick(names_));
     }
     std::string number() {
         static const char* const numbers[] = {"0", "1", "2", "3", "10", "0.5", "100"};
@@ -220,15 +221,20 @@ private:
     void block(int depth, int statements) {
         for (int i = 0; i < statements; i++) {
             switch (depth > 2 ? pick(4) : pick(6)) {
-                case 0:
-                    emit({"var", std::string("v") + std::to_string(names_++), "="});
+                case 0: {
+                    // The name counts as declared only after its initialiser, so that most
+                    // runs get past their names and reach the faults injected further on.
+                    std::string declared = std::string("v") + std::to_string(names_);
+                    emit({"var", declared, "="});
                     if (pick(5) == 0) {
                         emit({"\"s\""});
                     } else {
                         expression(0);
                     }
                     emit({";"});
+                    names_++;
                     break;
+                }
                 case 1:
                     emit({name(), "="});
                     expression(0);
