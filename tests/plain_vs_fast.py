@@ -8,7 +8,8 @@ same scripts and fails on any difference in standard output, standard error or s
 not been made yet costs nothing); with no suffix in a corpus, every file counts. --generated
 writes N scripts of loops whose conditions or bodies fail only on a later pass, names
 declared after their first use, declarations repeated in loops, divisions by zero deep in an
-expression that ran before, and string variables that turn into numbers; nearly a third of
+expression that ran before, string variables that turn into numbers, and names read just
+after a statement running for the first time stored them; nearly a third of
 them have one word deleted, doubled or replaced.
 """
 import concurrent.futures
@@ -96,6 +97,14 @@ class Generator:
         name = self.rng.choice(NAMES)
         if r < 0.3:
             return [f"{name} = {self.expression()};"]
+        if r < 0.34 and self.counters:
+            # A name stored, stored again by a statement that first runs on a later pass, then
+            # read at once: the read must see the second store.
+            k = self.rng.choice(self.counters)
+            other = self.rng.choice(NAMES)
+            return [f"{name} = {self.expression()};",
+                    f"if ({k} == {self.rng.randint(0, 3)}) {{", f"{name} = {self.expression()};",
+                    "}", f"{other} = {name} {self.rng.choice(OPERATORS)} {self.operand()};"]
         if r < 0.38:
             name = self.rng.choice(NAMES + ["late"])
             value = '"str"' if self.rng.random() < 0.3 else self.expression()
