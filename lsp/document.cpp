@@ -30,10 +30,14 @@ size_t units(size_t length, Encoding encoding) {
     return length == 4 ? 2 : 1;
 }
 
-// The line's bytes without its '\n'.
+// The bytes of protocol line `line`, without its line break.
 std::string_view line_text(std::string_view text, const LineIndex& lines, size_t line) {
     size_t start = lines.starts[line];
-    size_t end = line + 1 < lines.starts.size() ? lines.starts[line + 1] - 1 : text.size();
+    size_t end = text.size();
+    if (line + 1 < lines.starts.size()) {
+        end = lines.starts[line + 1] - 1;
+        if (text[end] == '\n' && end > start && text[end - 1] == '\r') end--;
+    }
     return text.substr(start, end - start);
 }
 
@@ -43,8 +47,14 @@ LineIndex index_lines(std::string_view text) {
     LineIndex lines;
     lines.size = text.size();
     lines.starts.push_back(0);
+    lines.checker_starts.push_back(0);
     for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '\n') lines.starts.push_back(i + 1);
+        if (text[i] == '\n') {
+            lines.starts.push_back(i + 1);
+            lines.checker_starts.push_back(i + 1);
+        } else if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+            lines.starts.push_back(i + 1);
+        }
     }
     return lines;
 }
@@ -69,11 +79,12 @@ Position to_position(std::string_view text, const LineIndex& lines, size_t offse
 Position to_position(std::string_view text, const LineIndex& lines, int32_t line, int32_t column,
                      Encoding encoding) {
     if (line < 1) return {0, 0};
+    const std::vector<size_t>& starts = lines.checker_starts;
     size_t index = static_cast<size_t>(line - 1);
-    if (index >= lines.starts.size()) return to_position(text, lines, text.size(), encoding);
-    std::string_view bytes = line_text(text, lines, index);
-    size_t within = column < 1 ? 0 : std::min(static_cast<size_t>(column - 1), bytes.size());
-    return to_position(text, lines, lines.starts[index] + within, encoding);
+    if (index >= starts.size()) return to_position(text, lines, text.size(), encoding);
+    size_t end = index + 1 < starts.size() ? starts[index + 1] - 1 : text.size();
+    size_t within = column < 1 ? 0 : std::min(static_cast<size_t>(column - 1), end - starts[index]);
+    return to_position(text, lines, starts[index] + within, encoding);
 }
 
 size_t to_offset(std::string_view text, const LineIndex& lines, Position position,

@@ -18,9 +18,11 @@ struct Position {
     int64_t line, character;
 };
 
-// Line starts of a text, split at '\n' the way the checker counts lines.
+// Line starts of a text: `starts` as the protocol counts lines, after "\n", "\r\n" or a lone
+// "\r"; `checker_starts` after "\n" only, as the checker counts them.
 struct LineIndex {
     std::vector<size_t> starts;
+    std::vector<size_t> checker_starts;
     size_t size = 0;
 };
 

@@ -178,6 +178,18 @@ class Diagnostics(unittest.TestCase):
             self.assertEqual(start(diagnostic["range"]), (0, len(moved.encode()) - 1 - shift))
             client.finish()
 
+    def test_lines_break_where_the_client_breaks_them(self):
+        # The checker counts lines at "\n" only; a client also at "\r\n" and at a lone "\r".
+        for eol in ["\n", "\r\n", "\r"]:
+            client = session()
+            found = client.open(URI, eol.join(["var total = 1;", "print(totl, total);", ""]))
+            undefined = [d for d in found if d["code"] == "undefined-variable"]
+            self.assertEqual([(start(d["range"]), d["range"]["end"]["character"])
+                              for d in undefined], [((1, 6), 10)], repr(eol))
+            definition = client.at("textDocument/definition", URI, 1, 14)
+            self.assertEqual(start(definition["range"]), (0, 4), repr(eol))
+            client.finish()
+
 
 SCRIPT = """var total = 0;
 var name = "Ada";
