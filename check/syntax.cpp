@@ -630,6 +630,13 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
         case TOKEN_LBRACE:
             Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
             return;
+        case TOKEN_SEMICOLON:
+            // Only where a statement starts: after "x =" the value is what is missing.
+            if (at == 0 || type(at - 1) == TOKEN_SEMICOLON || type(at - 1) == TOKEN_LBRACE ||
+                type(at - 1) == TOKEN_RBRACE) {
+                Sink::help(diagnostic, "a ';' alone is no statement: remove it");
+            }
+            return;
         default:
             return;
     }
