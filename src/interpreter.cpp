@@ -697,7 +697,7 @@ template <bool keep_last_store>
             continue;
         }
         current_token = static_cast<int32_t>(at);
-        last = LastStore{};
+        if (keep_last_store) last = LastStore{};
         execute_statement();
         at = current_token;
     }
