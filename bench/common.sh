@@ -39,7 +39,7 @@ require_tools() {
     if ((${#missing[@]})); then
         echo "bench: missing tools; nothing was installed:" >&2
         printf '  %s\n' "${missing[@]}" >&2
-        echo "Debian: apt-get update && apt-get install -y <packages above>" >&2
+        echo "Debian: bash deps/install.sh bench" >&2
         exit 2
     fi
 }

@@ -4,13 +4,15 @@
 # azuvel_<version>_<arch>.deb for /usr.
 include(GNUInstallDirs)
 
-install(TARGETS azuvel azuvel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS azuvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# The language server, its man page, and how to set it up in editors.
-install(TARGETS azuvel-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel-lsp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The checker and the language server, when they were built, with their man pages.
+if(TARGET azuvel-check)
+    install(TARGETS azuvel-check azuvel-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-lsp.1
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/editors.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/editors/neovim/azuvel.lua
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/editors/neovim)

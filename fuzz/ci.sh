@@ -12,16 +12,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 export DEBIAN_FRONTEND=noninteractive
 
-packages=(cmake g++ clang libclang-rt-14-dev python3 libgtest-dev nlohmann-json3-dev valgrind)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}"
-fi
+bash deps/install.sh build tests ci
 
 for compiler in clang++ g++; do
     echo "== whole test suite under ASan and UBSan, $compiler"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the playground into OUT: the interpreter and checker compiled to WebAssembly, the page
-# bundled with its editor, and the examples. Installs what is missing first (Debian's
-# emscripten and node-acorn, the npm packages from the lockfile).
+# bundled with its editor, and the examples. Installs what is missing first (the "web" packages
+# of deps/debian.txt, the npm packages from the lockfile).
 # Usage: web/build.sh OUT
 set -euo pipefail
 out=${1:?usage: web/build.sh OUT}
@@ -9,16 +9,7 @@ web=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$web")
 export DEBIAN_FRONTEND=noninteractive
 
-missing=()
-for package in emscripten node-acorn nodejs nlohmann-json3-dev; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-command -v npm >/dev/null || missing+=(npm)  # some nodejs packages carry npm themselves
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}"
-fi
+bash "$root/deps/install.sh" web
 # Debian's emcc finds its JavaScript parser there.
 export NODE_PATH=/usr/share/nodejs
 
