@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check.h"
+#include "messages.h"
 #include "render.h"
 
 namespace {
@@ -22,6 +23,7 @@ const char usage_text[] =
     "Options:\n"
     "  --color=WHEN    colour the output: auto (the default), always or never\n"
     "  --format=FORMAT text (the default) or json\n"
+    "  --list-messages print every message a run can stop with, one a line\n"
     "  -h, --help      show this help\n"
     "  -v, --version   show version information\n"
     "Exit status: 0 when no file has an error, 1 when one has, 2 for a usage or I/O problem.\n";
@@ -63,6 +65,9 @@ Options parse_options(int argc, char** argv) {
             std::exit(0);
         } else if (arg == "-v" || arg == "--version") {
             write(stdout, version_text);
+            std::exit(0);
+        } else if (arg == "--list-messages") {
+            for (const char* message : run_messages) write(stdout, std::string(message) + "\n");
             std::exit(0);
         } else if (arg == "--format=text" || arg == "--format=json") {
             options.format = arg == "--format=json" ? Format::json : Format::text;

@@ -41,6 +41,7 @@
 #include <unistd.h>
 
 #include "main.h"
+#include "messages.h"
 
 #ifdef AZUVEL_PLAIN
 static constexpr bool plain = true;
@@ -121,9 +122,9 @@ bool flush_output() {
 }
 
 [[gnu::noinline]] static void write_output_slow(const char* data, size_t length) {
-    if (!flush_output()) error("Cannot write to standard output");
+    if (!flush_output()) error(MESSAGE_CANNOT_WRITE_OUTPUT);
     if (length > sizeof output_buffer) {
-        if (std::fwrite(data, 1, length, stdout) != length) error("Cannot write to standard output");
+        if (std::fwrite(data, 1, length, stdout) != length) error(MESSAGE_CANNOT_WRITE_OUTPUT);
         return;
     }
     std::memcpy(output_buffer, data, length);
@@ -219,7 +220,7 @@ static Variable* token_lookup(int32_t index) {
 
 static Variable* token_lookup_or_fail(int32_t index) {
     Variable* variable = token_lookup(index);
-    if (variable == nullptr) error("Undefined variable: %s", tokens[index].value);
+    if (variable == nullptr) error(MESSAGE_UNDEFINED_VARIABLE, tokens[index].value);
     return variable;
 }
 
@@ -328,7 +329,7 @@ void start_interpreter() {
 // move the cursor as it goes.
 [[noreturn, gnu::cold, gnu::noinline]] static void division_by_zero(intptr_t op) {
     current_token = static_cast<int32_t>(op);
-    error("Division by zero");
+    error(MESSAGE_DIVISION_BY_ZERO);
 }
 
 static double divide(double left, double right, intptr_t op) {
@@ -369,9 +370,9 @@ double parse_expression();
     current_token = index;
     switch (tokens[index].type) {
         case TOKEN_NUMBER: return convert_literal(tokens[index].value, length_of(index));
-        case TOKEN_STRING: error("Cannot use string in expression");
+        case TOKEN_STRING: error(MESSAGE_STRING_IN_EXPRESSION);
         case TOKEN_IDENTIFIER: return token_lookup_or_fail(index)->number;
-        default: error("Expected expression");
+        default: error(MESSAGE_EXPECTED_EXPRESSION);
     }
 }
 
@@ -381,7 +382,7 @@ static double parse_primary() {
     if (tokens[at].type == TOKEN_LPAREN) {
         current_token = at + 1;
         double value = parse_expression();
-        consume(TOKEN_RPAREN, "Expected ')'");
+        consume(TOKEN_RPAREN, MESSAGE_EXPECTED_RPAREN);
         return value;
     }
     const double* known = operand_value[at];
@@ -535,11 +536,11 @@ static void write_separator(bool first) {
 
 // print: "(" (item ("," item)*)? ")" -- the ";" is taken by the caller
 [[gnu::noinline]] static void execute_print() {
-    consume(TOKEN_LPAREN, "Expected '(' after print");
+    consume(TOKEN_LPAREN, MESSAGE_EXPECTED_LPAREN_AFTER_PRINT);
     bool first = true;
     int32_t newline = print_newline;
     while (!match(TOKEN_RPAREN)) {
-        if (!first) consume(TOKEN_COMMA, "Expected ','");
+        if (!first) consume(TOKEN_COMMA, MESSAGE_EXPECTED_COMMA);
         int32_t index = current_token;
         const Token& token = tokens[index];
         if (token.type == TOKEN_STRING) {
@@ -566,38 +567,38 @@ static void write_separator(bool first) {
                 write_output(text, format_number(variable->number, text));
             }
         } else {
-            error("Unexpected token in print");
+            error(MESSAGE_UNEXPECTED_TOKEN_IN_PRINT);
         }
         first = false;
     }
     if (newline) write_byte('\n');
-    if (output_interactive && !flush_output()) error("Cannot write to standard output");
+    if (output_interactive && !flush_output()) error(MESSAGE_CANNOT_WRITE_OUTPUT);
 }
 
 // var: IDENTIFIER "=" (STRING | expression) ";"
 [[gnu::noinline]] static void execute_var() {
-    consume(TOKEN_IDENTIFIER, "Expected variable name");
+    consume(TOKEN_IDENTIFIER, MESSAGE_EXPECTED_VARIABLE_NAME);
     const char* name = tokens[current_token - 1].value;
-    consume(TOKEN_ASSIGN, "Expected '='");
+    consume(TOKEN_ASSIGN, MESSAGE_EXPECTED_ASSIGN);
     int32_t is_string = match(TOKEN_STRING);
     const char* text = is_string ? tokens[current_token - 1].value : nullptr;
     // The initialiser is computed before the store is checked, so its errors come first.
     double number = is_string ? 0.0 : evaluate();
-    if (var_count >= MAX_VARS) error("Too many variables");
+    if (var_count >= MAX_VARS) error(MESSAGE_TOO_MANY_VARIABLES);
     vars[var_count++] = Variable{str_dup(name), number, text ? str_dup(text) : nullptr, is_string};
-    consume(TOKEN_SEMICOLON, "Expected ';'");
+    consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
 }
 
 // assignment: IDENTIFIER "=" expression ";" -- the name is already taken
 [[gnu::noinline]] static void execute_assignment() {
     int32_t name = current_token - 1;
-    if (!match(TOKEN_ASSIGN)) error("Unexpected identifier");
+    if (!match(TOKEN_ASSIGN)) error(MESSAGE_UNEXPECTED_IDENTIFIER);
     // The name is looked up before the right-hand side, so its error wins.
     Variable* variable = token_lookup_or_fail(name);
     double value = evaluate();
     variable->number = value;
     variable->is_string = 0;
-    consume(TOKEN_SEMICOLON, "Expected ';'");
+    consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
     if (!plain) {
         checked_until[name] = current_token;
         statement_kind[name] = expression_shape[name + 2] == SHAPE_PAIR
@@ -609,7 +610,7 @@ static void write_separator(bool first) {
 // expression statement: expression ";"
 [[gnu::noinline]] static void execute_expression_statement() {
     evaluate();
-    consume(TOKEN_SEMICOLON, "Expected ';'");
+    consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
 }
 
 // The "}" matching the "{" at `open`, or -1 when the text ends first. The plain build counts
@@ -627,7 +628,7 @@ static int32_t find_block_end(int32_t open) {
 // Moves past the "}" matching the "{" just taken; an unclosed block never reads past the end.
 static void skip_block() {
     int32_t end = find_block_end(current_token - 1);
-    if (end < 0) error("Expected '}'");
+    if (end < 0) error(MESSAGE_EXPECTED_RBRACE);
     current_token = end + 1;
 }
 
@@ -639,10 +640,10 @@ static void skip_block() {
 // if: "(" expression ")" "{" statement* "}"
 [[gnu::noinline]] static void execute_if() {
     int32_t if_token = current_token - 1;
-    consume(TOKEN_LPAREN, "Expected '('");
+    consume(TOKEN_LPAREN, MESSAGE_EXPECTED_LPAREN);
     double condition = evaluate();
-    consume(TOKEN_RPAREN, "Expected ')'");
-    consume(TOKEN_LBRACE, "Expected '{'");
+    consume(TOKEN_RPAREN, MESSAGE_EXPECTED_RPAREN);
+    consume(TOKEN_LBRACE, MESSAGE_EXPECTED_LBRACE);
     if (!plain && block_end[current_token - 1] >= 0) {
         checked_until[if_token] = current_token;
         statement_kind[if_token] = STATEMENT_IF;
@@ -711,12 +712,12 @@ template <bool keep_last_store>
     if (body_start == 0) {
         // The first run checks the structure; the condition is computed once only to find its
         // end, so its errors come before any brace is looked at.
-        consume(TOKEN_LPAREN, "Expected '('");
+        consume(TOKEN_LPAREN, MESSAGE_EXPECTED_LPAREN);
         evaluate();
-        consume(TOKEN_RPAREN, "Expected ')'");
-        consume(TOKEN_LBRACE, "Expected '{'");
+        consume(TOKEN_RPAREN, MESSAGE_EXPECTED_RPAREN);
+        consume(TOKEN_LBRACE, MESSAGE_EXPECTED_LBRACE);
         body_start = current_token;
-        if (find_block_end(current_token - 1) < 0) error("Expected '}'");
+        if (find_block_end(current_token - 1) < 0) error(MESSAGE_EXPECTED_RBRACE);
         if (!plain) checked_until[while_token] = current_token;
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
@@ -759,7 +760,7 @@ void execute_statement() {
         case TOKEN_PRINT:
             current_token++;
             execute_print();
-            consume(TOKEN_SEMICOLON, "Expected ';'");
+            consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
             return;
         case TOKEN_VAR: current_token++; execute_var(); return;
         case TOKEN_IF: current_token++; execute_if(); return;

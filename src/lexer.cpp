@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "main.h"
+#include "messages.h"
 #include "scan.h"
 
 Token tokens[MAX_TOKENS];
@@ -32,10 +33,10 @@ void tokenize(const char* text) {
         Scan scan = scan_token(text, pos, line);
         line = scan.line;
         if (scan.status == SCAN_END) break;
-        if (scan.status == SCAN_UNKNOWN_CHARACTER) error("Unknown character: %c", text[scan.start]);
-        if (scan.status == SCAN_UNTERMINATED_STRING) error("Unterminated string");
+        if (scan.status == SCAN_UNKNOWN_CHARACTER) error(MESSAGE_UNKNOWN_CHARACTER, text[scan.start]);
+        if (scan.status == SCAN_UNTERMINATED_STRING) error(MESSAGE_UNTERMINATED_STRING);
         // The last slot is kept for the end token, so a full array never grows past its bounds.
-        if (token_count >= MAX_TOKENS - 1) error("Too many tokens");
+        if (token_count >= MAX_TOKENS - 1) error(MESSAGE_TOO_MANY_TOKENS);
         size_t start = value_start(scan);
         tokens[token_count++] =
             Token{scan.type, copy_bytes(text + start, value_end(scan) - start), line};

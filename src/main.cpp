@@ -12,6 +12,7 @@
 
 #include "interpreter.h"
 #include "lexer.h"
+#include "messages.h"
 #include "scan.h"
 
 int32_t print_newline = 1;
@@ -88,15 +89,15 @@ void run_file(const char* path) {
     int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
     if (descriptor < 0 || fstat(descriptor, &info) != 0 || !has_known_size(descriptor, info)) {
-        error("Cannot open file: %s", path);
+        error(MESSAGE_CANNOT_OPEN_FILE, path);
     }
     FILE* file = fdopen(descriptor, "r");
-    if (file == nullptr) error("Cannot open file: %s", path);
+    if (file == nullptr) error(MESSAGE_CANNOT_OPEN_FILE, path);
     size_t size = static_cast<size_t>(info.st_size);
     char* text = size < SIZE_MAX ? static_cast<char*>(std::malloc(size + 1)) : nullptr;
-    if (text == nullptr) error("File too large: %s", path);
+    if (text == nullptr) error(MESSAGE_FILE_TOO_LARGE, path);
     size_t length = std::fread(text, 1, size, file);
-    if (std::ferror(file)) error("Cannot open file: %s", path);
+    if (std::ferror(file)) error(MESSAGE_CANNOT_OPEN_FILE, path);
     text[length] = '\0';
     std::fclose(file);
     run(text);
@@ -110,7 +111,7 @@ static void write_text(const char* text) {
 
 // Output is buffered, so a stream that cannot be written shows only when it is flushed.
 [[noreturn]] static void finish(int status) {
-    if (!flush_output()) error("Cannot write to standard output");
+    if (!flush_output()) error(MESSAGE_CANNOT_WRITE_OUTPUT);
     std::exit(status);
 }
 
