@@ -38,6 +38,8 @@
 #include <algorithm>
 #include <string>
 
+#include "blocks.h"
+#include "directive.h"
 #include "rules.h"
 #include "scan.h"
 
@@ -129,21 +131,6 @@ std::vector<SourceToken> lex(std::string_view text, bool past_unknown,
         pos = scan.end;
     }
     return result;
-}
-
-// Pairs braces as the interpreter does: one stack over the whole array, a "}" with nothing
-// open ignored.
-std::vector<int32_t> pair_braces(const std::vector<SourceToken>& tokens) {
-    std::vector<int32_t> block_end(tokens.size(), -1);
-    std::vector<int32_t> open;
-    for (size_t i = 0; i < tokens.size(); i++) {
-        if (tokens[i].type == TOKEN_LBRACE) open.push_back(static_cast<int32_t>(i));
-        if (tokens[i].type == TOKEN_RBRACE && !open.empty()) {
-            block_end[open.back()] = static_cast<int32_t>(i);
-            open.pop_back();
-        }
-    }
-    return block_end;
 }
 
 Diagnostic& add_at_offset(std::vector<Diagnostic>& diagnostics, const LineMap& lines,
@@ -292,7 +279,10 @@ std::vector<Diagnostic> check(std::string_view text) {
     std::vector<LexError> lexical;
     Source source{text, lex(text, true, &lexical), {}, {}, false};
     source.lexing_stopped = !lexical.empty() && lexical.back().status == SCAN_UNTERMINATED_STRING;
-    source.block_end = pair_braces(source.tokens);
+    source.block_end.assign(source.tokens.size(), -1);
+    std::vector<int32_t> open_braces(source.tokens.size());
+    pair_braces(source.tokens, static_cast<int32_t>(source.tokens.size()), source.block_end.data(),
+                open_braces.data());
     source.after_junk.assign(source.tokens.size(), false);
     size_t next_token = 0;
     for (const LexError& error : lexical) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lexer.h"
+#include "token.h"
 
 enum class Severity { error, warning };
 

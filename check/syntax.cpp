@@ -6,10 +6,10 @@
 // block that runs past its "}" is cut there, so the next statement starts where the run's would.
 // Blocks and parentheses are kept on explicit stacks: no input can make it recurse.
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <string>
 
+#include "literal.h"
+#include "operators.h"
 #include "rules.h"
 
 namespace {
@@ -35,56 +35,6 @@ struct Pending {
     TokenType type;  // an operator, or TOKEN_LPAREN for an open parenthesis
     int32_t token;
 };
-
-double literal_value(std::string_view text) {
-    double value = 0.0;
-    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status == std::errc::result_out_of_range) {
-        const char* p = text.data();
-        while (p < end && *p == '0') p++;
-        value = p < end && is_digit(*p) ? HUGE_VAL : 0.0;
-    }
-    return value;
-}
-
-int precedence(TokenType type) {
-    switch (type) {
-        case TOKEN_EQ:
-        case TOKEN_NEQ:
-        case TOKEN_GT:
-        case TOKEN_LT:
-            return 1;
-        case TOKEN_PLUS:
-        case TOKEN_MINUS:
-            return 2;
-        case TOKEN_STAR:
-        case TOKEN_SLASH:
-            return 3;
-        default:
-            return 0;
-    }
-}
-
-double apply(TokenType op, double left, double right) {
-    switch (op) {
-        case TOKEN_PLUS:
-            return left + right;
-        case TOKEN_MINUS:
-            return left - right;
-        case TOKEN_STAR:
-            return left * right;
-        case TOKEN_SLASH:
-            return left / right;
-        case TOKEN_EQ:
-            return left == right;
-        case TOKEN_NEQ:
-            return left != right;
-        case TOKEN_GT:
-            return left > right;
-        default:
-            return left < right;
-    }
-}
 
 const char* const expression_item_help =
     "a print item is one name, number or string: compute the value first, 'var t = ...;', then "
@@ -294,7 +244,7 @@ bool Parser::print_statement() {
                     Sink::help(diagnostic,
                                "strings are not joined with '+': give the parts as items, "
                                "'print(\"total:\", x);'");
-                } else if (precedence(kind) > 0 || kind == TOKEN_LPAREN) {
+                } else if (level_of(kind) > 0 || kind == TOKEN_LPAREN) {
                     Sink::help(diagnostic, expression_item_help);
                 } else if (!exponent_help(diagnostic, pos) &&
                            (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ||
@@ -356,7 +306,7 @@ bool Parser::var_statement() {
         return false;
     }
     declare(from_string);
-    if (from_string && type(pos) != TOKEN_SEMICOLON && precedence(type(pos)) > 0) {
+    if (from_string && type(pos) != TOKEN_SEMICOLON && level_of(type(pos)) > 0) {
         Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
         Sink::help(diagnostic,
                    "a string cannot be computed with: print the parts as separate items, "
@@ -402,7 +352,7 @@ bool Parser::assignment() {
     if (type(pos) != TOKEN_ASSIGN) {
         // The run checks the "=" before it looks the name up, so the name is not a use.
         TokenType next = type(pos);
-        bool compound = precedence(next) >= 2 && source.adjacent(pos) &&
+        bool compound = level_of(next) >= 2 && source.adjacent(pos) &&
                         (type(pos + 1) == TOKEN_ASSIGN ||
                          (type(pos + 1) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)));
         Diagnostic& diagnostic = sink.at(name, Severity::error,
@@ -438,7 +388,9 @@ void Parser::reduce() {
     Operand right = operands.back();
     operands.pop_back();
     Operand& left = operands.back();
-    if (op.type == TOKEN_SLASH && right.constant && right.value == 0.0) {
+    bool zero_divisor = false;
+    double value = apply_operator(op.type, left.value, right.value, [&] { zero_divisor = true; });
+    if (zero_divisor && right.constant) {
         Diagnostic& diagnostic =
             sink.at(op.token, Severity::error, "division-by-zero", "Division by zero");
         Sink::help(diagnostic, "the divisor is always 0 here");
@@ -446,7 +398,7 @@ void Parser::reduce() {
         return;
     }
     left.constant = left.constant && right.constant;
-    if (left.constant) left.value = apply(op.type, left.value, right.value);
+    if (left.constant) left.value = value;
 }
 
 // expression: term (("==" | "!=" | ">" | "<") term)*, with terms and factors as usual. Read
@@ -468,7 +420,7 @@ bool Parser::expression(Context context) {
             continue;
         }
         if (kind == TOKEN_NUMBER) {
-            operands.push_back(Operand{true, literal_value(source.token_text(pos))});
+            operands.push_back(Operand{true, convert_literal(source.token_text(pos).data(), source.token_text(pos).size())});
         } else if (kind == TOKEN_IDENTIFIER) {
             operands.push_back(Operand{false, 0.0});
             facts.uses.push_back(Use{pos, UseKind::value, in_loop()});
@@ -487,10 +439,10 @@ bool Parser::expression(Context context) {
         // Operators and closing parentheses after the operand.
         for (;;) {
             TokenType next = type(pos);
-            int level = precedence(next);
+            int level = level_of(next);
             if (level > 0) {
                 while (!pending.empty() && pending.back().type != TOKEN_LPAREN &&
-                       precedence(pending.back().type) >= level) {
+                       level_of(pending.back().type) >= level) {
                     reduce();
                 }
                 if (level == 1 && ++comparisons.back() == 2) {
@@ -555,7 +507,7 @@ bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
 void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context context) {
     if (exponent_help(diagnostic, at)) return;
     // A left operand that ends a longer expression ("x == 1 && y") would read wrongly alone.
-    bool lone_left = at < 2 || precedence(type(at - 2)) == 0;
+    bool lone_left = at < 2 || level_of(type(at - 2)) == 0;
     std::string left = lone_left ? operand_text(at - 1, "a") : "a";
     std::string right = operand_text(at + 1, "b");
     switch (type(at)) {
@@ -609,7 +561,7 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
     switch (kind) {
         case TOKEN_MINUS: {
             // After an operator the difference needs parentheses: "a * (0 - 1)".
-            bool inside = at > 0 && precedence(type(at - 1)) > 0;
+            bool inside = at > 0 && level_of(type(at - 1)) > 0;
             std::string difference = std::string("0 - ") + operand_text(at + 1, "x");
             Sink::help(diagnostic, std::string("there is no unary minus: write '") +
                                        (inside ? "(" + difference + ")" : difference) + "'");
@@ -660,7 +612,7 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
                    "{ ... i = i + 1; }'");
         return;
     }
-    if (precedence(next) >= 2 && source.adjacent(name + 1)) {
+    if (level_of(next) >= 2 && source.adjacent(name + 1)) {
         std::string op = text(name + 1);
         if (type(name + 2) == TOKEN_ASSIGN) {
             // The right-hand side as written, up to the ";".

@@ -1,7 +1,7 @@
-// The interpreter: the token cursor, the variable store, statements and expressions.
+// The interpreter: the token cursor, the variable store, and one statement at a time, straight
+// from the token array.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "lexer.h"
@@ -33,12 +33,3 @@ void execute_statement();
 
 // Parses and computes one expression at the cursor.
 double evaluate();
-
-// Writes a number as "%g" does, except that a not-a-number is always "nan"; returns the length.
-// The buffer must hold at least 32 bytes.
-size_t format_number(double value, char* buffer);
-
-// Buffered standard output. A failed write is fatal ("Cannot write to standard output").
-void write_output(const char* data, size_t length);
-// Writes out what is buffered; returns false when the stream refused it.
-bool flush_output();

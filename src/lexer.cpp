@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "main.h"
+#include "error.h"
 #include "messages.h"
 #include "scan.h"
 

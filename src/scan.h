@@ -1,11 +1,12 @@
-// Scanning shared by the interpreter and the tools: one token at a time, and the header
-// directive. Pure functions of the text: no global state, no errors raised.
+// The scanner: one token at a time, shared by the interpreter's lexer and the tools so that both
+// always see the same tokens; and the keyword table. Pure functions of the text: no global
+// state, no errors raised.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "lexer.h"
+#include "token.h"
 
 enum ScanStatus : int32_t {
     SCAN_TOKEN,                // a token of kind `type` in [start, end)
@@ -35,13 +36,3 @@ inline size_t value_end(const Scan& scan) {
 
 // The keyword's kind, or TOKEN_IDENTIFIER for any other word.
 TokenType keyword_type(const char* word, size_t length);
-
-// The header directive as the run sees it.
-struct Directive {
-    bool found;         // "sg<" stands on the first line, at `start`
-    bool newlines_off;  // its option text holds "nel" before a '>' (or the end)
-    bool cut;           // only whitespace and '#' precede it, so [start, cut_end) is cut
-    size_t start, cut_end;
-    size_t option_end;  // the '>' that closes the option text, or the end of the text
-};
-Directive read_directive(const char* text);

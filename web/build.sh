@@ -30,9 +30,14 @@ checker=()
 for source in "$root"/check/*.cpp; do
     [ "$(basename "$source")" = main.cpp ] || checker+=("$source")
 done
+# The interpreter as azuvel is built: every source of src/ but the plain unit.
+core=()
+for source in "$root"/src/*.cpp; do
+    [ "$(basename "$source")" = plain_path.cpp ] || core+=("$source")
+done
 emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
     -isystem "$web/compat" -isystem "$include" \
-    "$root"/src/*.cpp "${checker[@]}" "$web/azuvel_web.cpp" \
+    "${core[@]}" "${checker[@]}" "$web/azuvel_web.cpp" \
     --pre-js "$web/pre.js" -o "$out/azuvel.js" \
     -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \

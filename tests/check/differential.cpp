@@ -5,8 +5,8 @@
 //   check_differential ROOT [CORPUS_DIR [COUNT [SEED]]]   COUNT generated scripts, 4000 by default
 //
 // Scripts: ROOT's golden scripts, examples and fuzz regressions, every file of CORPUS_DIR, and
-// generated near-valid scripts with injected faults (fixed seed). The interpreter sources are
-// built with AZUVEL_FUZZ: `error` is ours, and throws back here.
+// generated near-valid scripts with injected faults (fixed seed). Each runs in-process
+// (tests/support/in_process.h).
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -19,15 +19,9 @@
 #include <vector>
 
 #include "check.h"
-#include "interpreter.h"
-#include "lexer.h"
-#include "main.h"
+#include "in_process.h"
 
 namespace {
-
-struct ScriptStopped {};
-
-std::string stop_message;
 
 // Messages that depend on values, not on the text; check() need not foresee them.
 bool depends_on_values(const std::string& message) {
@@ -41,39 +35,15 @@ bool is_lexical(const std::string& message) {
            message == "Too many tokens";
 }
 
-void release_run() {
-    for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
-    token_count = 0;
-    for (int32_t i = 0; i < var_count; i++) {
-        delete[] vars[i].name;
-        delete[] vars[i].string;
-    }
-    var_count = 0;
-}
-
 struct Outcome {
     bool stopped;
     std::string message;
     int32_t token;  // the cursor when it stopped
 };
 
-// As run() does, with the cleaned copy held here so that a stopped run can free it.
 Outcome run_script(const std::string& text) {
-    Outcome outcome{false, "", 0};
-    char* copy = nullptr;
-    try {
-        parse_config(text.c_str());
-        copy = strip_config(text.c_str());
-        tokenize(copy);
-        start_interpreter();
-        while (peek().type != TOKEN_EOF) execute_statement();
-    } catch (const ScriptStopped&) {
-        outcome = Outcome{true, stop_message, current_token};
-    }
-    flush_output();
-    delete[] copy;
-    release_run();
-    return outcome;
+    RunOutcome run = run_in_process(text);
+    return Outcome{run.stopped, run.message, run.token};
 }
 
 struct Counts {
@@ -296,22 +266,6 @@ private:
 };
 
 }  // namespace
-
-// A run stopped by "Too many tokens" or "Too many variables" keeps what it had just copied, by
-// design; everything else a run allocates is freed above.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:tokenize\nleak:execute_var\n";
-}
-
-void error(const char* format, ...) {
-    char message[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    stop_message = message;
-    throw ScriptStopped{};
-}
 
 int main(int argc, char** argv) {
     if (argc < 2) {

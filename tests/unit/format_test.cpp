@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "interpreter.h"
+#include "output.h"
 
 namespace {
 

@@ -3,9 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "main.h"
-
-int32_t print_newline = 1;
+#include "error.h"
 
 void error(const char* format, ...) {
     char message[4096];

@@ -1,0 +1,338 @@
+// The fast path: facts kept per token position, and the trusted path that runs on them. The
+// script is still run by walking its tokens; what speeds the walk up are the tables below.
+//
+// - Derived from the tokens before the first statement runs: the value of each number literal,
+//   where each primary (a number, a name, or a parenthesised expression) ends, each token's type
+//   in one byte, and the shape of the expression that starts at each token (one, two or three
+//   primaries joined by operators, or longer).
+// - Learnt from the checked path's runs: the store slot of each name once found (the store is
+//   append-only and a lookup returns the earliest entry, so a found slot never changes); where an
+//   expression ends once it has run to its end without an error (`expression_end`); and, once a
+//   statement has run without an error, where its checked part ends (`checked_until`) and which
+//   kind of statement it is (`statement_kind`, what a loop body dispatches on).
+//
+// Checked once, trusted after: the first run of any expression or statement takes the checked
+// path, which reports every error in the order the language defines. Once it has succeeded, its
+// structure is known to be valid and every name in it found, so later runs (`trusted_value`,
+// `run_body`) skip the structure checks; the only error left to them is a division by zero,
+// which depends on values and is still tested on every division. They still read each operand
+// and operator from its token.
+//
+// The last store, in registers: while a loop whose condition is two operands runs, the value
+// its last trusted assignment stored and the slot it went to are also kept in locals
+// (`LastStore`), and a trusted assignment of two operands that reads that slot takes the value
+// from there. Memory is written all the same; the copy only spares the read a round trip
+// through memory, which on current processors takes longer than the arithmetic and, for a
+// counter, is the loop's whole critical path. Anything that may store another way (a statement
+// taking the checked path) forgets the copy first.
+#include <cstdint>
+
+#include "facts.h"
+#include "literal.h"
+#include "operators.h"
+#include "steps.h"
+
+// How an expression is built, by structure only: the commonest forms get straight-line code.
+enum ExpressionShape : uint8_t {
+    SHAPE_LONG,     // four primaries or more, or not an expression at all: the level-by-level walk
+    SHAPE_OPERAND,  // a lone number or name
+    SHAPE_PAIR,     // two numbers or names joined by an operator
+    SHAPE_TRIPLE,   // three numbers or names joined by operators
+    // Two or three primaries with parentheses among them, "(" expression ")" counting as one.
+    SHAPE_GROUPED_PAIR,
+    SHAPE_GROUPED_TRIPLE,
+};
+
+// What a loop body does at a statement's first token without calling execute_statement.
+enum StatementKind : uint8_t {
+    STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
+    STATEMENT_ASSIGNMENT,  // a checked assignment
+    STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment of two operands joined by an operator
+    STATEMENT_IF,          // a checked if
+    STATEMENT_BLOCK_END,   // a "}" (see run_body)
+};
+
+Variable* token_variable[MAX_TOKENS];
+const double* operand_value[MAX_TOKENS];
+
+static double literal_value[MAX_TOKENS];   // number tokens
+static uint8_t token_type[MAX_TOKENS];     // each token's type, one byte a token
+static int32_t primary_end[MAX_TOKENS];    // primaries: the token after them; 0 for others
+static ExpressionShape expression_shape[MAX_TOKENS];
+static int32_t expression_end[MAX_TOKENS];  // once run without error: the token after it
+// Once the statement starting here has run without error: for an assignment the token after
+// its ";", for an if or a while the first token of its block (its condition, ")" and "{" and a
+// matching "}" all checked).
+static int32_t checked_until[MAX_TOKENS];
+static StatementKind statement_kind[MAX_TOKENS];
+
+// Counts the primaries joined by operators from this token on. It matters only once the
+// expression has run without error, and then it is exactly what the walk met: a primary's end
+// comes from matching parentheses, which a valid inner expression keeps balanced.
+static ExpressionShape shape_at(int32_t index) {
+    int32_t count = 0;
+    bool grouped = false;
+    for (int32_t at = index;;) {
+        if (primary_end[at] == 0) return SHAPE_LONG;
+        grouped = grouped || tokens[at].type == TOKEN_LPAREN;
+        at = primary_end[at];
+        count++;
+        if (!is_binary_operator(tokens[at].type)) break;
+        if (count == 3) return SHAPE_LONG;
+        at++;
+    }
+    if (count == 1) return grouped ? SHAPE_LONG : SHAPE_OPERAND;
+    if (count == 2) return grouped ? SHAPE_GROUPED_PAIR : SHAPE_PAIR;
+    return grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE;
+}
+
+void derive_facts() {
+    int32_t open_parens[MAX_TOKENS];
+    int32_t parens = 0;
+    for (int32_t i = 0; i < token_count; i++) {
+        const Token& token = tokens[i];
+        token_variable[i] = nullptr;
+        operand_value[i] = nullptr;
+        token_type[i] = static_cast<uint8_t>(token.type);
+        primary_end[i] = 0;
+        expression_end[i] = 0;
+        checked_until[i] = 0;
+        statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
+        if (token.type == TOKEN_NUMBER) {
+            literal_value[i] = convert_literal(token.value, token_length[i]);
+            operand_value[i] = &literal_value[i];
+        }
+        if (token.type == TOKEN_NUMBER || token.type == TOKEN_IDENTIFIER) primary_end[i] = i + 1;
+        if (token.type == TOKEN_LPAREN) open_parens[parens++] = i;
+        if (token.type == TOKEN_RPAREN && parens > 0) primary_end[open_parens[--parens]] = i + 1;
+    }
+    for (int32_t i = 0; i < token_count; i++) expression_shape[i] = shape_at(i);
+}
+
+void learn_variable(int32_t token, Variable* variable) {
+    token_variable[token] = variable;
+    operand_value[token] = &variable->number;
+}
+
+void learn_expression_end(int32_t start, int32_t end) {
+    expression_end[start] = end;
+}
+
+void learn_assignment(int32_t name_token, int32_t end) {
+    checked_until[name_token] = end;
+    statement_kind[name_token] = expression_shape[name_token + 2] == SHAPE_PAIR
+                                     ? STATEMENT_PAIR_ASSIGNMENT
+                                     : STATEMENT_ASSIGNMENT;
+}
+
+void learn_if(int32_t if_token, int32_t block_start) {
+    checked_until[if_token] = block_start;
+    statement_kind[if_token] = STATEMENT_IF;
+}
+
+// Applies the binary operator at token `op`; it is always one (the walk only calls this after
+// one).
+[[gnu::always_inline]] static inline double apply(intptr_t op, double left, double right) {
+    return apply_operator(token_type[op], left, right,
+                          [op] { division_by_zero(op); });
+}
+
+// The same for a loop's condition, where a comparison is the likelier operator.
+[[gnu::always_inline]] static inline bool holds(intptr_t op, double left, double right) {
+    uint8_t type = token_type[op];
+    if (type == TOKEN_LT) return left < right;
+    if (type == TOKEN_GT) return left > right;
+    return apply(op, left, right) != 0.0;
+}
+
+// The trusted path: expressions that have run once without error.
+
+static double trusted_grouped(intptr_t start);
+static double trusted_long(intptr_t start);
+
+// Computes "a op b op c": the operator of the higher level binds first, equal levels go left
+// to right. `first` and `second` are the operators' positions.
+[[gnu::always_inline]] static inline double apply_three(double a, double b, double c,
+                                                        intptr_t first, intptr_t second) {
+    if (operator_level[second] > operator_level[first]) {
+        return apply(first, a, apply(second, b, c));
+    }
+    return apply(second, apply(first, a, b), c);
+}
+
+// The value a loop's last trusted assignment stored, and where (see the top of this file).
+struct LastStore {
+    const double* slot = nullptr;
+    double value = 0.0;
+};
+
+// A number's or a found name's value, from the last store when it went to the same slot. The
+// test is a branch, not a select, so a hit does not wait for the load.
+[[gnu::always_inline]] static inline double operand(intptr_t at, const LastStore& last) {
+    const double* slot = operand_value[at];
+    if (slot == last.slot) return last.value;
+    return *slot;
+}
+
+// Up to three numbers and names are computed inline: once trusted, each name has its slot.
+[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
+    switch (expression_shape[start]) {
+        case SHAPE_OPERAND: return *operand_value[start];
+        case SHAPE_PAIR:
+            return apply(start + 1, *operand_value[start], *operand_value[start + 2]);
+        case SHAPE_TRIPLE:
+            return apply_three(*operand_value[start], *operand_value[start + 2],
+                               *operand_value[start + 4], start + 1, start + 3);
+        case SHAPE_LONG: return trusted_long(start);
+        default: return trusted_grouped(start);
+    }
+}
+
+[[gnu::always_inline]] static inline double primary_value(intptr_t at) {
+    if (const double* value = operand_value[at]) return *value;
+    return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
+}
+
+// Two or three primaries with parentheses among them.
+[[gnu::noinline]] static double trusted_grouped(intptr_t start) {
+    intptr_t first = primary_end[start];
+    if (expression_shape[start] == SHAPE_GROUPED_PAIR) {
+        double a = primary_value(start);
+        return apply(first, a, primary_value(first + 1));
+    }
+    intptr_t second = primary_end[first + 1];
+    double a = primary_value(start);
+    double b = primary_value(first + 1);
+    return apply_three(a, b, primary_value(second + 1), first, second);
+}
+
+// The level-by-level walk without its checks, for four primaries or more.
+static double trusted_factor(intptr_t& at) {
+    double value = primary_value(at);
+    at = primary_end[at];
+    while (operator_level[at] == LEVEL_FACTOR) {
+        intptr_t op = at++;
+        double right = primary_value(at);
+        at = primary_end[at];
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+static double trusted_term(intptr_t& at) {
+    double value = trusted_factor(at);
+    while (operator_level[at] == LEVEL_TERM) {
+        intptr_t op = at++;
+        double right = trusted_factor(at);
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+[[gnu::noinline]] static double trusted_long(intptr_t at) {
+    double value = trusted_term(at);
+    while (operator_level[at] == LEVEL_COMPARISON) {
+        intptr_t op = at++;
+        double right = trusted_term(at);
+        value = apply(op, value, right);
+    }
+    return value;
+}
+
+// Parses and computes the expression at the cursor: trusted once it has run without error.
+double evaluate() {
+    int32_t start = current_token;
+    if (int32_t end = expression_end[start]) {
+        current_token = end;
+        return trusted_value(start);
+    }
+    return parse_expression();
+}
+
+// Runs a loop body once. It is inlined into each of execute_while's loops, so the loop test and
+// the body's dispatch share one tight loop with the cursor and bounds in registers. One loop
+// steps through the statements with the cursor in a local: checked assignments and ifs run here
+// straight from their tokens, everything else through execute_statement. A checked if whose
+// condition holds moves the cursor into its block, so a "}" met at statement level before the
+// body's end is the end of such a block: statements keep their braces balanced, and every other
+// block is left by the statement that opened it.
+template <bool keep_last_store>
+[[gnu::always_inline]] static inline void run_body(intptr_t body_start, intptr_t body_end,
+                                                   LastStore& last) {
+    intptr_t at = body_start;
+    while (at < body_end) {
+        count_step();
+        // Tested by how often each kind comes: assignments first.
+        StatementKind kind = statement_kind[at];
+        if (__builtin_expect(kind == STATEMENT_PAIR_ASSIGNMENT, 1)) {
+            // The checked run already made the variable a number: a slot found by a name is
+            // the earliest of that name, and only a declaration stores a string.
+            intptr_t start = at + 2;
+            double value = keep_last_store
+                               ? apply(start + 1, operand(start, last), operand(start + 2, last))
+                               : apply(start + 1, *operand_value[start], *operand_value[start + 2]);
+            double* slot = &token_variable[at]->number;
+            *slot = value;
+            if (keep_last_store) last = LastStore{slot, value};
+            at = checked_until[at];
+            continue;
+        }
+        if (kind == STATEMENT_ASSIGNMENT) {
+            double value = trusted_value(at + 2);
+            double* slot = &token_variable[at]->number;
+            *slot = value;
+            if (keep_last_store) last = LastStore{slot, value};
+            at = checked_until[at];
+            continue;
+        }
+        if (kind == STATEMENT_IF) {
+            intptr_t block = checked_until[at];
+            at = trusted_value(at + 2) != 0.0 ? block : block_end[block - 1] + 1;
+            continue;
+        }
+        if (kind == STATEMENT_BLOCK_END) {
+            at++;
+            continue;
+        }
+        current_token = static_cast<int32_t>(at);
+        if (keep_last_store) last = LastStore{};
+        execute_statement();
+        at = current_token;
+    }
+}
+
+// while: "(" expression ")" "{" statement* "}"
+[[gnu::noinline]] void execute_while() {
+    int32_t while_token = current_token - 1;
+    intptr_t condition_start = while_token + 2;
+    intptr_t body_start = checked_until[while_token];
+    if (body_start == 0) {
+        body_start = check_while_header();
+        checked_until[while_token] = static_cast<int32_t>(body_start);
+    }
+    // Once checked, the first test stands in for the structure pass: the same condition on the
+    // same store, with nothing run in between, gives the same value or the same error. That
+    // structure pass ran it without error, so from here on the condition is trusted.
+    intptr_t body_end = block_end[body_start - 1];
+    LastStore last;
+    if (expression_shape[condition_start] == SHAPE_PAIR) {
+        // The condition's shape is the same on every pass: the commonest one gets its own loop
+        // rather than a dispatch on the shape each time round. Its operands and operator are
+        // still read from their tokens on every pass. Only this loop keeps its last store:
+        // kept in the loop below as well, it made arith slower (75 -> 81 ms).
+        for (;;) {
+            count_step();
+            double left = *operand_value[condition_start];
+            double right = *operand_value[condition_start + 2];
+            if (!holds(condition_start + 1, left, right)) break;
+            run_body<true>(body_start, body_end, last);
+        }
+    } else {
+        for (;;) {
+            count_step();
+            if (trusted_value(condition_start) == 0.0) break;
+            run_body<false>(body_start, body_end, last);
+        }
+    }
+    current_token = static_cast<int32_t>(body_end + 1);
+}

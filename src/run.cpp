@@ -1,0 +1,72 @@
+// The run pipeline: reading the script file, the header directive, the cleaned copy that is
+// lexed, and the statement loop.
+#include "run.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "directive.h"
+#include "error.h"
+#include "interpreter.h"
+#include "lexer.h"
+#include "messages.h"
+
+int32_t print_newline = 1;
+
+// Only the first line can hold the directive; see read_directive.
+void parse_config(const char* text) {
+    print_newline = read_directive(text).newlines_off ? 0 : 1;
+}
+
+// The text without the directive, when it is cut; otherwise a plain copy.
+char* strip_config(const char* text) {
+    Directive directive = read_directive(text);
+    if (!directive.cut) return str_dup(text);
+    size_t after = std::strlen(text + directive.cut_end);
+    char* result = new char[directive.start + after + 1];
+    std::memcpy(result, text, directive.start);
+    std::memcpy(result + directive.start, text + directive.cut_end, after + 1);
+    return result;
+}
+
+void run(const char* text) {
+    parse_config(text);
+    char* copy = strip_config(text);
+    tokenize(copy);
+    start_interpreter();
+    while (peek().type != TOKEN_EOF) execute_statement();
+    delete[] copy;
+}
+
+// A regular file, or a character device that seeks and reads as size 0 (/dev/null): only
+// their size is trusted. Pipes, sockets and terminals could block or never end.
+static bool has_known_size(int descriptor, const struct stat& info) {
+    if (S_ISREG(info.st_mode)) return info.st_size >= 0;
+    return S_ISCHR(info.st_mode) && info.st_size == 0 && lseek(descriptor, 0, SEEK_CUR) >= 0;
+}
+
+// Reads as many bytes as the size says, never to the end: /dev/zero has size 0 and no end.
+// Opening does not wait: a named pipe with no writer is refused at once instead of hanging.
+void run_file(const char* path) {
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !has_known_size(descriptor, info)) {
+        error(MESSAGE_CANNOT_OPEN_FILE, path);
+    }
+    FILE* file = fdopen(descriptor, "r");
+    if (file == nullptr) error(MESSAGE_CANNOT_OPEN_FILE, path);
+    size_t size = static_cast<size_t>(info.st_size);
+    char* text = size < SIZE_MAX ? static_cast<char*>(std::malloc(size + 1)) : nullptr;
+    if (text == nullptr) error(MESSAGE_FILE_TOO_LARGE, path);
+    size_t length = std::fread(text, 1, size, file);
+    if (std::ferror(file)) error(MESSAGE_CANNOT_OPEN_FILE, path);
+    text[length] = '\0';
+    std::fclose(file);
+    run(text);
+    std::free(text);
+}
