@@ -6,6 +6,8 @@
 // block that runs past its "}" is cut there, so the next statement starts where the run's would.
 // Blocks and parentheses are kept on explicit stacks: no input can make it recurse.
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <string>
 
 #include "literal.h"
