@@ -16,7 +16,8 @@ static bool is_word(char c) {
     return is_alpha(c) || is_digit(c) || c == '_';
 }
 
-TokenType keyword_type(const char* word, size_t length) {
+// The keyword's kind, or TOKEN_IDENTIFIER for any other word.
+static TokenType keyword_type(const char* word, size_t length) {
     for (int i = 0; keywords[i] != nullptr; i++) {
         if (std::strlen(keywords[i]) == length && std::memcmp(word, keywords[i], length) == 0) {
             return keyword_types[i];

@@ -34,5 +34,3 @@ inline size_t value_end(const Scan& scan) {
     return scan.type == TOKEN_STRING ? scan.end - 1 : scan.end;
 }
 
-// The keyword's kind, or TOKEN_IDENTIFIER for any other word.
-TokenType keyword_type(const char* word, size_t length);

@@ -1,0 +1,54 @@
+// Where a run stops: a division by zero leaves the cursor on its "/", whichever path computed it
+// (the playground and the debugger show the statement from there).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "interpreter.h"
+#include "run.h"
+#include "test_support.h"
+
+namespace {
+
+// Runs a script to its error and returns the message; the cursor stays where the run stopped.
+std::string run_to_error(const std::string& text) {
+    try {
+        parse_config(text.c_str());
+        tokenize(strip_config(text.c_str()));
+        start_interpreter();
+        while (peek().type != TOKEN_EOF) execute_statement();
+    } catch (const ScriptError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+struct CursorCase {
+    const char* name;
+    const char* script;
+    int32_t line;  // of the only "/" on it
+};
+
+const CursorCase cursor_cases[] = {
+    {"checked", "var d = 0;\nvar q = 1 + 6 / d;\n", 2},
+    {"trusted pair", "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 6 / d;\nd = d - 1;\n}\n", 4},
+    {"trusted triple", "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 1 + 6 / d;\nd = d - 1;\n}\n",
+     4},
+    {"trusted long",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 1 + 2 + 6 / d + 0;\nd = d - 1;\n}\n", 4},
+    {"trusted grouped",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = (1 + 1) * (6 / d);\nd = d - 1;\n}\n", 4},
+    {"loop condition", "var d = 1;\nwhile (\n6 / d > 0) {\nd = d - 1;\n}\n", 3},
+    {"if condition", "var d = 1;\nwhile (d > 0 - 1) {\nif (6 / d) { }\nd = d - 1;\n}\n", 3},
+};
+
+TEST(Cursor, DivisionByZeroStopsOnItsSlash) {
+    for (const CursorCase& c : cursor_cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run_to_error(c.script), "Division by zero");
+        EXPECT_EQ(tokens[current_token].type, TOKEN_SLASH);
+        EXPECT_EQ(tokens[current_token].line, c.line);
+    }
+}
+
+}  // namespace
