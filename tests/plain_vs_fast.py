@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the interpreter and its plain build (linked with the plain unit: no caches, no fast paths) on the
-same scripts and fails on any difference in standard output, standard error or status.
+"""Runs the interpreter and its plain build (linked with the plain unit: no caches, no fast
+paths) on the same scripts and fails on any difference in standard output, standard error or status.
 
   plain_vs_fast.py FAST PLAIN [--scripts DIR]... [--generated N] [--seed S]
 
