@@ -49,6 +49,7 @@ enum StatementKind : uint8_t {
     STATEMENT_ASSIGNMENT,  // a checked assignment
     STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment of two operands joined by an operator
     STATEMENT_IF,          // a checked if
+    STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
     STATEMENT_BLOCK_END,   // a "}" (see run_body)
 };
 
@@ -127,7 +128,8 @@ void learn_assignment(int32_t name_token, int32_t end) {
 
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
-    statement_kind[if_token] = STATEMENT_IF;
+    statement_kind[if_token] =
+        expression_shape[if_token + 2] == SHAPE_PAIR ? STATEMENT_PAIR_IF : STATEMENT_IF;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -137,12 +139,9 @@ void learn_if(int32_t if_token, int32_t block_start) {
                           [op] { division_by_zero(op); });
 }
 
-// The same for a loop's condition, where a comparison is the likelier operator.
+// Whether the binary operator at token `op` gives true, for a condition.
 [[gnu::always_inline]] static inline bool holds(intptr_t op, double left, double right) {
-    uint8_t type = token_type[op];
-    if (type == TOKEN_LT) return left < right;
-    if (type == TOKEN_GT) return left > right;
-    return apply(op, left, right) != 0.0;
+    return operator_holds(token_type[op], left, right, [op] { division_by_zero(op); });
 }
 
 // The trusted path: expressions that have run once without error.
@@ -206,37 +205,35 @@ struct LastStore {
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
-// The level-by-level walk without its checks, for four primaries or more.
-static double trusted_factor(intptr_t& at) {
-    double value = primary_value(at);
-    at = primary_end[at];
-    while (operator_level[at] == LEVEL_FACTOR) {
-        intptr_t op = at++;
-        double right = primary_value(at);
-        at = primary_end[at];
-        value = apply(op, value, right);
-    }
-    return value;
-}
-
-static double trusted_term(intptr_t& at) {
-    double value = trusted_factor(at);
-    while (operator_level[at] == LEVEL_TERM) {
-        intptr_t op = at++;
-        double right = trusted_factor(at);
-        value = apply(op, value, right);
-    }
-    return value;
-}
-
+// Four primaries or more, in one pass from left to right without the checks: each operator's
+// level is read once and says which results in progress it completes. The factor in progress
+// ends at an operator of a lower level and joins the term in progress (or starts one); a term
+// ends at a comparison or the end and joins the comparison in progress. So the right operand
+// is complete before an operator is applied, and equal levels go left to right, as in the walk.
 [[gnu::noinline]] static double trusted_long(intptr_t at) {
-    double value = trusted_term(at);
-    while (operator_level[at] == LEVEL_COMPARISON) {
-        intptr_t op = at++;
-        double right = trusted_term(at);
-        value = apply(op, value, right);
+    double factor = primary_value(at);
+    double term = 0.0;
+    double comparison = 0.0;
+    intptr_t term_op = 0;  // 0: no term in progress (an operator never stands at token 0)
+    intptr_t comparison_op = 0;
+    for (at = primary_end[at];; at = primary_end[at + 1]) {
+        uint8_t level = operator_level[at];
+        if (level == LEVEL_FACTOR) {
+            factor = apply(at, factor, primary_value(at + 1));
+            continue;
+        }
+        term = term_op != 0 ? apply(term_op, term, factor) : factor;
+        if (level == LEVEL_TERM) {
+            term_op = at;
+            factor = primary_value(at + 1);
+            continue;
+        }
+        comparison = comparison_op != 0 ? apply(comparison_op, comparison, term) : term;
+        if (level == LEVEL_NONE) return comparison;
+        term_op = 0;
+        comparison_op = at;
+        factor = primary_value(at + 1);
     }
-    return value;
 }
 
 // Parses and computes the expression at the cursor: trusted once it has run without error.
@@ -283,6 +280,15 @@ template <bool keep_last_store>
             *slot = value;
             if (keep_last_store) last = LastStore{slot, value};
             at = checked_until[at];
+            continue;
+        }
+        if (kind == STATEMENT_PAIR_IF) {
+            intptr_t block = checked_until[at];
+            intptr_t start = at + 2;
+            bool taken = keep_last_store
+                             ? holds(start + 1, operand(start, last), operand(start + 2, last))
+                             : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
+            at = taken ? block : block_end[block - 1] + 1;
             continue;
         }
         if (kind == STATEMENT_IF) {

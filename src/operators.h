@@ -52,3 +52,15 @@ template <typename ZeroDivisor>
     if (type == TOKEN_EQ) return static_cast<double>(left == right);
     return static_cast<double>(left != right);
 }
+
+// Whether what the operator gives counts as true (is not 0), as a condition asks: there a
+// comparison is the likelier operator, so the comparisons are tested first.
+template <typename ZeroDivisor>
+[[gnu::always_inline]] inline bool operator_holds(int32_t type, double left, double right,
+                                                  ZeroDivisor zero_divisor) {
+    if (type == TOKEN_LT) return left < right;
+    if (type == TOKEN_GT) return left > right;
+    if (type == TOKEN_EQ) return left == right;
+    if (type == TOKEN_NEQ) return left != right;
+    return apply_operator(type, left, right, zero_divisor) != 0.0;
+}
