@@ -49,7 +49,6 @@ enum StatementKind : uint8_t {
     STATEMENT_ASSIGNMENT,  // a checked assignment
     STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment of two operands joined by an operator
     STATEMENT_IF,          // a checked if
-    STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
     STATEMENT_BLOCK_END,   // a "}" (see run_body)
 };
 
@@ -128,8 +127,7 @@ void learn_assignment(int32_t name_token, int32_t end) {
 
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
-    statement_kind[if_token] =
-        expression_shape[if_token + 2] == SHAPE_PAIR ? STATEMENT_PAIR_IF : STATEMENT_IF;
+    statement_kind[if_token] = STATEMENT_IF;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -184,6 +182,27 @@ struct LastStore {
                                *operand_value[start + 4], start + 1, start + 3);
         case SHAPE_LONG: return trusted_long(start);
         default: return trusted_grouped(start);
+    }
+}
+
+// Whether the trusted expression at `start` is true (not 0), as an if asks: a comparison of two
+// operands is tested directly.
+[[gnu::always_inline]] static inline bool trusted_condition(intptr_t start) {
+    switch (expression_shape[start]) {
+        case SHAPE_OPERAND: return *operand_value[start] != 0.0;
+        case SHAPE_PAIR:
+            return holds(start + 1, *operand_value[start], *operand_value[start + 2]);
+        case SHAPE_TRIPLE: {
+            double a = *operand_value[start];
+            double b = *operand_value[start + 2];
+            double c = *operand_value[start + 4];
+            if (operator_level[start + 3] > operator_level[start + 1]) {
+                return holds(start + 1, a, apply(start + 3, b, c));
+            }
+            return holds(start + 3, apply(start + 1, a, b), c);
+        }
+        case SHAPE_LONG: return trusted_long(start) != 0.0;
+        default: return trusted_grouped(start) != 0.0;
     }
 }
 
@@ -282,18 +301,9 @@ template <bool keep_last_store>
             at = checked_until[at];
             continue;
         }
-        if (kind == STATEMENT_PAIR_IF) {
-            intptr_t block = checked_until[at];
-            intptr_t start = at + 2;
-            bool taken = keep_last_store
-                             ? holds(start + 1, operand(start, last), operand(start + 2, last))
-                             : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
-            at = taken ? block : block_end[block - 1] + 1;
-            continue;
-        }
         if (kind == STATEMENT_IF) {
             intptr_t block = checked_until[at];
-            at = trusted_value(at + 2) != 0.0 ? block : block_end[block - 1] + 1;
+            at = trusted_condition(at + 2) ? block : block_end[block - 1] + 1;
             continue;
         }
         if (kind == STATEMENT_BLOCK_END) {
