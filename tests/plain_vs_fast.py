@@ -84,7 +84,7 @@ class Generator:
             return f"{self.expression(depth + 1)} / ({k} - {self.rng.randint(0, 3)})"
         if r < 0.75:
             # A flat chain, so that precedence and associativity decide its value.
-            parts = [self.operand() for _ in range(self.rng.randint(2, 5))]
+            parts = [self.operand() for _ in range(self.rng.randint(2, 8))]
             return " ".join(p + " " + self.rng.choice(OPERATORS) for p in parts[:-1]) + " " + parts[-1]
         return (self.expression(depth + 1) + " " + self.rng.choice(OPERATORS) + " "
                 + self.expression(depth + 1))
@@ -95,8 +95,10 @@ class Generator:
     def statement(self, depth):
         r = self.rng.random()
         name = self.rng.choice(NAMES)
-        if r < 0.3:
+        if r < 0.25:
             return [f"{name} = {self.expression()};"]
+        if r < 0.3:
+            return [f"{name} = {self.rng.choice(NAMES + self.counters)};"]
         if r < 0.34 and self.counters:
             # A name stored, stored again by a statement that first runs on a later pass, then
             # read at once: the read must see the second store.
@@ -118,7 +120,11 @@ class Generator:
         if r < 0.75 or depth >= 3:
             if self.counters and self.rng.random() < 0.6:
                 k = self.rng.choice(self.counters)
-                condition = f"{k} {self.rng.choice(['>', '<', '=='])} {self.rng.randint(0, 3)}"
+                comparison = self.rng.choice(['>', '<', '==', '!='])
+                condition = self.rng.choice([
+                    f"{k} {comparison} {self.rng.randint(0, 3)}",
+                    f"{k} {self.rng.choice(OPERATORS)} 1 {comparison} {self.rng.randint(0, 3)}",
+                    f"{self.rng.randint(0, 3)} {comparison} {k} * {self.operand()}"])
             else:
                 condition = self.expression()
             return ([f"if ({condition}) {{"] + self.block(depth + 1, self.rng.randint(0, 3))
