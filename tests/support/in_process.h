@@ -4,8 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+// What this process's `error` throws: the message, without "[Error] ".
+struct ScriptStopped : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 struct RunOutcome {
     bool stopped;         // the run ended with an error

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "in_process.h"
 #include "interpreter.h"
 #include "run.h"
-#include "test_support.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ std::string run_to_error(const std::string& text) {
         tokenize(strip_config(text.c_str()));
         start_interpreter();
         while (peek().type != TOKEN_EOF) execute_statement();
-    } catch (const ScriptError& e) {
+    } catch (const ScriptStopped& e) {
         return e.what();
     }
     return "(no error)";

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "lexer.h"
-#include "test_support.h"
+#include "in_process.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ std::vector<Expected> lex(const std::string& text) {
 std::string lex_error(const std::string& text) {
     try {
         tokenize(text.c_str());
-    } catch (const ScriptError& e) {
+    } catch (const ScriptStopped& e) {
         return e.what();
     }
     return "(no error)";
