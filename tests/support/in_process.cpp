@@ -63,6 +63,7 @@ RunOutcome run_in_process(std::string_view bytes) {
         outcome.stopped = true;
         outcome.message = stop.what();
     }
+    ASAN_UNPOISON_MEMORY_REGION(tokens, sizeof tokens);  // for whoever lexes next
     outcome.token = current_token;
     outcome.token_count = token_count;
     if (!flush_output() && !outcome.stopped) {
