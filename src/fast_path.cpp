@@ -265,56 +265,83 @@ double evaluate() {
     return parse_expression();
 }
 
-// Runs a loop body once. It is inlined into each of execute_while's loops, so the loop test and
-// the body's dispatch share one tight loop with the cursor and bounds in registers. One loop
-// steps through the statements with the cursor in a local: checked assignments and ifs run here
-// straight from their tokens, everything else through execute_statement. A checked if whose
-// condition holds moves the cursor into its block, so a "}" met at statement level before the
-// body's end is the end of such a block: statements keep their braces balanced, and every other
-// block is left by the statement that opened it.
-template <bool keep_last_store>
-[[gnu::always_inline]] static inline void run_body(intptr_t body_start, intptr_t body_end,
-                                                   LastStore& last) {
-    intptr_t at = body_start;
-    while (at < body_end) {
-        count_step();
-        // Tested by how often each kind comes: assignments first.
-        StatementKind kind = statement_kind[at];
-        if (__builtin_expect(kind == STATEMENT_PAIR_ASSIGNMENT, 1)) {
-            // The checked run already made the variable a number: a slot found by a name is
-            // the earliest of that name, and only a declaration stores a string.
-            intptr_t start = at + 2;
-            double value = keep_last_store
-                               ? apply(start + 1, operand(start, last), operand(start + 2, last))
-                               : apply(start + 1, *operand_value[start], *operand_value[start + 2]);
-            double* slot = &token_variable[at]->number;
-            *slot = value;
-            if (keep_last_store) last = LastStore{slot, value};
-            at = checked_until[at];
-            continue;
-        }
-        if (kind == STATEMENT_ASSIGNMENT) {
-            double value = trusted_value(at + 2);
-            double* slot = &token_variable[at]->number;
-            *slot = value;
-            if (keep_last_store) last = LastStore{slot, value};
-            at = checked_until[at];
-            continue;
-        }
-        if (kind == STATEMENT_IF) {
-            intptr_t block = checked_until[at];
-            at = trusted_condition(at + 2) ? block : block_end[block - 1] + 1;
-            continue;
-        }
-        if (kind == STATEMENT_BLOCK_END) {
-            at++;
-            continue;
-        }
-        current_token = static_cast<int32_t>(at);
-        if (keep_last_store) last = LastStore{};
-        execute_statement();
-        at = current_token;
+// Runs a while loop whose header has been checked, from its first test to the test that fails.
+// The loop test and the body's statements form one loop with the cursor and bounds in
+// registers: each statement's kind picks its handler by a computed jump, from the end of the
+// handler before it, so that each kind of statement predicts its successor on its own.
+// Checked assignments and ifs run here straight from their tokens, everything else through
+// execute_statement. A checked if whose condition holds moves the cursor into its block, so a
+// "}" met at statement level is the end of such a block (statements keep their braces
+// balanced, and every other block is left by the statement that opened it) or, at `body_end`,
+// the end of the body, which goes back to the test.
+//
+// A loop whose condition is two operands (`pair_condition`) tests it inline and keeps its last
+// store in registers; kept in the other loops as well, it made arith slower (75 -> 81 ms).
+template <bool pair_condition>
+[[gnu::noinline]] static void run_loop(intptr_t condition_start, intptr_t body_start,
+                                       intptr_t body_end) {
+    static const void* const handlers[] = {&&other, &&assignment, &&pair_assignment,
+                                           &&if_statement, &&block_end};
+    static_assert(STATEMENT_OTHER == 0 && STATEMENT_ASSIGNMENT == 1 &&
+                  STATEMENT_PAIR_ASSIGNMENT == 2 && STATEMENT_IF == 3 &&
+                  STATEMENT_BLOCK_END == 4);
+    LastStore last;
+    intptr_t at;
+test:
+    count_step();
+    if (pair_condition) {
+        // Its operands and operator are still read from their tokens on every pass.
+        double left = *operand_value[condition_start];
+        double right = *operand_value[condition_start + 2];
+        if (!holds(condition_start + 1, left, right)) return;
+    } else if (trusted_value(condition_start) == 0.0) {
+        return;
     }
+    at = body_start;
+    count_step();
+    goto* handlers[statement_kind[at]];
+
+pair_assignment: {
+    // The checked run already made the variable a number: a slot found by a name is the
+    // earliest of that name, and only a declaration stores a string.
+    intptr_t start = at + 2;
+    double value = pair_condition
+                       ? apply(start + 1, operand(start, last), operand(start + 2, last))
+                       : apply(start + 1, *operand_value[start], *operand_value[start + 2]);
+    double* slot = &token_variable[at]->number;
+    *slot = value;
+    if (pair_condition) last = LastStore{slot, value};
+    at = checked_until[at];
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+assignment: {
+    double value = trusted_value(at + 2);
+    double* slot = &token_variable[at]->number;
+    *slot = value;
+    if (pair_condition) last = LastStore{slot, value};
+    at = checked_until[at];
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+if_statement: {
+    intptr_t block = checked_until[at];
+    at = trusted_condition(at + 2) ? block : block_end[block - 1] + 1;
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+block_end:
+    if (at == body_end) goto test;
+    at++;
+    count_step();
+    goto* handlers[statement_kind[at]];
+other:
+    current_token = static_cast<int32_t>(at);
+    if (pair_condition) last = LastStore{};
+    execute_statement();
+    at = current_token;
+    count_step();
+    goto* handlers[statement_kind[at]];
 }
 
 // while: "(" expression ")" "{" statement* "}"
@@ -328,27 +355,13 @@ template <bool keep_last_store>
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
     // same store, with nothing run in between, gives the same value or the same error. That
-    // structure pass ran it without error, so from here on the condition is trusted.
+    // structure pass ran it without error, so from here on the condition is trusted. The
+    // condition's shape is the same on every pass: the commonest one gets its own loop.
     intptr_t body_end = block_end[body_start - 1];
-    LastStore last;
     if (expression_shape[condition_start] == SHAPE_PAIR) {
-        // The condition's shape is the same on every pass: the commonest one gets its own loop
-        // rather than a dispatch on the shape each time round. Its operands and operator are
-        // still read from their tokens on every pass. Only this loop keeps its last store:
-        // kept in the loop below as well, it made arith slower (75 -> 81 ms).
-        for (;;) {
-            count_step();
-            double left = *operand_value[condition_start];
-            double right = *operand_value[condition_start + 2];
-            if (!holds(condition_start + 1, left, right)) break;
-            run_body<true>(body_start, body_end, last);
-        }
+        run_loop<true>(condition_start, body_start, body_end);
     } else {
-        for (;;) {
-            count_step();
-            if (trusted_value(condition_start) == 0.0) break;
-            run_body<false>(body_start, body_end, last);
-        }
+        run_loop<false>(condition_start, body_start, body_end);
     }
     current_token = static_cast<int32_t>(body_end + 1);
 }
