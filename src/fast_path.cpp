@@ -46,10 +46,13 @@ enum ExpressionShape : uint8_t {
 // What a loop body does at a statement's first token without calling execute_statement.
 enum StatementKind : uint8_t {
     STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
-    STATEMENT_ASSIGNMENT,  // a checked assignment
-    STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment of two operands joined by an operator
+    STATEMENT_ASSIGNMENT,  // a checked assignment of any other shape
+    STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment "x = a op b;", six tokens
     STATEMENT_IF,          // a checked if
-    STATEMENT_BLOCK_END,   // a "}" (see run_body)
+    STATEMENT_BLOCK_END,   // a "}" (see run_loop)
+    STATEMENT_COPY,        // a checked assignment "x = a;", four tokens
+    STATEMENT_TRIPLE_ASSIGNMENT,  // a checked assignment "x = a op b op c;", eight tokens
+    STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
 };
 
 Variable* token_variable[MAX_TOKENS];
@@ -120,14 +123,18 @@ void learn_expression_end(int32_t start, int32_t end) {
 
 void learn_assignment(int32_t name_token, int32_t end) {
     checked_until[name_token] = end;
-    statement_kind[name_token] = expression_shape[name_token + 2] == SHAPE_PAIR
-                                     ? STATEMENT_PAIR_ASSIGNMENT
-                                     : STATEMENT_ASSIGNMENT;
+    switch (expression_shape[name_token + 2]) {
+        case SHAPE_OPERAND: statement_kind[name_token] = STATEMENT_COPY; break;
+        case SHAPE_PAIR: statement_kind[name_token] = STATEMENT_PAIR_ASSIGNMENT; break;
+        case SHAPE_TRIPLE: statement_kind[name_token] = STATEMENT_TRIPLE_ASSIGNMENT; break;
+        default: statement_kind[name_token] = STATEMENT_ASSIGNMENT; break;
+    }
 }
 
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
-    statement_kind[if_token] = STATEMENT_IF;
+    statement_kind[if_token] =
+        expression_shape[if_token + 2] == SHAPE_PAIR ? STATEMENT_PAIR_IF : STATEMENT_IF;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -280,11 +287,13 @@ double evaluate() {
 template <bool pair_condition>
 [[gnu::noinline]] static void run_loop(intptr_t condition_start, intptr_t body_start,
                                        intptr_t body_end) {
-    static const void* const handlers[] = {&&other, &&assignment, &&pair_assignment,
-                                           &&if_statement, &&block_end};
+    static const void* const handlers[] = {&&other,   &&assignment,        &&pair_assignment,
+                                           &&if_statement, &&block_end,  &&copy,
+                                           &&triple_assignment, &&pair_if};
     static_assert(STATEMENT_OTHER == 0 && STATEMENT_ASSIGNMENT == 1 &&
                   STATEMENT_PAIR_ASSIGNMENT == 2 && STATEMENT_IF == 3 &&
-                  STATEMENT_BLOCK_END == 4);
+                  STATEMENT_BLOCK_END == 4 && STATEMENT_COPY == 5 &&
+                  STATEMENT_TRIPLE_ASSIGNMENT == 6 && STATEMENT_PAIR_IF == 7);
     LastStore last;
     intptr_t at;
 test:
@@ -311,7 +320,27 @@ pair_assignment: {
     double* slot = &token_variable[at]->number;
     *slot = value;
     if (pair_condition) last = LastStore{slot, value};
-    at = checked_until[at];
+    at += 6;
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+copy: {
+    double value = pair_condition ? operand(at + 2, last) : *operand_value[at + 2];
+    double* slot = &token_variable[at]->number;
+    *slot = value;
+    if (pair_condition) last = LastStore{slot, value};
+    at += 4;
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+triple_assignment: {
+    intptr_t start = at + 2;
+    double value = apply_three(*operand_value[start], *operand_value[start + 2],
+                               *operand_value[start + 4], start + 1, start + 3);
+    double* slot = &token_variable[at]->number;
+    *slot = value;
+    if (pair_condition) last = LastStore{slot, value};
+    at += 8;
     count_step();
     goto* handlers[statement_kind[at]];
 }
@@ -321,6 +350,16 @@ assignment: {
     *slot = value;
     if (pair_condition) last = LastStore{slot, value};
     at = checked_until[at];
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+pair_if: {
+    intptr_t block = checked_until[at];
+    intptr_t start = at + 2;
+    bool taken = pair_condition
+                     ? holds(start + 1, operand(start, last), operand(start + 2, last))
+                     : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
+    at = taken ? block : block_end[block - 1] + 1;
     count_step();
     goto* handlers[statement_kind[at]];
 }
