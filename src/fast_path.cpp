@@ -53,6 +53,8 @@ enum StatementKind : uint8_t {
     STATEMENT_COPY,        // a checked assignment "x = a;", four tokens
     STATEMENT_TRIPLE_ASSIGNMENT,  // a checked assignment "x = a op b op c;", eight tokens
     STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
+    STATEMENT_LONG_ASSIGNMENT,  // a checked assignment of four operands or more
+    STATEMENT_LONG_IF,     // a checked if whose condition is four operands or more
 };
 
 Variable* token_variable[MAX_TOKENS];
@@ -127,14 +129,17 @@ void learn_assignment(int32_t name_token, int32_t end) {
         case SHAPE_OPERAND: statement_kind[name_token] = STATEMENT_COPY; break;
         case SHAPE_PAIR: statement_kind[name_token] = STATEMENT_PAIR_ASSIGNMENT; break;
         case SHAPE_TRIPLE: statement_kind[name_token] = STATEMENT_TRIPLE_ASSIGNMENT; break;
+        case SHAPE_LONG: statement_kind[name_token] = STATEMENT_LONG_ASSIGNMENT; break;
         default: statement_kind[name_token] = STATEMENT_ASSIGNMENT; break;
     }
 }
 
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
-    statement_kind[if_token] =
-        expression_shape[if_token + 2] == SHAPE_PAIR ? STATEMENT_PAIR_IF : STATEMENT_IF;
+    ExpressionShape shape = expression_shape[if_token + 2];
+    statement_kind[if_token] = shape == SHAPE_PAIR   ? STATEMENT_PAIR_IF
+                               : shape == SHAPE_LONG ? STATEMENT_LONG_IF
+                                                     : STATEMENT_IF;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -289,11 +294,13 @@ template <bool pair_condition>
                                        intptr_t body_end) {
     static const void* const handlers[] = {&&other,   &&assignment,        &&pair_assignment,
                                            &&if_statement, &&block_end,  &&copy,
-                                           &&triple_assignment, &&pair_if};
+                                           &&triple_assignment, &&pair_if,
+                                           &&long_assignment, &&long_if};
     static_assert(STATEMENT_OTHER == 0 && STATEMENT_ASSIGNMENT == 1 &&
                   STATEMENT_PAIR_ASSIGNMENT == 2 && STATEMENT_IF == 3 &&
                   STATEMENT_BLOCK_END == 4 && STATEMENT_COPY == 5 &&
-                  STATEMENT_TRIPLE_ASSIGNMENT == 6 && STATEMENT_PAIR_IF == 7);
+                  STATEMENT_TRIPLE_ASSIGNMENT == 6 && STATEMENT_PAIR_IF == 7 &&
+                  STATEMENT_LONG_ASSIGNMENT == 8 && STATEMENT_LONG_IF == 9);
     LastStore last;
     intptr_t at;
 test:
@@ -344,6 +351,15 @@ triple_assignment: {
     count_step();
     goto* handlers[statement_kind[at]];
 }
+long_assignment: {
+    double value = trusted_long(at + 2);
+    double* slot = &token_variable[at]->number;
+    *slot = value;
+    if (pair_condition) last = LastStore{slot, value};
+    at = checked_until[at];
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
 assignment: {
     double value = trusted_value(at + 2);
     double* slot = &token_variable[at]->number;
@@ -360,6 +376,12 @@ pair_if: {
                      ? holds(start + 1, operand(start, last), operand(start + 2, last))
                      : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
     at = taken ? block : block_end[block - 1] + 1;
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+long_if: {
+    intptr_t block = checked_until[at];
+    at = trusted_long(at + 2) != 0.0 ? block : block_end[block - 1] + 1;
     count_step();
     goto* handlers[statement_kind[at]];
 }
