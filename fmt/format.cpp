@@ -1,12 +1,13 @@
-// The layout. The tokens come from the checker's lex_source, so the formatter sees exactly the
-// tokens a run sees; the stretches between them (whitespace, comments, a lone '&' or '|' that
-// the scanner skips) are read here, and only they are rewritten.
+// The layout. The tokens come one at a time from the shared scanner, as a run reads them (after
+// a header directive's cut), so the formatter sees exactly the tokens a run sees and holds no
+// list of them; the stretches between them (whitespace, comments, a lone '&' or '|' that the
+// scanner skips) are read here, and only they are rewritten.
 #include "format.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
-#include "check.h"
 #include "messages.h"
 #include "scan.h"
 
@@ -24,17 +25,29 @@ bool is_operand_end(TokenType type) {
            type == TOKEN_RPAREN;
 }
 
-// The line break of the output: that of the first line break between tokens, "\r\n" or "\n".
-// Breaks inside string literals say nothing: they are kept as they are.
-std::string_view line_break_style(std::string_view text, const std::vector<SourceToken>& tokens) {
-    size_t from = 0;
-    for (const SourceToken& token : tokens) {
-        size_t to = token.type == TOKEN_EOF ? text.size() : token.start;
-        size_t at = text.substr(0, to).find('\n', from);
-        if (at != std::string_view::npos) return at > 0 && text[at - 1] == '\r' ? "\r\n" : "\n";
-        from = token.end;
+// The tokens of a script as a run scans them: from the start, or from the end of the first
+// line when the header directive is cut (what stands before it then is whitespace and '#').
+struct Tokens {
+    const char* text;
+    size_t pos;
+
+    Scan next() {
+        Scan scan = scan_token(text, pos, 1);
+        if (scan.status == SCAN_TOKEN) pos = scan.end;
+        return scan;
     }
-    return "\n";
+};
+
+// The first line break between tokens, or npos: it sets the output's line break style.
+size_t first_line_break(std::string_view text, Tokens tokens) {
+    size_t from = 0;
+    for (;;) {
+        Scan scan = tokens.next();
+        size_t to = scan.status == SCAN_TOKEN ? scan.start : text.size();
+        size_t at = text.substr(0, to).find('\n', from);
+        if (at != std::string_view::npos || scan.status != SCAN_TOKEN) return at;
+        from = scan.end;
+    }
 }
 
 // Writes tokens and the comments and skipped bytes between them, deciding each line break,
@@ -166,32 +179,47 @@ FormatResult format_script(std::string_view text, bool with_edits) {
                          "carriage returns but no newline: the whole file is one line to azuvel",
                          0, 0);
     }
-    std::vector<SourceToken> tokens = lex_source(text);
-    const SourceToken& end = tokens.back();
-    if (end.start != text.size()) {
+    std::string script(text);
+    Directive directive = read_directive(script.c_str());
+    const Tokens tokens{script.c_str(), directive.cut ? directive.cut_end : 0};
+    for (Tokens scan_all = tokens;;) {
+        Scan scan = scan_all.next();
+        if (scan.status == SCAN_END) break;
+        if (scan.status == SCAN_TOKEN) continue;
+        // Where the run stops: the line and byte column as written.
+        size_t line_start = text.rfind('\n', scan.start);
+        line_start = line_start == std::string_view::npos ? 0 : line_start + 1;
+        auto line = static_cast<int32_t>(
+            std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(scan.start), '\n') + 1);
+        auto column = static_cast<int32_t>(scan.start - line_start + 1);
         char message[64];
-        if (text[end.start] == '"') {
+        if (scan.status == SCAN_UNTERMINATED_STRING) {
             std::snprintf(message, sizeof message, MESSAGE_UNTERMINATED_STRING);
         } else {
-            std::snprintf(message, sizeof message, MESSAGE_UNKNOWN_CHARACTER, text[end.start]);
+            std::snprintf(message, sizeof message, MESSAGE_UNKNOWN_CHARACTER, text[scan.start]);
         }
-        return unchanged(text, message, end.line, end.column);
+        return unchanged(text, message, line, column);
     }
 
     // The first line is kept byte for byte when it holds "sg<": the header directive's rules
     // read its bytes. When a string literal runs on past it, the literal is kept whole.
-    std::string script(text);
     size_t prefix = 0;
-    if (read_directive(script.c_str()).found) {
+    if (directive.found) {
         size_t first_break = text.find('\n');
         prefix = first_break == std::string_view::npos ? text.size() : first_break + 1;
-        for (const SourceToken& token : tokens) {
-            if (token.start < prefix && token.end > prefix) prefix = token.end;
+        for (Tokens scan_first = tokens;;) {
+            Scan scan = scan_first.next();
+            if (scan.status != SCAN_TOKEN || scan.start >= prefix) break;
+            if (scan.end > prefix) prefix = scan.end;
         }
     }
 
     Layout layout;
-    layout.eol = line_break_style(text, tokens);
+    size_t first_break = first_line_break(text, tokens);
+    layout.eol = first_break != std::string_view::npos && first_break > 0 &&
+                         text[first_break - 1] == '\r'
+                     ? "\r\n"
+                     : "\n";
     layout.out.reserve(text.size() + text.size() / 4 + 2);
     layout.out.append(text.substr(0, prefix));
     layout.line_open = prefix > 0 && text[prefix - 1] != '\n';
@@ -205,9 +233,11 @@ FormatResult format_script(std::string_view text, bool with_edits) {
             result.edits.push_back(FormatEdit{from, to, std::string(written)});
     };
     size_t at = 0;  // the end of the last token
-    for (const SourceToken& token : tokens) {
-        size_t start = token.type == TOKEN_EOF ? text.size() : token.start;
-        if (token.type != TOKEN_EOF && token.end <= prefix) {
+    for (Tokens scan_all = tokens;;) {
+        Scan token = scan_all.next();
+        bool end = token.status != SCAN_TOKEN;
+        size_t start = end ? text.size() : token.start;
+        if (!end && token.end <= prefix) {
             layout.enter(token.type);
             layout.leave(token.type);
             at = token.end;
@@ -215,7 +245,7 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         }
         size_t out_from = layout.out.size() - (prefix > at ? prefix - at : 0);
         layout.between(text, std::max(at, prefix), start);
-        if (token.type == TOKEN_EOF) {
+        if (end) {
             if (layout.line_open) layout.out += layout.eol;
             record(at, start, out_from);
             break;

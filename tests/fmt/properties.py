@@ -23,7 +23,7 @@ import subprocess
 import sys
 import tempfile
 
-TIMEOUT = 3
+TIMEOUT = 2
 OUTPUT_LIMIT = 8 << 20  # bytes of output a run may write before SIGXFSZ stops it
 
 NAMES = ["a", "b", "c", "s", "long_name_2"]
