@@ -163,6 +163,25 @@ struct Layout {
     }
 };
 
+// The edit that turns `before` (the input's bytes from `start`) into `after`, without the head
+// and tail they share; it never splits a "\r\n", which editors count as one line break.
+FormatEdit minimal_edit(size_t start, std::string_view before, std::string_view after) {
+    size_t limit = std::min(before.size(), after.size());
+    size_t head = 0;
+    while (head < limit && before[head] == after[head]) head++;
+    size_t tail = 0;
+    while (tail < limit - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
+        tail++;
+    }
+    if (head > 0 && head < before.size() && before[head - 1] == '\r' && before[head] == '\n')
+        head--;
+    size_t cut = before.size() - tail;
+    if (tail > 0 && cut > head && before[cut - 1] == '\r' && before[cut] == '\n') tail--;
+    return FormatEdit{start + head, start + before.size() - tail,
+                      std::string(after.substr(head, after.size() - tail - head))};
+}
+
 // The reason a script is left as it is, at a place.
 FormatResult unchanged(std::string_view text, std::string message, int32_t line, int32_t column) {
     return FormatResult{false, std::string(text), {}, std::move(message), line, column};
@@ -226,11 +245,14 @@ FormatResult format_script(std::string_view text, bool with_edits) {
     layout.newlines = prefix > 0 && text[prefix - 1] == '\n' ? 1 : 0;
 
     FormatResult result{true, {}, {}, {}, 0, 0};
-    // One edit per stretch between tokens that changed; the first is kept for the fix below.
+    // What each stretch between two tokens became, where it changed; the first stretch is
+    // always kept, for the line break that may still go before it.
     auto record = [&](size_t from, size_t to, size_t out_from) {
+        if (!with_edits) return;
         std::string_view written = std::string_view(layout.out).substr(out_from);
-        if (with_edits && (result.edits.empty() || written != text.substr(from, to - from)))
+        if (result.edits.empty() || written != text.substr(from, to - from)) {
             result.edits.push_back(FormatEdit{from, to, std::string(written)});
+        }
     };
     size_t at = 0;  // the end of the last token
     for (Tokens scan_all = tokens;;) {
@@ -264,12 +286,12 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         out.insert(0, layout.eol);
         if (with_edits) result.edits.front().text.insert(0, layout.eol);
     }
-    if (with_edits && !result.edits.empty() &&
-        result.edits.front().text ==
-            text.substr(result.edits.front().start,
-                        result.edits.front().end - result.edits.front().start)) {
-        result.edits.erase(result.edits.begin());
+    std::vector<FormatEdit> edits;
+    for (FormatEdit& edit : result.edits) {
+        std::string_view before = text.substr(edit.start, edit.end - edit.start);
+        if (before != edit.text) edits.push_back(minimal_edit(edit.start, before, edit.text));
     }
+    result.edits = std::move(edits);
     result.text = std::move(out);
     return result;
 }

@@ -35,8 +35,8 @@ const char version_text[] = "azuvel-fmt (Azuvel Re+4.0.0-Beta)\n";
 constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
 
 // Exit statuses, the worst one wins.
-constexpr int STATUS_CHANGED = 1;
-constexpr int STATUS_TROUBLE = 2;
+constexpr int STATUS_ATTENTION = 1;  // a file would change (--check), or is left as it is
+constexpr int STATUS_TROUBLE = 2;    // a usage or I/O problem
 
 struct Options {
     bool check = false, diff = false, write = false;
@@ -193,7 +193,7 @@ int format_file(const Options& options, const std::string& path) {
             where += std::to_string(result.line) + ":" + std::to_string(result.column) + ":";
         complain(where + " " + result.message + "; left unchanged");
         if (print) write(stdout, text);
-        return STATUS_CHANGED;
+        return STATUS_ATTENTION;
     }
     if (print) write(stdout, result.text);
     if (result.text == text) return 0;
@@ -203,7 +203,7 @@ int format_file(const Options& options, const std::string& path) {
         complain("cannot write '" + path + "': " + problem);
         return STATUS_TROUBLE;
     }
-    return options.check ? STATUS_CHANGED : 0;
+    return options.check ? STATUS_ATTENTION : 0;
 }
 
 }  // namespace
