@@ -24,7 +24,8 @@ struct Lines {
     // The line that byte `offset` is on (count for the end of a text ending with '\n').
     size_t line_of(size_t offset) const {
         return static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), offset) -
-                                   starts.begin()) - 1;
+                                   starts.begin()) -
+               1;
     }
 
     // The lines an edit of [start, end) touches: [first, last).
@@ -86,9 +87,9 @@ std::string unified_diff(std::string_view before, std::string_view after,
         }
         size_t lead = std::min(CONTEXT, changes[first].before_first -
                                             (first == 0 ? 0 : changes[first - 1].before_last));
-        size_t trail = std::min(CONTEXT, (last < changes.size() ? changes[last].before_first
-                                                                : old_lines.count) -
-                                             changes[last - 1].before_last);
+        size_t trail = std::min(
+            CONTEXT, (last < changes.size() ? changes[last].before_first : old_lines.count) -
+                         changes[last - 1].before_last);
         size_t old_start = changes[first].before_first - lead;
         size_t new_start = changes[first].after_first - lead;
         size_t old_end = changes[last - 1].before_last + trail;

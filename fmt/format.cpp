@@ -55,7 +55,7 @@ size_t first_line_break(std::string_view text, Tokens tokens) {
 struct Layout {
     std::string_view eol;
     std::string out;
-    int32_t depth = 0;             // open blocks
+    int32_t depth = 0;               // open blocks
     TokenType previous = TOKEN_EOF;  // the last token, TOKEN_EOF before the first
     bool previous_is_sign = false;   // it is a '!', or a '-' or '+' with no operand before it
     bool after_skipped = false;      // a lone '&' or '|' was written after it
@@ -88,7 +88,8 @@ struct Layout {
         if (type == TOKEN_LPAREN && (previous == TOKEN_PRINT || previous == TOKEN_IDENTIFIER))
             return false;
         // "! =" written "!=" would be another token.
-        if (previous_is_sign) return previous == TOKEN_NOT && (type == TOKEN_ASSIGN || type == TOKEN_EQ);
+        if (previous_is_sign)
+            return previous == TOKEN_NOT && (type == TOKEN_ASSIGN || type == TOKEN_EQ);
         return true;
     }
 
@@ -194,9 +195,8 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         return unchanged(text, "a NUL byte, where azuvel stops reading the script", 0, 0);
     }
     if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
-        return unchanged(text,
-                         "carriage returns but no newline: the whole file is one line to azuvel",
-                         0, 0);
+        return unchanged(
+            text, "carriage returns but no newline: the whole file is one line to azuvel", 0, 0);
     }
     std::string script(text);
     Directive directive = read_directive(script.c_str());
@@ -235,10 +235,10 @@ FormatResult format_script(std::string_view text, bool with_edits) {
 
     Layout layout;
     size_t first_break = first_line_break(text, tokens);
-    layout.eol = first_break != std::string_view::npos && first_break > 0 &&
-                         text[first_break - 1] == '\r'
-                     ? "\r\n"
-                     : "\n";
+    layout.eol =
+        first_break != std::string_view::npos && first_break > 0 && text[first_break - 1] == '\r'
+            ? "\r\n"
+            : "\n";
     layout.out.reserve(text.size() + text.size() / 4 + 2);
     layout.out.append(text.substr(0, prefix));
     layout.line_open = prefix > 0 && text[prefix - 1] != '\n';
@@ -281,8 +281,8 @@ FormatResult format_script(std::string_view text, bool with_edits) {
 
     // No other line holding "sg<" may become the first: a line break goes before it instead.
     std::string& out = layout.out;
-    if (prefix == 0 && std::string_view(out).substr(0, out.find('\n')).find("sg<") !=
-                           std::string_view::npos) {
+    if (prefix == 0 &&
+        std::string_view(out).substr(0, out.find('\n')).find("sg<") != std::string_view::npos) {
         out.insert(0, layout.eol);
         if (with_edits) result.edits.front().text.insert(0, layout.eol);
     }

@@ -37,7 +37,8 @@ inline constexpr int MAX_INDENT_LEVELS = 40;
 //
 // Left unchanged: a lexical error (an unknown character, an unterminated string), a NUL byte,
 // and carriage returns without any newline (a file that is one line to the interpreter).
-// `with_edits` also lists the changes as edits, one per stretch between two tokens.
+// `with_edits` also lists the changes as edits: in each stretch between two tokens that changes,
+// the part that differs (never half of a "\r\n").
 FormatResult format_script(std::string_view text, bool with_edits = false);
 
 // The edits among `edits` (format_script(text, true).edits) that touch the bytes [start, end]

@@ -82,8 +82,8 @@ Options parse_options(int argc, char** argv) {
         }
     }
     if (options.files.empty()) usage_error("no file to format");
-    if (options.write && std::find(options.files.begin(), options.files.end(), "-") !=
-                             options.files.end()) {
+    if (options.write &&
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
         usage_error("-w cannot write standard input back");
     }
     return options;
@@ -158,8 +158,10 @@ bool write_in_place(const std::string& path, const std::string& text, std::strin
     for (size_t done = 0; ok && done < text.size();) {
         ssize_t wrote = ::write(descriptor, text.data() + done, text.size() - done);
         if (wrote < 0 && errno == EINTR) continue;
-        if (wrote < 0) ok = false;
-        else done += static_cast<size_t>(wrote);
+        if (wrote < 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(wrote);
     }
     // Owner and group are kept where we may set them (as root, or a group we are in);
     // elsewhere the new file is ours, as any edited file would be.

@@ -20,9 +20,9 @@ json formatting_edits(const Document& document, const json* range, const Context
     FormatResult result = format_script(document.text, true);
     if (!result.ok) {
         problem = "azuvel-fmt: " +
-                  (result.line > 0 ? std::to_string(result.line) + ":" +
-                                         std::to_string(result.column) + ": "
-                                   : std::string()) +
+                  (result.line > 0
+                       ? std::to_string(result.line) + ":" + std::to_string(result.column) + ": "
+                       : std::string()) +
                   result.message + "; left unchanged";
         return nullptr;
     }
@@ -31,8 +31,8 @@ json formatting_edits(const Document& document, const json* range, const Context
         auto offset = [&](const json& at) {
             return to_offset(document.text, document.lines, to_position(at), context.encoding);
         };
-        edits = range_edits(document.text, edits, offset(range->at("start")),
-                            offset(range->at("end")));
+        edits =
+            range_edits(document.text, edits, offset(range->at("start")), offset(range->at("end")));
     }
     json out = json::array();
     for (const FormatEdit& edit : edits) {
