@@ -1,5 +1,5 @@
-# Installation and the Debian package: the interpreter and the checker, their man pages, the
-# guide and the example programs; the language server and its editor guide. `cmake --install
+# Installation and the Debian package: the interpreter, the checker and the formatter, their man
+# pages, the guide and the example programs; the language server and its editor guide. `cmake --install
 # build --prefix DIR` installs them under DIR; `cpack -G DEB` in the build directory makes
 # azuvel_<version>_<arch>.deb for /usr.
 include(GNUInstallDirs)
@@ -7,10 +7,12 @@ include(GNUInstallDirs)
 install(TARGETS azuvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# The checker and the language server, when they were built, with their man pages.
+# The checker, the language server and the formatter, when they were built, with their man
+# pages.
 if(TARGET azuvel-check)
-    install(TARGETS azuvel-check azuvel-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS azuvel-check azuvel-lsp azuvel-fmt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-lsp.1
+                  ${PROJECT_SOURCE_DIR}/docs/azuvel-fmt.1
             DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/editors.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -35,7 +37,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Azuvel is a small scripting language with numbers, strings, variables,
 print, if and while. The azuvel command runs one script file; scripts that
 start with #!/usr/bin/env azuvel run as programs. The azuvel-check command
-finds the mistakes in scripts without running them.
+finds the mistakes in scripts without running them, and azuvel-fmt lays
+them out in the one standard way.
 
 The package holds the interpreter, the checker, their manual pages, the
 language guide, example programs, and azuvel-lsp, a language server that

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Reliability checks for CI: the whole test suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline and a
-# 30-second one of the checker and one of the language server's message reader, the
-# pipeline's corpus through the checker's differential test, and valgrind memcheck over the
-# golden scripts and the command-line cases.
+# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline, a
+# 30-second one of the checker and one of the language server's message reader, a 20-second one
+# of the formatter, the pipeline's corpus through the checker's differential test, and valgrind
+# memcheck over the golden scripts and the command-line cases.
 #
 #   bash fuzz/ci.sh            about 6 minutes on two cores
 #   AZUVEL_CI_VALGRIND=0 ...   without the valgrind pass
@@ -33,6 +33,8 @@ python3 tests/run_golden.py build-sanitize-clang++/azuvel --replay build-fuzz/co
 echo "== checker fuzz smoke run, 30 s, and the pipeline's corpus through the differential test"
 AZUVEL_FUZZ_DIR="$root/build-fuzz" AZUVEL_FUZZ_TARGET=fuzz_check bash fuzz/run 30
 build-sanitize-clang++/tests/check/check_differential . build-fuzz/corpus 0
+echo "== formatter fuzz smoke run, 20 s: no crash or hang, tokens kept, its output a fixed point"
+AZUVEL_FUZZ_DIR="$root/build-fuzz" AZUVEL_FUZZ_TARGET=fuzz_fmt bash fuzz/run 20
 echo "== fuzz smoke run of the language server's message reader, 30 s"
 rm -rf build-fuzz-lsp
 AZUVEL_FUZZ_DIR="$root/build-fuzz-lsp" bash fuzz/run_lsp 30

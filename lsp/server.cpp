@@ -2,6 +2,8 @@
 // error the protocol names for it and never stops the server.
 #include "server.h"
 
+#include "formatting.h"
+
 namespace {
 
 // JSON-RPC and protocol error codes.
@@ -10,6 +12,7 @@ constexpr int INVALID_REQUEST = -32600;
 constexpr int METHOD_NOT_FOUND = -32601;
 constexpr int INVALID_PARAMS = -32602;
 constexpr int SERVER_NOT_INITIALIZED = -32002;
+constexpr int REQUEST_FAILED = -32803;
 
 // Script text may hold bytes that are not UTF-8 (a message such as "Unknown character: \xff"
 // carries one); those become U+FFFD instead of failing the whole message.
@@ -66,7 +69,9 @@ json initialize_result(const Server& server) {
               {"documentHighlightProvider", true},
               {"documentSymbolProvider", true},
               {"completionProvider", json::object()},
-              {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}}}},
+              {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+              {"documentFormattingProvider", true},
+              {"documentRangeFormattingProvider", true}}},
             {"serverInfo", {{"name", "azuvel-lsp"}, {"version", AZUVEL_VERSION}}}};
 }
 
@@ -158,6 +163,19 @@ json handle_feature(Server& server, const std::string& method, const json& param
     return code_actions(uri, document, diagnostics, context);
 }
 
+// Formatting and range formatting: the edits, or an error the editor shows when the script is
+// left as it is.
+std::string formatting_response(Server& server, const json& id, const std::string& method,
+                                const json& params) {
+    auto found = server.documents.find(uri_of(params));
+    if (found == server.documents.end()) return response(id, nullptr);
+    const json* range = method == "textDocument/rangeFormatting" ? &params.at("range") : nullptr;
+    std::string problem;
+    json edits = formatting_edits(found->second, range, server.context, problem);
+    if (!problem.empty()) return error_response(id, REQUEST_FAILED, problem);
+    return response(id, std::move(edits));
+}
+
 // Requests about one open document, answered by handle_feature.
 bool is_feature(const std::string& method) {
     static const char* const methods[] = {
@@ -213,6 +231,8 @@ void dispatch(Server& server, const json& message, std::vector<std::string>& out
         out.push_back(response(id, nullptr));
     } else if (method == "initialize") {
         out.push_back(error_response(id, INVALID_REQUEST, "already initialized"));
+    } else if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting") {
+        out.push_back(formatting_response(server, id, method, params));
     } else if (is_feature(method)) {
         out.push_back(response(id, handle_feature(server, method, params)));
     } else {

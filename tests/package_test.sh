@@ -2,7 +2,8 @@
 # Builds the Debian package in a configured build directory, installs it with dpkg, and runs
 # what it installed from a directory outside the source tree: the version text, the example
 # programs, executable scripts that start with a #! line, and azuvel-check on the examples and
-# on a broken script. Checks both man pages are found.
+# on a broken script, azuvel-fmt on the examples and a messy script. Checks the man pages are
+# found.
 #
 #   tests/package_test.sh BUILD_DIR
 #
@@ -44,6 +45,7 @@ for path in ./usr/bin/azuvel ./usr/bin/azuvel-check ./usr/share/man/man1/azuvel.
             ./usr/share/man/man1/azuvel-check.1 ./usr/share/doc/azuvel/language.md \
             ./usr/share/doc/azuvel/examples/hello.az ./usr/bin/azuvel-lsp \
             ./usr/share/man/man1/azuvel-lsp.1 ./usr/share/doc/azuvel/editors.md \
+            ./usr/bin/azuvel-fmt ./usr/share/man/man1/azuvel-fmt.1 \
             ./usr/share/doc/azuvel/editors/neovim/azuvel.lua; do
     if dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$path"; then
         pass "package holds $path"
@@ -167,8 +169,21 @@ else
     fail "azuvel-lsp: status $status, stderr: $(cat errors)"
 fi
 
+# The installed formatter: the examples are formatted, and a messy script is laid out.
+status=0
+azuvel-fmt --check "$examples"/*.az > actual 2> errors || status=$?
+if [ "$status" = 0 ] && [ ! -s actual ] && [ ! -s errors ]; then
+    pass "azuvel-fmt --check on the installed examples: status 0, silent"
+else
+    fail "azuvel-fmt --check on the examples: status $status, output: $(head -3 actual errors)"
+fi
+printf 'var x=1;print( x );\n' > messy.az
+printf 'var x = 1;\nprint(x);\n' > expected
+azuvel-fmt -w messy.az
+check "azuvel-fmt -w messy.az" expected messy.az
+
 if command -v man >/dev/null 2>&1; then
-    for name in azuvel azuvel-check azuvel-lsp; do
+    for name in azuvel azuvel-check azuvel-lsp azuvel-fmt; do
         page=$(man -w "$name" 2>/dev/null || true)
         case "$page" in
             /usr/share/man/man1/"$name".1*) pass "man -w $name: $page" ;;

@@ -1,12 +1,16 @@
-// What the playground calls besides main: the checker's diagnostics and the tokens as JSON, and
-// where a stopped run's cursor stood. Each result is a malloc'd string the page frees.
+// What the playground calls besides main: the checker's diagnostics, the tokens and the
+// formatted script as JSON, and where a stopped run's cursor stood. Each result is a malloc'd
+// string the page frees.
 #include <emscripten/emscripten.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "check.h"
+#include "format.h"
 #include "interpreter.h"
 #include "render.h"
 
@@ -34,6 +38,18 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_tokens_json(const char* text) {
     }
     out += ']';
     return to_c_string(out);
+}
+
+// The script laid out by azuvel-fmt: {"ok": true, "text": ...}, or {"ok": false, "message": ...,
+// "line": ..., "column": ...} when it is left as it is (line 0: no place).
+EMSCRIPTEN_KEEPALIVE char* azuvel_format_json(const char* text) {
+    FormatResult result = format_script(text);
+    nlohmann::json out = result.ok ? nlohmann::json{{"ok", true}, {"text", result.text}}
+                                   : nlohmann::json{{"ok", false},
+                                                    {"message", result.message},
+                                                    {"line", result.line},
+                                                    {"column", result.column}};
+    return to_c_string(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 // The token index the statement cursor stood on when the run stopped.

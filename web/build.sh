@@ -22,10 +22,10 @@ include=$(mktemp -d)
 trap 'rm -rf "$include"' EXIT
 ln -s /usr/include/nlohmann "$include/nlohmann"
 
-# One module for both jobs: main runs a script, the exports check one. The checker library is
-# every source in check/ but the command's own main; compat/ gives it the floating-point
-# to_chars and from_chars that this C++ library lacks. The Node environment is kept for the test
-# that holds this build to the native one.
+# One module for both jobs: main runs a script, the exports check and format one. The checker
+# library is every source in check/ but the command's own main, the formatter fmt/format.cpp;
+# compat/ gives them the floating-point to_chars and from_chars that this C++ library lacks.
+# The Node environment is kept for the test that holds this build to the native one.
 checker=()
 for source in "$root"/check/*.cpp; do
     [ "$(basename "$source")" = main.cpp ] || checker+=("$source")
@@ -35,9 +35,9 @@ core=()
 for source in "$root"/src/*.cpp; do
     [ "$(basename "$source")" = plain_path.cpp ] || core+=("$source")
 done
-emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
+emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" -I"$root/fmt" \
     -isystem "$web/compat" -isystem "$include" \
-    "${core[@]}" "${checker[@]}" "$web/azuvel_web.cpp" \
+    "${core[@]}" "${checker[@]}" "$root/fmt/format.cpp" "$web/azuvel_web.cpp" \
     --pre-js "$web/pre.js" -o "$out/azuvel.js" \
     -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \

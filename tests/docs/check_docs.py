@@ -2,6 +2,7 @@
 """Runs the examples of the language guide and of examples/ against an azuvel binary.
 
     check_docs.py BINARY --guide docs/language.md [--examples-dir examples] [--checker CHECK]
+                  [--formatter FMT]
     check_docs.py BINARY --examples examples
 
 Guide format. A fenced block ```az (optionally ```az NAME.az) holds a script. It must be
@@ -15,7 +16,7 @@ saved under that name in the scratch directory used by console blocks.
 A ```console block holds shell commands on lines starting with "$ ", each followed by the
 lines it shows (standard output and standard error together). The commands run in bash in
 a scratch directory that holds a copy of examples/, with `azuvel` on the PATH, and
-`azuvel-check` too when --checker names it.
+`azuvel-check` too when --checker names it, and `azuvel-fmt` when --formatter does.
 
 Examples. Every NAME.az in the directory must have NAME.out, its exact standard output;
 it must run with empty standard error and exit status 0.
@@ -208,7 +209,7 @@ def check_console(block, scratch, env, guide):
     return failures
 
 
-def check_guide(binary, guide, examples_dir, checker=None):
+def check_guide(binary, guide, examples_dir, checker=None, formatter=None):
     with open(guide, encoding="utf-8") as f:
         items = parse_guide(f.read())
     scripts = sum(isinstance(item, Case) for item in items)
@@ -223,6 +224,8 @@ def check_guide(binary, guide, examples_dir, checker=None):
         os.symlink(binary, os.path.join(bin_dir, "azuvel"))
         if checker:
             os.symlink(checker, os.path.join(bin_dir, "azuvel-check"))
+        if formatter:
+            os.symlink(formatter, os.path.join(bin_dir, "azuvel-fmt"))
         shutil.copytree(examples_dir, os.path.join(scratch, "examples"))
         env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ.get("PATH", ""), LC_ALL="C")
         for item in items:
@@ -280,6 +283,7 @@ def main():
                         "commands (default: ../examples from the guide)")
     parser.add_argument("--examples", help="directory of NAME.az scripts with NAME.out")
     parser.add_argument("--checker", help="the azuvel-check executable for console blocks")
+    parser.add_argument("--formatter", help="the azuvel-fmt executable for console blocks")
     args = parser.parse_args()
     if not args.guide and not args.examples:
         parser.error("give --guide, --examples or both")
@@ -292,7 +296,8 @@ def main():
             examples_dir = args.examples_dir or os.path.join(
                 os.path.dirname(os.path.abspath(args.guide)), "..", "examples")
             checker = os.path.abspath(args.checker) if args.checker else None
-            failures += check_guide(binary, args.guide, examples_dir, checker)
+            formatter = os.path.abspath(args.formatter) if args.formatter else None
+            failures += check_guide(binary, args.guide, examples_dir, checker, formatter)
         if args.examples:
             failures += check_examples(binary, args.examples)
     except ValueError as problem:

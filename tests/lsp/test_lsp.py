@@ -318,6 +318,76 @@ class CodeActions(unittest.TestCase):
         self.assertEqual(self.fix(loop, "var-in-loop", 0, 0, published=True), fixed)
 
 
+class Formatting(unittest.TestCase):
+    def format(self, text, capabilities=None, rng=None):
+        client = session(capabilities)
+        client.open(URI, text)
+        params = {"textDocument": {"uri": URI}, "options": {"tabSize": 8, "insertSpaces": False}}
+        if rng is not None:
+            params["range"] = rng
+        answer = client.request("textDocument/rangeFormatting" if rng else "textDocument/formatting",
+                                params)
+        client.finish()
+        return answer
+
+    def test_advertised(self):
+        client = session(initialize=False)
+        capabilities = client.initialize()["capabilities"]
+        self.assertIs(capabilities["documentFormattingProvider"], True)
+        self.assertIs(capabilities["documentRangeFormattingProvider"], True)
+        client.finish()
+
+    def test_the_edits_lay_the_document_out(self):
+        # The editor's tab options change nothing: there is one layout.
+        for text, expected in [
+                ("var x=1;print( x );if (x) { x = 2; } # done   \n",
+                 "var x = 1;\nprint(x);\nif (x) {\n    x = 2;\n} # done\n"),
+                ("\r\n\r\n#sg<nel>\r\nprint(1);print(2);",
+                 "\r\n#sg<nel>\r\nprint(1);\r\nprint(2);\r\n"),
+                ("var y = 1;\n", "var y = 1;\n")]:
+            edits = self.format(text, UTF8)["result"]
+            self.assertEqual(apply_edits(text, edits), expected)
+        self.assertEqual(edits, [])  # a formatted document needs none
+
+    def test_positions_count_utf16_units_by_default(self):
+        edits = self.format('print("\U0001F600");print(1);\n')["result"]
+        # One edit, the line break after the ";" that follows the emoji's two UTF-16 units.
+        self.assertEqual(len(edits), 1)
+        self.assertEqual(start(edits[0]["range"]), (0, 12))
+        self.assertEqual(edits[0]["newText"], "\n")
+
+    def test_a_range_changes_only_what_it_touches(self):
+        text = "var a=1;\nvar b=2;\nvar c=3;\n"
+        rng = {"start": {"line": 1, "character": 0}, "end": {"line": 1, "character": 8}}
+        edits = self.format(text, UTF8, rng)["result"]
+        self.assertEqual(apply_edits(text, edits), "var a=1;\nvar b = 2;\nvar c=3;\n")
+
+    def test_a_range_never_brings_sg_to_the_first_line(self):
+        # Joining "var" and its name alone would put the line holding "sg<" first.
+        text = "var\nq = \"sg<nel>\";\n"
+        rng = {"start": {"line": 0, "character": 3}, "end": {"line": 1, "character": 0}}
+        self.assertEqual(self.format(text, UTF8, rng)["result"], [])
+        whole = self.format(text, UTF8)["result"]
+        self.assertEqual(apply_edits(text, whole), "\nvar q = \"sg<nel>\";\n")
+
+    def test_a_lexical_error_is_refused_with_its_place(self):
+        answer = self.format("print(1);\nvar y = 5 @ 2;\n")
+        self.assertEqual(answer["error"]["code"], -32803)
+        self.assertEqual(answer["error"]["message"],
+                         "azuvel-fmt: 2:11: Unknown character: @; left unchanged")
+
+    def test_an_unopened_document_gives_null(self):
+        client = session()
+        self.assertIsNone(client.request("textDocument/formatting", {
+            "textDocument": {"uri": URI}, "options": {}})["result"])
+        self.assertEqual(client.request("textDocument/rangeFormatting", {
+            "textDocument": {"uri": URI}})["result"], None)
+        client.open(URI, "x=1;")
+        self.assertEqual(client.request("textDocument/rangeFormatting", {
+            "textDocument": {"uri": URI}})["error"]["code"], -32602)  # no range
+        client.finish()
+
+
 if __name__ == "__main__":
     SERVER = sys.argv.pop(1)
     unittest.main(verbosity=1)

@@ -124,6 +124,47 @@ describe('sharing', limits, () => {
   });
 });
 
+describe('formatting', limits, () => {
+  const messy = 'var x=1;print( x );if (x) { x = 2; } # done   \n';
+  const tidy = 'var x = 1;\nprint(x);\nif (x) {\n    x = 2;\n} # done\n';
+  const link = (text) => `#code=${Buffer.from(text).toString('base64url')}`;
+  const statusIs = (page, text) => page.waitForFunction((expected) =>
+    document.querySelector('[data-testid="status"]').textContent === expected, text);
+
+  test('Format lays the script out as azuvel-fmt does, and it runs as before', async () => {
+    const page = await open(link(messy));
+    await byId(page, 'format').click();
+    await statusIs(page, 'Formatted');
+    assert.equal(await editorText(page), tidy);
+    assert.match(await runToEnd(page), /^Exit status 0/);
+    assert.equal(await stdout(page), '1\n');
+    await byId(page, 'format').click();
+    await statusIs(page, 'Already formatted');
+    assert.equal(await editorText(page), tidy);
+    await page.close();
+  });
+
+  test('Shift+Alt+F in the editor formats, and undo brings the old layout back', async () => {
+    const page = await open(link(messy));
+    await page.locator('.cm-content').click();
+    await page.keyboard.press('Shift+Alt+F');
+    await statusIs(page, 'Formatted');
+    assert.equal(await editorText(page), tidy);
+    await page.keyboard.press('Control+Z');
+    assert.equal(await editorText(page), messy);
+    await page.close();
+  });
+
+  test('a script with a lexical error is left as it is, and the status says where', async () => {
+    const bad = 'print( 1 );\nvar y = 5 @ 2;\n';
+    const page = await open(link(bad));
+    await byId(page, 'format').click();
+    await statusIs(page, 'Not formatted: line 2, column 11: Unknown character: @');
+    assert.equal(await editorText(page), bad);
+    await page.close();
+  });
+});
+
 describe('stopping', limits, () => {
   test('Stop ends an endless loop whose output streams, and the next run works', async () => {
     const page = await open();

@@ -1,15 +1,16 @@
 // Runs every golden script, every example and the number cases here through the native
 // interpreter and through the WebAssembly build under Node, and compares stdout bytes, stderr
 // (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
-// the native azuvel-check. Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL
-// NATIVE_AZUVEL_CHECK SITE_DIR
+// the native azuvel-check; and, given NATIVE_AZUVEL_FMT, the formatted script with that of the
+// native azuvel-fmt. Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL
+// NATIVE_AZUVEL_CHECK SITE_DIR [NATIVE_AZUVEL_FMT]
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { dirname, join, relative, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const [native, nativeCheck, site] = process.argv.slice(2).map((path) => resolve(path));
+const [native, nativeCheck, site, nativeFmt] = process.argv.slice(2).map((path) => resolve(path));
 process.setMaxListeners(0);  // each instance adds its own process handlers
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..');
@@ -68,6 +69,24 @@ function checkNative(file) {
   return withoutFile(JSON.parse(spawnSync(nativeCheck, ['--format=json', file]).stdout));
 }
 
+// The page's formatter, on the same instance: the text, or "unchanged" for a script it leaves.
+function formatWasm(bytes) {
+  const input = checker._malloc(bytes.length + 1);
+  checker.HEAPU8.set(bytes, input);
+  checker.HEAPU8[input + bytes.length] = 0;
+  const result = checker._azuvel_format_json(input);
+  const json = Buffer.from(checker.HEAPU8.subarray(result, checker.HEAPU8.indexOf(0, result)));
+  checker._free(input);
+  checker._free(result);
+  const formatted = JSON.parse(json);
+  return formatted.ok ? formatted.text : 'unchanged';
+}
+
+function formatNative(file) {
+  const done = spawnSync(nativeFmt, [file]);
+  return done.status === 0 ? done.stdout.toString() : 'unchanged';
+}
+
 const files = [...scripts(join(root, 'tests', 'golden')), ...scripts(join(root, 'examples')),
                ...scripts(here)];
 let passed = 0;
@@ -77,7 +96,11 @@ for (const file of files) {
   const actual = await runWasm(readFileSync(file));
   expected.diagnostics = JSON.stringify(checkNative(file));
   actual.diagnostics = JSON.stringify(checkWasm(readFileSync(file)));
-  const differences = ['stdout', 'stderr', 'status', 'diagnostics'].filter((key) =>
+  if (nativeFmt) {
+    expected.formatted = formatNative(file);
+    actual.formatted = formatWasm(readFileSync(file));
+  }
+  const differences = ['stdout', 'stderr', 'status', 'diagnostics', 'formatted'].filter((key) =>
     typeof expected[key] === 'object' ? !expected[key].equals(actual[key])
                                       : expected[key] !== actual[key]);
   if (differences.length === 0) {

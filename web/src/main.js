@@ -6,6 +6,7 @@ import { EditorSelection, EditorState, StateEffect, StateField } from '@codemirr
 import {
   Decoration, EditorView, drawSelection, highlightActiveLine, keymap, lineNumbers,
 } from '@codemirror/view';
+import { setupFormat } from './format.js';
 import { azuvelLanguage } from './language.js';
 import { decodeShare, encodeShare } from './share.js';
 
@@ -308,6 +309,7 @@ function share() {
 runButton.addEventListener('click', run);
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
+setupFormat({ view, button: byId('format'), checker, callJson, showStatus });
 // Outside the editor too; inside it, the editor's own binding has handled the key already.
 document.addEventListener('keydown', (event) => {
   if (event.key === 'Enter' && (event.ctrlKey || event.metaKey) && !event.defaultPrevented) run();

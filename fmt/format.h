@@ -1,0 +1,48 @@
+// The formatter: one layout for every script, never changing what it does. A plain function
+// from a script's text to the formatted text (or to the reason it is left as it is): no global
+// state, never exits, so the command, the language server and the playground share it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Replace the input's bytes [start, end) with `text`.
+struct FormatEdit {
+    size_t start, end;
+    std::string text;
+};
+
+struct FormatResult {
+    bool ok;                        // false: the script is left as it is, for `message`
+    std::string text;               // the formatted script; the input itself when !ok
+    std::vector<FormatEdit> edits;  // from the input to `text`: in order, disjoint (if asked)
+    std::string message;            // why the script is left unchanged ("Unterminated string")
+    int32_t line, column;           // where, 1-based in bytes; 0 when the reason has no place
+};
+
+// Blocks nested deeper indent no further, so the output stays within a constant factor of the
+// input (a script runs at most 999 tokens; a text of nothing but "{" is still formatted).
+inline constexpr int MAX_INDENT_LEVELS = 40;
+
+// Every rule of the layout at a glance: four spaces per block level (at most
+// MAX_INDENT_LEVELS), one statement per line, "{" on the line of its statement, "}" on a line of
+// its own, one space around binary operators and after commas, comments kept where they stand,
+// at most one blank line in a row, no trailing spaces, a final line break in the input's style.
+// The rules look at tokens only, never at the grammar: a script with a syntax error is
+// formatted all the same. Only whitespace between tokens changes (and trailing whitespace in
+// comments); the first line stays byte for byte when it holds "sg<".
+//
+// Left unchanged: a lexical error (an unknown character, an unterminated string), a NUL byte,
+// and carriage returns without any newline (a file that is one line to the interpreter).
+// `with_edits` also lists the changes as edits: in each stretch between two tokens that changes,
+// the part that differs (never half of a "\r\n").
+FormatResult format_script(std::string_view text, bool with_edits = false);
+
+// The edits among `edits` (format_script(text, true).edits) that touch the bytes [start, end]
+// of the input: a part of the script formatted alone. None when the result's first line would
+// then hold an "sg<" that the input's does not.
+std::vector<FormatEdit> range_edits(std::string_view text, const std::vector<FormatEdit>& edits,
+                                    size_t start, size_t end);
