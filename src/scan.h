@@ -36,6 +36,9 @@ inline size_t value_end(const Scan& scan) {
 // The keyword's kind, or TOKEN_IDENTIFIER for any other word.
 TokenType keyword_type(const char* word, size_t length);
 
+// Every keyword, ending with a null entry: the list editors' grammars are held to.
+const char* const* keyword_names();
+
 // The header directive as the run sees it.
 struct Directive {
     bool found;         // "sg<" stands on the first line, at `start`
