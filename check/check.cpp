@@ -373,7 +373,9 @@ void report_layout(std::string_view text, const Source& source, const LineTable&
 // What follows an unclosed string is part of it, and an unknown byte stands for something left
 // out: syntax errors there would only echo the lexical error.
 bool Sink::echoes_lexing(size_t token) {
-    bool cut_off = source.lexing_stopped && token + 1 == source.tokens.size();
+    // After a string that ran past its line, quotes pair up wrongly: all that follows is echo.
+    bool cut_off = source.lexing_stopped &&
+                   (token + 1 == source.tokens.size() || token > source.runaway);
     if (!cut_off && !(syntax && source.after_junk[token])) return false;
     scratch = Diagnostic{};
     return true;
@@ -429,8 +431,9 @@ std::vector<SourceToken> lex_source(std::string_view text) {
 std::vector<Diagnostic> check(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     std::vector<LexError> lexical;
-    Source source{text, lex(text, true, &lexical), {}, {}, false};
+    Source source{text, lex(text, true, &lexical), {}, {}, false, 0};
     source.lexing_stopped = !lexical.empty() && lexical.back().status == SCAN_UNTERMINATED_STRING;
+    source.runaway = source.lexing_stopped ? runaway_string(text, source.tokens) : 0;
     source.block_end = pair_braces(source.tokens);
     source.after_junk.assign(source.tokens.size(), false);
     size_t next_token = 0;

@@ -676,6 +676,17 @@ void help_statement_word(const Source& source, Diagnostic& diagnostic, int32_t n
         return;
     }
     if (word == "for") {
+        // "for i in range(n):"
+        if (view.type(name + 1) == TOKEN_IDENTIFIER && view.word(name + 2, "in") &&
+            view.word(name + 3, "range") && view.type(name + 4) == TOKEN_LPAREN &&
+            closing_parenthesis(view, name + 4) > name + 5) {
+            std::string counter = view.text(name + 1);
+            std::string limit = view.span(name + 5, closing_parenthesis(view, name + 4));
+            Sink::help(diagnostic, "there is no 'for': write 'var " + counter + " = 0;' before 'while (" +
+                                       counter + " < " + limit + ") { ... " + counter + " = " +
+                                       counter + " + 1; }'");
+            return;
+        }
         if (!help_c_for(view, diagnostic, name)) {
             Sink::help(diagnostic, "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
                                    "{ ... i = i + 1; }'");

@@ -197,6 +197,8 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         std::string_view name = source.token_text(use.token);
         auto found = declared.find(name);
         if (found == declared.end()) {
+            // A word right after an unknown byte ("“hello”") is an echo of the lexical error.
+            if (source.after_junk[use.token]) continue;
             Diagnostic& diagnostic = sink.at(use.token, Code::undefined_variable, name);
             if (help_foreign_word(source, diagnostic, use.token)) continue;
             auto suggestion = suggestions.find(name);

@@ -24,6 +24,7 @@ struct Source {
     std::vector<int32_t> block_end;   // "{" tokens: the matching "}", or -1; as the run pairs them
     std::vector<bool> after_junk;     // an unknown byte stands just before the token
     bool lexing_stopped;              // an unterminated string ends the tokens early
+    size_t runaway;                   // then, the string that likely lost its closing quote
 
     std::string_view token_text(size_t index) const {
         const SourceToken& token = tokens[index];
