@@ -362,6 +362,13 @@ void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level
     }
     std::string a = view.span(left, op), b = view.span(op + 2, right_end);
     std::string whole = a + " " + strict + " " + b + (less ? " + 1" : " - 1");
+    // A whole number on the right: the next one written out, when it needs no minus.
+    double number = right_end == op + 3 && view.type(op + 2) == TOKEN_NUMBER
+                        ? std::strtod(b.c_str(), nullptr)
+                        : -1.0;
+    if (number >= 0.0 && number < 1e15 && number == std::floor(number) && (less || number >= 1)) {
+        whole = a + " " + strict + " " + std::to_string(static_cast<long long>(number) + (less ? 1 : -1));
+    }
     std::string exact = "(" + a + " " + strict + " " + b + ") + (" + a + " == " + b + ")";
     Sink::help(diagnostic, prefix + ": write '" + whole + "' for whole numbers, or '" + exact + "'");
     Sink::fix(diagnostic, view.start(left), view.end(right_end - 1), exact, false);
