@@ -89,8 +89,14 @@ Diagnostic& add_at_offset(std::vector<Diagnostic>& diagnostics, const LineTable&
     int32_t line = lines.line(start);
     int32_t column = lines.column(start);
     int32_t end_column = lines.line(end) == line && end > start ? lines.column(end) : column + 1;
-    diagnostics.push_back(Diagnostic{info(code).severity, line, column, end_column,
-                                     info(code).name, code_message(code, subject), {}, {}});
+    diagnostics.push_back(Diagnostic{info(code).severity,
+                                     line,
+                                     column,
+                                     end_column,
+                                     info(code).name,
+                                     code_message(code, subject),
+                                     {},
+                                     {}});
     return diagnostics.back();
 }
 
@@ -136,9 +142,9 @@ size_t token_ending_at(const std::vector<SourceToken>& tokens, size_t offset) {
 
 // The token that starts at `offset` exactly, or the number of tokens.
 size_t token_starting_at(const std::vector<SourceToken>& tokens, size_t offset) {
-    auto found = std::lower_bound(
-        tokens.begin(), tokens.end(), offset,
-        [](const SourceToken& token, size_t at) { return token.start < at; });
+    auto found =
+        std::lower_bound(tokens.begin(), tokens.end(), offset,
+                         [](const SourceToken& token, size_t at) { return token.start < at; });
     if (found == tokens.end() || found->start != offset || found->type == TOKEN_EOF) {
         return tokens.size();
     }
@@ -158,8 +164,7 @@ void help_typographic_quote(Diagnostic& diagnostic, std::string_view text, size_
         if (found == std::string_view::npos) continue;
         std::string_view inside = text.substr(start + quote.size(), found - start - quote.size());
         if (inside.find('"') != std::string_view::npos) return;
-        diagnostic.fixes.push_back(
-            Edit{start, found + 3, quoted(inside), false});
+        diagnostic.fixes.push_back(Edit{start, found + 3, quoted(inside), false});
         return;
     }
 }
@@ -175,8 +180,8 @@ void help_non_ascii(Diagnostic& diagnostic, std::string_view text, const LineTab
         diagnostic.fixes.push_back(Edit{0, 3, "", true});
         return;
     }
-    if (character == "\xE2\x80\x9C" || character == "\xE2\x80\x9D" ||
-        character == "\xE2\x80\x98" || character == "\xE2\x80\x99") {
+    if (character == "\xE2\x80\x9C" || character == "\xE2\x80\x9D" || character == "\xE2\x80\x98" ||
+        character == "\xE2\x80\x99") {
         help_typographic_quote(diagnostic, text, error.start, character);
         return;
     }
@@ -207,7 +212,8 @@ void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
     while (after < text.size() && text[after] == ' ') after++;
     size_t next = token_starting_at(tokens, after);
     auto word = [&](size_t index) {
-        return std::string(text.substr(tokens[index].start, tokens[index].end - tokens[index].start));
+        return std::string(
+            text.substr(tokens[index].start, tokens[index].end - tokens[index].start));
     };
     bool operands = before < tokens.size() && next < tokens.size();
     if (byte == '~' && error.end - error.start == 1 && text.substr(error.end, 1) == "=") {
@@ -215,11 +221,11 @@ void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
         diagnostic.fixes.push_back(Edit{error.start, error.end + 1, "!=", true});
     } else if (byte == '^') {
         std::string left = operands ? word(before) : "x";
-        Sink::help(diagnostic, "there is no '^': to square, multiply, '" + left + " * " + left +
-                                   "'");
-        if (operands && text.substr(tokens[next].start, tokens[next].end - tokens[next].start) ==
-                            "2" && (tokens[before].type == TOKEN_IDENTIFIER ||
-                                    tokens[before].type == TOKEN_NUMBER)) {
+        Sink::help(diagnostic,
+                   "there is no '^': to square, multiply, '" + left + " * " + left + "'");
+        if (operands &&
+            text.substr(tokens[next].start, tokens[next].end - tokens[next].start) == "2" &&
+            (tokens[before].type == TOKEN_IDENTIFIER || tokens[before].type == TOKEN_NUMBER)) {
             diagnostic.fixes.push_back(
                 Edit{tokens[before].start, tokens[next].end, left + " * " + left, false});
         }
@@ -234,8 +240,7 @@ void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
         std::string_view inside = text.substr(error.start + 1, error.end - error.start - 2);
         if (error.end - error.start >= 2 && text[error.end - 1] == '\'' &&
             inside.find('"') == std::string_view::npos) {
-            diagnostic.fixes.push_back(
-                Edit{error.start, error.end, quoted(inside), false});
+            diagnostic.fixes.push_back(Edit{error.start, error.end, quoted(inside), false});
         }
     } else if (byte == ':') {
         Sink::help(diagnostic, "a block is not opened with ':': it goes in braces, '{ ... }'");
@@ -269,8 +274,9 @@ void report_lexical(const std::vector<LexError>& errors, std::string_view text,
                 const SourceToken& quote = tokens[runaway];
                 diagnostic.notes.push_back(Note{false, quote.line, quote.column, quote.column + 1,
                                                 "this string runs past the end of its line"});
-                Sink::help(diagnostic, "close it with '\"' on its own line; a '\"' inside a "
-                                       "string is written '\\\"'");
+                Sink::help(diagnostic,
+                           "close it with '\"' on its own line; a '\"' inside a "
+                           "string is written '\\\"'");
             } else {
                 Sink::help(diagnostic,
                            "close it with '\"'; a '\"' inside a string is written '\\\"'");
@@ -278,9 +284,8 @@ void report_lexical(const std::vector<LexError>& errors, std::string_view text,
             continue;
         }
         char byte = text[error.start];
-        Diagnostic& diagnostic =
-            add_at_offset(diagnostics, lines, Code::unknown_character,
-                          std::string_view(&byte, 1), error.start, error.end);
+        Diagnostic& diagnostic = add_at_offset(diagnostics, lines, Code::unknown_character,
+                                               std::string_view(&byte, 1), error.start, error.end);
         if (static_cast<unsigned char>(byte) >= 0x80) {
             help_non_ascii(diagnostic, text, lines, tokens, error);
         } else {
@@ -374,8 +379,8 @@ void report_layout(std::string_view text, const Source& source, const LineTable&
 // out: syntax errors there would only echo the lexical error.
 bool Sink::echoes_lexing(size_t token) {
     // After a string that ran past its line, quotes pair up wrongly: all that follows is echo.
-    bool cut_off = source.lexing_stopped &&
-                   (token + 1 == source.tokens.size() || token > source.runaway);
+    bool cut_off =
+        source.lexing_stopped && (token + 1 == source.tokens.size() || token > source.runaway);
     if (!cut_off && !(syntax && source.after_junk[token])) return false;
     scratch = Diagnostic{};
     return true;
@@ -391,8 +396,14 @@ Diagnostic& Sink::at(size_t token, Code code, std::string_view subject) {
     int32_t end_column = place.end_line == place.line && place.end_column > place.column
                              ? place.end_column
                              : place.column + 1;
-    diagnostics.push_back(Diagnostic{info(code).severity, place.line, place.column, end_column,
-                                     info(code).name, code_message(code, subject), {}, {}});
+    diagnostics.push_back(Diagnostic{info(code).severity,
+                                     place.line,
+                                     place.column,
+                                     end_column,
+                                     info(code).name,
+                                     code_message(code, subject),
+                                     {},
+                                     {}});
     return diagnostics.back();
 }
 
@@ -400,9 +411,14 @@ Diagnostic& Sink::after(size_t token, Code code, std::string_view subject) {
     if (echoes_lexing(token)) return scratch;
     if (token == 0) return at(0, code, subject);
     const SourceToken& before = source.tokens[token - 1];
-    diagnostics.push_back(Diagnostic{info(code).severity, before.end_line, before.end_column,
-                                     before.end_column + 1, info(code).name,
-                                     code_message(code, subject), {}, {}});
+    diagnostics.push_back(Diagnostic{info(code).severity,
+                                     before.end_line,
+                                     before.end_column,
+                                     before.end_column + 1,
+                                     info(code).name,
+                                     code_message(code, subject),
+                                     {},
+                                     {}});
     return diagnostics.back();
 }
 

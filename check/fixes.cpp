@@ -27,7 +27,8 @@ std::vector<ChosenFix> certain_fixes(const std::vector<Diagnostic>& diagnostics,
             continue;
         }
         apart.push_back(fix);
-        apart.back().before = std::string(text.substr(fix.edit.start, fix.edit.end - fix.edit.start));
+        apart.back().before =
+            std::string(text.substr(fix.edit.start, fix.edit.end - fix.edit.start));
     }
     return apart;
 }

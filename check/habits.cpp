@@ -206,8 +206,8 @@ std::string plain_number(double value) {
     return result.ec == std::errc{} ? std::string(buffer, result.ptr) : "";
 }
 
-const char* output_words[] = {"printf", "println", "puts",    "echo",   "write",
-                              "writeln", "say",    "display", "printn", nullptr};
+const char* output_words[] = {"printf",  "println", "puts",    "echo",   "write",
+                              "writeln", "say",     "display", "printn", nullptr};
 
 bool is_output_word(std::string_view word) {
     for (int i = 0; output_words[i] != nullptr; i++) {
@@ -254,19 +254,19 @@ bool help_c_for(const View& view, Diagnostic& diagnostic, int32_t name) {
     std::string start = view.span(parts[0], parts[1] - 1);
     std::string condition = view.span(parts[1], parts[2] - 1);
     std::string step = view.span(parts[2], end);
-    Sink::help(diagnostic, "there is no 'for': write '" + start + ";' before 'while (" +
-                               condition + ") { ... " + step + "; }'");
+    Sink::help(diagnostic, "there is no 'for': write '" + start + ";' before 'while (" + condition +
+                               ") { ... " + step + "; }'");
     int32_t open = end + 1;
     int32_t close_brace = view.source.block_end[open];
     if (close_brace < 0) return true;
     std::string indent = view.indent(name);
-    std::string body(view.source.text.substr(view.end(open), view.start(close_brace) - view.end(open)));
+    std::string body(
+        view.source.text.substr(view.end(open), view.start(close_brace) - view.end(open)));
     while (!body.empty() && (body.back() == ' ' || body.back() == '\t')) body.pop_back();
     bool multiline = body.find('\n') != std::string::npos;
-    std::string replacement = start + ";" + (multiline ? "\n" + indent : " ") + "while (" +
-                              condition + ") {" + body +
-                              (multiline ? indent + "    " + step + ";\n" + indent + "}"
-                                         : " " + step + "; }");
+    std::string replacement =
+        start + ";" + (multiline ? "\n" + indent : " ") + "while (" + condition + ") {" + body +
+        (multiline ? indent + "    " + step + ";\n" + indent + "}" : " " + step + "; }");
     Sink::fix(diagnostic, view.start(name), view.end(close_brace), replacement, false);
     return true;
 }
@@ -294,8 +294,8 @@ void help_logical(const Source& source, Diagnostic& diagnostic, int32_t level_st
         TokenType next = view.type(end);
         bool same = both ? next == TOKEN_AND || view.word(end, "and")
                          : next == TOKEN_OR || view.word(end, "or");
-        bool other = next == TOKEN_AND || next == TOKEN_OR || view.word(end, "and") ||
-                     view.word(end, "or");
+        bool other =
+            next == TOKEN_AND || next == TOKEN_OR || view.word(end, "and") || view.word(end, "or");
         if (other && !same) usable = false;
         if (!same) break;
         op = end;
@@ -324,8 +324,9 @@ void help_not(const Source& source, Diagnostic& diagnostic, int32_t at) {
     }
     std::string negated = view.span(at + 1, end) + " == 0";
     // Alone between parentheses it needs none of its own.
-    bool alone = (at == 0 || view.type(at - 1) == TOKEN_LPAREN || view.type(at - 1) == TOKEN_ASSIGN) &&
-                 (view.type(end) == TOKEN_RPAREN || view.type(end) == TOKEN_SEMICOLON);
+    bool alone =
+        (at == 0 || view.type(at - 1) == TOKEN_LPAREN || view.type(at - 1) == TOKEN_ASSIGN) &&
+        (view.type(end) == TOKEN_RPAREN || view.type(end) == TOKEN_SEMICOLON);
     std::string replacement = alone ? negated : "(" + negated + ")";
     Sink::help(diagnostic, "there is no '" + written + "': write '" + replacement + "'");
     Sink::fix(diagnostic, view.start(at), view.end(end - 1), replacement, false);
@@ -367,10 +368,12 @@ void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level
                         ? std::strtod(b.c_str(), nullptr)
                         : -1.0;
     if (number >= 0.0 && number < 1e15 && number == std::floor(number) && (less || number >= 1)) {
-        whole = a + " " + strict + " " + std::to_string(static_cast<long long>(number) + (less ? 1 : -1));
+        whole = a + " " + strict + " " +
+                std::to_string(static_cast<long long>(number) + (less ? 1 : -1));
     }
     std::string exact = "(" + a + " " + strict + " " + b + ") + (" + a + " == " + b + ")";
-    Sink::help(diagnostic, prefix + ": write '" + whole + "' for whole numbers, or '" + exact + "'");
+    Sink::help(diagnostic,
+               prefix + ": write '" + whole + "' for whole numbers, or '" + exact + "'");
     Sink::fix(diagnostic, view.start(left), view.end(right_end - 1), exact, false);
     Sink::fix(diagnostic, view.start(left), view.end(right_end - 1), whole, false);
 }
@@ -401,7 +404,8 @@ bool help_number(const Source& source, Diagnostic& diagnostic, int32_t at) {
     int32_t last = at;
     if (word[0] == 'e' || word[0] == 'E') {
         std::string written = number + word;
-        if (word.size() == 1 && (view.type(at + 1) == TOKEN_MINUS || view.type(at + 1) == TOKEN_PLUS) &&
+        if (word.size() == 1 &&
+            (view.type(at + 1) == TOKEN_MINUS || view.type(at + 1) == TOKEN_PLUS) &&
             source.adjacent(at) && view.type(at + 2) == TOKEN_NUMBER && source.adjacent(at + 1)) {
             written += view.text(at + 1) + view.text(at + 2);
             last = at + 2;
@@ -412,7 +416,8 @@ bool help_number(const Source& source, Diagnostic& diagnostic, int32_t at) {
         if (!full.empty()) Sink::fix(diagnostic, view.start(at - 1), view.end(last), full, false);
         return true;
     }
-    if (number == "0" && (word[0] == 'x' || word[0] == 'X') && word.size() > 1 && word.size() < 14 &&
+    if (number == "0" && (word[0] == 'x' || word[0] == 'X') && word.size() > 1 &&
+        word.size() < 14 &&
         word.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos) {
         std::string value = std::to_string(std::stoull(word.substr(1), nullptr, 16));
         Sink::help(diagnostic, "there is no hexadecimal notation: write " + value);
@@ -440,12 +445,13 @@ int32_t help_comment(const Source& source, Diagnostic& diagnostic, int32_t state
     if (first < 0) return -1;
     TokenType second = view.type(first + 1);
     int32_t line_end = first;
-    while (line_end < view.eof() && view.source.tokens[line_end].line == view.source.tokens[first].line) {
+    while (line_end < view.eof() &&
+           view.source.tokens[line_end].line == view.source.tokens[first].line) {
         line_end++;
     }
     bool after_operand = first > statement_start && ends_operand(view.type(first - 1));
-    if (kind == TOKEN_MINUS && first == statement_start && view.type(first + 2) == TOKEN_IDENTIFIER &&
-        view.type(first + 3) == TOKEN_SEMICOLON) {
+    if (kind == TOKEN_MINUS && first == statement_start &&
+        view.type(first + 2) == TOKEN_IDENTIFIER && view.type(first + 3) == TOKEN_SEMICOLON) {
         std::string name = view.text(first + 2);
         std::string replacement = name + " = " + name + " - 1;";
         Sink::help(diagnostic, "there is no '--': write '" + replacement + "'");
@@ -475,8 +481,11 @@ int32_t help_comment(const Source& source, Diagnostic& diagnostic, int32_t state
         while (next < view.eof() && view.start(next) < close + 2) next++;
         if (close < eol) {
             size_t rest = close + 2;
-            while (rest < source.text.size() && (source.text[rest] == ' ' || source.text[rest] == '\t')) rest++;
-            if (rest == source.text.size() || source.text[rest] == '\n' || source.text[rest] == '\r') {
+            while (rest < source.text.size() &&
+                   (source.text[rest] == ' ' || source.text[rest] == '\t'))
+                rest++;
+            if (rest == source.text.size() || source.text[rest] == '\n' ||
+                source.text[rest] == '\r') {
                 std::string inside(source.text.substr(comment_end, close - comment_end));
                 while (!inside.empty() && inside.back() == ' ') inside.pop_back();
                 Sink::help(diagnostic, "comments start with '#' and end with their line");
@@ -484,8 +493,9 @@ int32_t help_comment(const Source& source, Diagnostic& diagnostic, int32_t state
                 return next;
             }
         }
-        Sink::help(diagnostic, "comments start with '#' and end with their line: put a '#' "
-                               "before each line of this one");
+        Sink::help(diagnostic,
+                   "comments start with '#' and end with their line: put a '#' "
+                   "before each line of this one");
         return next;
     }
     Sink::help(diagnostic, "comments start with '#'");
@@ -532,14 +542,16 @@ void help_print_item(const Source& source, Diagnostic& diagnostic, int32_t print
         for (const std::string& part : parts) items += (items.empty() ? "" : ", ") + part;
         if (!simple || parts.empty()) items = "\"total:\", x";
         std::string example = "print(" + items + ");";
-        Sink::help(diagnostic, "strings are not joined with '+': give the parts as items, '" +
-                                   example + "'");
-        if (simple && !parts.empty()) Sink::fix(diagnostic, view.start(item), view.end(end - 1), items, false);
+        Sink::help(diagnostic,
+                   "strings are not joined with '+': give the parts as items, '" + example + "'");
+        if (simple && !parts.empty())
+            Sink::fix(diagnostic, view.start(item), view.end(end - 1), items, false);
         return;
     }
     if (close < 0 || statement_end < 0) {
-        Sink::help(diagnostic, "a print item is one name, number or string: compute the value "
-                               "first, 'var t = ...;', then 'print(t);'");
+        Sink::help(diagnostic,
+                   "a print item is one name, number or string: compute the value "
+                   "first, 'var t = ...;', then 'print(t);'");
         return;
     }
     // Each item that is an expression gets a variable of its own, declared just before.
@@ -548,7 +560,8 @@ void help_print_item(const Source& source, Diagnostic& diagnostic, int32_t print
     for (int32_t i = open + 1; i < close;) {
         int32_t end = operand_end(view, i, false);
         if (end == i) end = i + 1;
-        while (end < close && view.type(end) != TOKEN_COMMA) end = operand_end(view, end + 1, false);
+        while (end < close && view.type(end) != TOKEN_COMMA)
+            end = operand_end(view, end + 1, false);
         std::string written = view.span(i, end);
         if (end - i == 1) {
             items += (items.empty() ? "" : ", ") + written;
@@ -564,8 +577,9 @@ void help_print_item(const Source& source, Diagnostic& diagnostic, int32_t print
     std::string separator = view.first_on_line(print) ? "\n" + indent : " ";
     std::string replacement = declarations;
     if (!replacement.empty()) replacement.pop_back();
-    Sink::help(diagnostic, "a print item is one name, number or string: compute the value first, '" +
-                               replacement + "', then '" + statement + "'");
+    Sink::help(diagnostic,
+               "a print item is one name, number or string: compute the value first, '" +
+                   replacement + "', then '" + statement + "'");
     Sink::fix(diagnostic, view.start(print), view.end(statement_end - 1),
               replacement + separator + statement, false);
 }
@@ -638,68 +652,74 @@ void help_header(const Source& source, Diagnostic& diagnostic, int32_t keyword) 
     }
     if (last < 0) return;
     std::string body(text.substr(after_colon + 1, view.end(last) - after_colon - 1));
-    Sink::fix(diagnostic, from, view.end(last), "(" + condition + ") {" + body + "\n" + indent + "}",
-              false);
+    Sink::fix(diagnostic, from, view.end(last),
+              "(" + condition + ") {" + body + "\n" + indent + "}", false);
 }
 
-void help_statement_word(const Source& source, Diagnostic& diagnostic, int32_t name,
-                         int32_t loop_open) {
-    View view{source};
+namespace {
+
+// "else", "else if", "elif": a second "if" whose condition excludes the first.
+void help_else(const View& view, Diagnostic& diagnostic, int32_t name) {
     std::string word = view.text(name);
     TokenType next = view.type(name + 1);
+    bool chained = word != "else" || next == TOKEN_IF;
     int32_t first = 0, last = 0;
-    if (word == "else" || word == "elif" || word == "elseif" || word == "elsif") {
-        bool chained = word != "else" || next == TOKEN_IF;
-        if (!previous_if(view, name, &first, &last)) {
-            Sink::help(diagnostic, chained ? "there is no 'else if': write a second 'if' whose "
-                                             "condition excludes the first"
-                                           : "there is no 'else': write a second 'if' with the "
-                                             "opposite condition");
-            return;
-        }
-        std::string opposite = "(" + view.span(first, last) + ") == 0";
-        if (!chained && next == TOKEN_LBRACE) {
-            std::string header = "if (" + opposite + ")";
-            Sink::help(diagnostic, "there is no 'else': write a second 'if' with the opposite "
-                                   "condition, '" + header + " {', when the first block leaves "
-                                   "its condition as it was");
-            Sink::fix(diagnostic, view.start(name), view.end(name), header, false);
-            return;
-        }
-        int32_t open = next == TOKEN_IF ? name + 2 : name + 1;
-        int32_t close = view.type(open) == TOKEN_LPAREN ? closing_parenthesis(view, open) : -1;
-        if (close < 0 || view.type(close + 1) != TOKEN_LBRACE) {
-            Sink::help(diagnostic, "there is no '" + word + "': write a second 'if' whose "
-                                   "condition excludes the first, 'if ((" + opposite + ") * "
-                                   "(...)) {'");
-            return;
-        }
-        std::string header =
-            "if ((" + opposite + ") * " + as_truth(view, open + 1, close) + ")";
-        Sink::help(diagnostic, "there is no '" + word + (next == TOKEN_IF ? " if" : "") +
-                                   "': write a second 'if' whose condition excludes the first, '" +
-                                   header + " {'");
-        Sink::fix(diagnostic, view.start(name), view.end(close), header, false);
+    if (!previous_if(view, name, &first, &last)) {
+        Sink::help(diagnostic, chained ? "there is no 'else if': write a second 'if' whose "
+                                         "condition excludes the first"
+                                       : "there is no 'else': write a second 'if' with the "
+                                         "opposite condition");
         return;
     }
-    if (word == "for") {
-        // "for i in range(n):"
-        if (view.type(name + 1) == TOKEN_IDENTIFIER && view.word(name + 2, "in") &&
-            view.word(name + 3, "range") && view.type(name + 4) == TOKEN_LPAREN &&
-            closing_parenthesis(view, name + 4) > name + 5) {
-            std::string counter = view.text(name + 1);
-            std::string limit = view.span(name + 5, closing_parenthesis(view, name + 4));
-            Sink::help(diagnostic, "there is no 'for': write 'var " + counter + " = 0;' before 'while (" +
-                                       counter + " < " + limit + ") { ... " + counter + " = " +
-                                       counter + " + 1; }'");
-            return;
-        }
-        if (!help_c_for(view, diagnostic, name)) {
-            Sink::help(diagnostic, "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
-                                   "{ ... i = i + 1; }'");
-        }
+    std::string opposite = "(" + view.span(first, last) + ") == 0";
+    if (!chained && next == TOKEN_LBRACE) {
+        std::string header = "if (" + opposite + ")";
+        Sink::help(diagnostic,
+                   "there is no 'else': write a second 'if' with the opposite "
+                   "condition, '" +
+                       header + " {', when the first block leaves its condition as it was");
+        Sink::fix(diagnostic, view.start(name), view.end(name), header, false);
         return;
     }
+    int32_t open = next == TOKEN_IF ? name + 2 : name + 1;
+    int32_t close = view.type(open) == TOKEN_LPAREN ? closing_parenthesis(view, open) : -1;
+    if (close < 0 || view.type(close + 1) != TOKEN_LBRACE) {
+        Sink::help(diagnostic, "there is no '" + word +
+                                   "': write a second 'if' whose condition excludes the first, "
+                                   "'if ((" +
+                                   opposite + ") * (...)) {'");
+        return;
+    }
+    std::string header = "if ((" + opposite + ") * " + as_truth(view, open + 1, close) + ")";
+    Sink::help(diagnostic, "there is no '" + word + (next == TOKEN_IF ? " if" : "") +
+                               "': write a second 'if' whose condition excludes the first, '" +
+                               header + " {'");
+    Sink::fix(diagnostic, view.start(name), view.end(close), header, false);
+}
+
+// "for": a while loop with its counter set before it and stepped at the end of its body.
+void help_for(const View& view, Diagnostic& diagnostic, int32_t name) {
+    // "for i in range(n):"
+    int32_t close = view.type(name + 4) == TOKEN_LPAREN ? closing_parenthesis(view, name + 4) : -1;
+    if (view.type(name + 1) == TOKEN_IDENTIFIER && view.word(name + 2, "in") &&
+        view.word(name + 3, "range") && close > name + 5) {
+        std::string counter = view.text(name + 1);
+        std::string limit = view.span(name + 5, close);
+        Sink::help(diagnostic, "there is no 'for': write 'var " + counter +
+                                   " = 0;' before 'while (" + counter + " < " + limit + ") { ... " +
+                                   counter + " = " + counter + " + 1; }'");
+        return;
+    }
+    if (!help_c_for(view, diagnostic, name)) {
+        Sink::help(diagnostic,
+                   "there is no 'for': write 'var i = 0;' before a 'while (i < n) { ... i = i + "
+                   "1; }'");
+    }
+}
+
+// Words of other languages' control flow and functions; false for any other word.
+bool help_control_word(const View& view, Diagnostic& diagnostic, int32_t name, int32_t loop_open) {
+    std::string word = view.text(name);
     if (word == "break") {
         int32_t a = 0, b = 0;
         std::string condition = loop_open >= 0 && header_condition(view, loop_open, &a, &b)
@@ -709,21 +729,102 @@ void help_statement_word(const Source& source, Diagnostic& diagnostic, int32_t n
         Sink::help(diagnostic, "there is no 'break': end the loop through its condition, 'while (" +
                                    condition + " * (" + flag + " == 0)) {', and set '" + flag +
                                    " = 1;' here");
-        return;
-    }
-    if (word == "continue") {
-        Sink::help(diagnostic, "there is no 'continue': put the rest of the body in an 'if' that "
-                               "tests the opposite");
-        return;
-    }
-    if (word == "end" || word == "then" || word == "do" || word == "done" || word == "fi") {
+    } else if (word == "continue") {
+        Sink::help(diagnostic,
+                   "there is no 'continue': put the rest of the body in an 'if' that tests the "
+                   "opposite");
+    } else if (word == "end" || word == "then" || word == "do" || word == "done" || word == "fi") {
         Sink::help(diagnostic, "a block is written in braces: 'if (x > 0) { ... }'");
-        return;
-    }
-    if (word == "def" || word == "func" || word == "fn" || word == "sub" || word == "proc") {
+    } else if (word == "def" || word == "func" || word == "fn" || word == "sub" || word == "proc") {
         Sink::help(diagnostic, "there are no functions: write the steps where they are needed");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// "x += e;", "x++;": the assignment written out.
+bool help_compound(const View& view, Diagnostic& diagnostic, int32_t name) {
+    TokenType next = view.type(name + 1);
+    if (!is_arithmetic(next) || !view.source.adjacent(name + 1)) return false;
+    std::string word = view.text(name), op = view.text(name + 1);
+    if (view.type(name + 2) == TOKEN_ASSIGN) {
+        // The right-hand side as written, up to the ";".
+        int32_t end = name + 3;
+        while (end < view.eof() && view.type(end) != TOKEN_SEMICOLON &&
+               view.type(end) != TOKEN_RBRACE && view.type(end) != TOKEN_LBRACE &&
+               !starts_statement(view.type(end))) {
+            end++;
+        }
+        if (end == name + 3 || view.type(end) != TOKEN_SEMICOLON) {
+            Sink::help(diagnostic, "there is no '" + op + "=': write '" + word + " = " + word +
+                                       " " + op + " ...;'");
+            return true;
+        }
+        std::string value = view.span(name + 3, end);
+        if (end > name + 4) value = "(" + value + ")";
+        std::string statement = word + " = " + word + " " + op + " " + value + ";";
+        Sink::help(diagnostic, "there is no '" + op + "=': write '" + statement + "'");
+        Sink::fix(diagnostic, view.start(name), view.end(end), statement, true);
+        return true;
+    }
+    if (view.type(name + 2) != next || (next != TOKEN_PLUS && next != TOKEN_MINUS)) return false;
+    std::string statement = word + " = " + word + " " + op + " 1;";
+    Sink::help(diagnostic, "there is no '" + op + op + "': write '" + statement + "'");
+    if (view.type(name + 3) == TOKEN_SEMICOLON) {
+        Sink::fix(diagnostic, view.start(name), view.end(name + 3), statement, true);
+    }
+    return true;
+}
+
+// "let x = 1;", "int x = 1;": a declaration with another word than "var".
+void help_declaration(const View& view, Diagnostic& diagnostic, int32_t name) {
+    std::string declared = view.text(name + 1);
+    if (view.type(name + 2) != TOKEN_ASSIGN) {
+        Sink::help(diagnostic, "a variable is declared with 'var': 'var " + declared + " = 0;'");
         return;
     }
+    int32_t end = operand_end(view, name + 3, false);
+    std::string value = end > name + 3 ? view.span(name + 3, end) : "0";
+    Sink::help(diagnostic,
+               "a variable is declared with 'var': 'var " + declared + " = " + value + ";'");
+    Sink::fix(diagnostic, view.start(name), view.end(name), "var", false);
+}
+
+// "console.log(x)", "printf(...)", "f(x)": a call, where output is print's.
+void help_call(const View& view, Diagnostic& diagnostic, int32_t name) {
+    std::string word = view.text(name);
+    int32_t close = closing_parenthesis(view, name + 1);
+    std::string items = close > name + 2 ? view.span(name + 2, close) : "...";
+    bool format = items.find('%') != std::string::npos || items.find("\\n") != std::string::npos;
+    if (is_output_word(word) && !format) {
+        Sink::help(diagnostic, "output is 'print(" + items + ");'");
+        Sink::fix(diagnostic, view.start(name), view.end(name), "print", false);
+    } else if (is_output_word(word)) {
+        Sink::help(diagnostic,
+                   "output is 'print(...);': its items are printed with one space between "
+                   "them, and a newline after the last");
+    } else {
+        Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
+    }
+}
+
+}  // namespace
+
+void help_statement_word(const Source& source, Diagnostic& diagnostic, int32_t name,
+                         int32_t loop_open) {
+    View view{source};
+    std::string word = view.text(name);
+    TokenType next = view.type(name + 1);
+    if (word == "else" || word == "elif" || word == "elseif" || word == "elsif") {
+        help_else(view, diagnostic, name);
+        return;
+    }
+    if (word == "for") {
+        help_for(view, diagnostic, name);
+        return;
+    }
+    if (help_control_word(view, diagnostic, name, loop_open)) return;
     std::string keyword = lower_keyword(word);
     if (!keyword.empty()) {
         Sink::help(diagnostic, "keywords are written in lower case: '" + keyword + "'");
@@ -739,73 +840,14 @@ void help_statement_word(const Source& source, Diagnostic& diagnostic, int32_t n
         }
         return;
     }
-    if (is_arithmetic(next) && source.adjacent(name + 1)) {
-        std::string op = view.text(name + 1);
-        if (view.type(name + 2) == TOKEN_ASSIGN) {
-            // The right-hand side as written, up to the ";".
-            int32_t end = name + 3;
-            while (end < view.eof() && view.type(end) != TOKEN_SEMICOLON &&
-                   view.type(end) != TOKEN_RBRACE && view.type(end) != TOKEN_LBRACE &&
-                   !starts_statement(view.type(end))) {
-                end++;
-            }
-            if (end > name + 3 && view.type(end) == TOKEN_SEMICOLON) {
-                std::string value = view.span(name + 3, end);
-                if (end > name + 4) value = "(" + value + ")";
-                std::string statement = word + " = " + word + " " + op + " " + value + ";";
-                Sink::help(diagnostic, "there is no '" + op + "=': write '" + statement + "'");
-                Sink::fix(diagnostic, view.start(name), view.end(end), statement, true);
-            } else {
-                Sink::help(diagnostic, "there is no '" + op + "=': write '" + word + " = " + word +
-                                           " " + op + " ...;'");
-            }
-            return;
-        }
-        if (view.type(name + 2) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)) {
-            std::string statement = word + " = " + word + " " + op + " 1;";
-            Sink::help(diagnostic, "there is no '" + op + op + "': write '" + statement + "'");
-            if (view.type(name + 3) == TOKEN_SEMICOLON) {
-                Sink::fix(diagnostic, view.start(name), view.end(name + 3), statement, true);
-            }
-            return;
-        }
-    }
-    switch (next) {
-        case TOKEN_IDENTIFIER: {
-            std::string declared = view.text(name + 1);
-            if (view.type(name + 2) == TOKEN_ASSIGN) {
-                int32_t end = operand_end(view, name + 3, false);
-                std::string value = end > name + 3 ? view.span(name + 3, end) : "0";
-                Sink::help(diagnostic, "a variable is declared with 'var': 'var " + declared +
-                                           " = " + value + ";'");
-                Sink::fix(diagnostic, view.start(name), view.end(name), "var", false);
-            } else {
-                Sink::help(diagnostic, "a variable is declared with 'var': 'var " + declared +
-                                           " = 0;'");
-            }
-            return;
-        }
-        case TOKEN_LPAREN: {
-            int32_t close = closing_parenthesis(view, name + 1);
-            std::string items = close > name + 2 ? view.span(name + 2, close) : "...";
-            bool format = items.find('%') != std::string::npos || items.find("\\n") != std::string::npos;
-            if (is_output_word(word) && !format) {
-                Sink::help(diagnostic, "output is 'print(" + items + ");'");
-                Sink::fix(diagnostic, view.start(name), view.end(name), "print", false);
-            } else if (is_output_word(word)) {
-                Sink::help(diagnostic, "output is 'print(...);': its items are printed with one "
-                                       "space between them, and a newline after the last");
-            } else {
-                Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
-            }
-            return;
-        }
-        case TOKEN_EQ:
-            Sink::help(diagnostic, "to assign, write one '=': '" + word + " = ...;'");
-            Sink::fix(diagnostic, view.start(name + 1), view.end(name + 1), "=", false);
-            return;
-        default:
-            return;
+    if (help_compound(view, diagnostic, name)) return;
+    if (next == TOKEN_IDENTIFIER) {
+        help_declaration(view, diagnostic, name);
+    } else if (next == TOKEN_LPAREN) {
+        help_call(view, diagnostic, name);
+    } else if (next == TOKEN_EQ) {
+        Sink::help(diagnostic, "to assign, write one '=': '" + word + " = ...;'");
+        Sink::fix(diagnostic, view.start(name + 1), view.end(name + 1), "=", false);
     }
 }
 
@@ -813,8 +855,10 @@ void help_variable_name(const Source& source, Diagnostic& diagnostic, int32_t at
     View view{source};
     TokenType kind = view.type(at);
     if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
-        Sink::help(diagnostic, std::string("'") + view.text(at) + "' is a keyword: choose another name");
-    } else if (kind == TOKEN_NUMBER && view.type(at + 1) == TOKEN_IDENTIFIER && source.adjacent(at)) {
+        Sink::help(diagnostic,
+                   std::string("'") + view.text(at) + "' is a keyword: choose another name");
+    } else if (kind == TOKEN_NUMBER && view.type(at + 1) == TOKEN_IDENTIFIER &&
+               source.adjacent(at)) {
         help_number(source, diagnostic, at + 1);
     }
 }
@@ -826,13 +870,15 @@ bool help_foreign_word(const Source& source, Diagnostic& diagnostic, int32_t nam
         const char* word;
         const char* value;
     };
-    static const Meaning values[] = {{"True", "1"},  {"true", "1"},      {"False", "0"},
-                                     {"false", "0"}, {"nil", "0"},       {"null", "0"},
-                                     {"None", "0"},  {"NULL", "0"},      {"undefined", "0"}};
+    static const Meaning values[] = {{"True", "1"},  {"true", "1"}, {"False", "0"},
+                                     {"false", "0"}, {"nil", "0"},  {"null", "0"},
+                                     {"None", "0"},  {"NULL", "0"}, {"undefined", "0"}};
     for (const Meaning& meaning : values) {
         if (word != meaning.word) continue;
-        Sink::help(diagnostic, "there is no '" + word + "': truth is a number, 1 for true and 0 "
-                               "for false; write " + meaning.value);
+        Sink::help(diagnostic, "there is no '" + word +
+                                   "': truth is a number, 1 for true and 0 "
+                                   "for false; write " +
+                                   meaning.value);
         Sink::fix(diagnostic, view.start(name), view.end(name), meaning.value, false);
         return true;
     }

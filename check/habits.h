@@ -15,8 +15,7 @@ void help_logical(const Source& source, Diagnostic& diagnostic, int32_t level_st
 void help_not(const Source& source, Diagnostic& diagnostic, int32_t at);
 
 // "<=", ">=", "=<", "=>", "===", "!==": the two operator tokens at `op` and `op + 1`.
-void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level_start,
-                     int32_t op);
+void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t op);
 
 // "**", the second "*" at `at`.
 void help_power(const Source& source, Diagnostic& diagnostic, int32_t at);

@@ -110,8 +110,8 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
         }
         std::vector<std::string_view> names;
         bool usable = !loop.dead;
-        for (size_t i = next_use;
-             i < facts.uses.size() && facts.uses[i].token < loop.condition_end; i++) {
+        for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.condition_end;
+             i++) {
             std::string_view name = source.token_text(facts.uses[i].token);
             auto found = declared.find(name);
             if (found == declared.end() ||
@@ -121,8 +121,7 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
         if (!usable || names.empty()) continue;
-        for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close;
-             i++) {
+        for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close; i++) {
             const Use& use = facts.uses[i];
             if (use.token <= loop.open || use.kind != UseKind::target) continue;
             if (std::find(names.begin(), names.end(), source.token_text(use.token)) !=
@@ -140,8 +139,8 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
         listed += "'";
         Diagnostic& diagnostic = sink.at(loop.condition_start - 2, Code::loop_never_ends, listed);
         std::string first(names.front());
-        Sink::help(diagnostic, "change " + listed + " in the body, as in '" + first + " = " +
-                                   first + " + 1;'");
+        Sink::help(diagnostic,
+                   "change " + listed + " in the body, as in '" + first + " = " + first + " + 1;'");
     }
 }
 
@@ -165,8 +164,9 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         if (declaration.in_loop) {
             if (follows_unclosed(source, facts, declaration)) continue;
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::var_in_loop, name);
-            Sink::help(diagnostic, "declare '" + name + "' before the loop and assign it inside: '" +
-                                       name + " = ...;'");
+            Sink::help(diagnostic, "declare '" + name +
+                                       "' before the loop and assign it inside: '" + name +
+                                       " = ...;'");
         } else if (&first != &declaration && encloses(source, first.block, declaration.var_token)) {
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::redeclaration, name);
             sink.note(diagnostic, first.name_token, "first declared here");
@@ -211,8 +211,8 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
                 const SourceToken& token = source.tokens[use.token];
                 Sink::fix(diagnostic, token.start, token.end, meant, false);
             } else {
-                Sink::help(diagnostic, "declare it before its first use: 'var " +
-                                           std::string(name) + " = 0;'");
+                Sink::help(diagnostic,
+                           "declare it before its first use: 'var " + std::string(name) + " = 0;'");
             }
             continue;
         }

@@ -2,7 +2,6 @@
 #include "render.h"
 
 #include <algorithm>
-
 #include <nlohmann/json.hpp>
 
 #include "lines.h"

@@ -61,7 +61,7 @@ struct Declaration {
     int32_t ready;  // the token from which the entry exists: after its initialiser
     int32_t block;  // the "{" of the innermost block holding it, or -1 at the top level
     bool in_loop;
-    bool from_string;  // "var s = \"...\";"
+    bool from_string;    // "var s = \"...\";"
     bool dead;           // inside a block that no run enters ("if (0) { ... }")
     bool zero;           // its value is 0 whatever runs: the number 0, or a string
     int32_t outer_loop;  // the "{" of the outermost loop body holding it, or -1

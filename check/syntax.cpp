@@ -92,7 +92,6 @@ double apply(TokenType op, double left, double right) {
     }
 }
 
-
 bool starts_statement(TokenType type) {
     return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
 }
@@ -353,8 +352,8 @@ bool Parser::print_statement() {
             Diagnostic& diagnostic = sink.at(pos, Code::unexpected_token_in_print);
             if (kind == TOKEN_RPAREN && type(pos - 1) == TOKEN_COMMA) {
                 Sink::help(diagnostic, "remove the ',' after the last item");
-                Sink::fix(diagnostic, source.tokens[pos - 1].start, source.tokens[pos - 1].end,
-                          "", true);
+                Sink::fix(diagnostic, source.tokens[pos - 1].start, source.tokens[pos - 1].end, "",
+                          true);
             } else if (kind == TOKEN_MINUS) {
                 help_minus(source, diagnostic, pos);
             } else if (kind == TOKEN_LPAREN) {
@@ -381,8 +380,7 @@ bool Parser::var_statement() {
     const Frame& frame = frames.back();
     auto declare = [&](bool from_string, bool zero) {
         facts.declarations.push_back(Declaration{var_token, name, pos, frame.open, in_loop(),
-                                                 from_string, frame.dead, zero,
-                                                 frame.outer_loop});
+                                                 from_string, frame.dead, zero, frame.outer_loop});
     };
     if (type(pos) != TOKEN_ASSIGN) {
         Diagnostic& diagnostic = sink.after(pos, Code::expected_assign);
@@ -473,8 +471,8 @@ bool Parser::expect_semicolon() {
     }
     Diagnostic& diagnostic = sink.after(pos, Code::expected_semicolon);
     help_after_operand(diagnostic, pos);
-    bool line_end = type(pos) == TOKEN_EOF ||
-                    source.tokens[pos].line > source.tokens[pos - 1].end_line;
+    bool line_end =
+        type(pos) == TOKEN_EOF || source.tokens[pos].line > source.tokens[pos - 1].end_line;
     if (line_end && diagnostic.notes.empty()) {
         size_t end = source.tokens[pos - 1].end;
         Sink::fix(diagnostic, end, end, ";", true);
@@ -602,13 +600,12 @@ void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at) {
     if (kind == TOKEN_ASSIGN && frames.size() > 0 && type(statement_start) != TOKEN_VAR &&
         type(statement_start) != TOKEN_IDENTIFIER) {
         int32_t left = at - 1;
-        std::string a = source.tokens[left].type == TOKEN_IDENTIFIER ||
-                                source.tokens[left].type == TOKEN_NUMBER
-                            ? text(left)
-                            : "a";
-        std::string b = type(at + 1) == TOKEN_IDENTIFIER || type(at + 1) == TOKEN_NUMBER
-                            ? text(at + 1)
-                            : "b";
+        std::string a =
+            source.tokens[left].type == TOKEN_IDENTIFIER || source.tokens[left].type == TOKEN_NUMBER
+                ? text(left)
+                : "a";
+        std::string b =
+            type(at + 1) == TOKEN_IDENTIFIER || type(at + 1) == TOKEN_NUMBER ? text(at + 1) : "b";
         Sink::help(diagnostic, "to compare, write '==': '" + a + " == " + b + "'");
         Sink::fix(diagnostic, source.tokens[at].start, source.tokens[at].end, "==", false);
     }
@@ -641,10 +638,10 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
             help_not(source, diagnostic, at);
             return;
         case TOKEN_FUNCTION:
-        case TOKEN_RETURN:
-        {
+        case TOKEN_RETURN: {
             std::string word = text(at);
-            Sink::help(diagnostic, std::string("'") + word + "' is reserved: the language has no functions");
+            Sink::help(diagnostic,
+                       std::string("'") + word + "' is reserved: the language has no functions");
         }
             return;
         case TOKEN_RBRACE:

@@ -1,7 +1,6 @@
 // Positions: bytes on our side, UTF-16 code units or UTF-8 bytes on the client's.
 #include "document.h"
 
-
 namespace {
 
 // Bytes of the UTF-8 sequence a lead byte starts; a stray continuation or invalid byte is one

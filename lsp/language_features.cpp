@@ -118,8 +118,8 @@ void add_fixes(const std::string& uri, const Document& document, const json& dia
     int64_t distance = 0;
     for (const Diagnostic& found : checked) {
         if (found.code != code || found.fixes.empty()) continue;
-        Position from = to_position(document.text, document.lines, found.line, found.column,
-                                    context.encoding);
+        Position from =
+            to_position(document.text, document.lines, found.line, found.column, context.encoding);
         int64_t away = std::abs(from.character - start.character);
         if (from.line == start.line && (nearest == nullptr || away < distance)) {
             nearest = &found;

@@ -70,7 +70,13 @@ TEST(RenderSummary, CountsAndPlurals) {
 }
 
 TEST(RenderJson, FieldsNotesAndInvalidUtf8) {
-    Diagnostic bad{Severity::warning, 2, 5, 6, "c", "Unknown character: \xff", {},
+    Diagnostic bad{Severity::warning,
+                   2,
+                   5,
+                   6,
+                   "c",
+                   "Unknown character: \xff",
+                   {},
                    {Edit{7, 8, "\xff;", true}, Edit{7, 7, "", false}}};
     std::string json = render_json({{"a.az", {unclosed_block()}}, {"b.az", {bad}}});
     EXPECT_EQ(json,
@@ -90,7 +96,13 @@ TEST(RenderJson, FieldsNotesAndInvalidUtf8) {
 // The fixes --fix applies: certain ones only, the first of each diagnostic, none overlapping.
 TEST(Fixes, CertainFirstAndApart) {
     std::string text = "x += 1;\nprint(a,);\n";
-    Diagnostic compound{Severity::error, 1, 1, 2, "compound-assignment", "m", {},
+    Diagnostic compound{Severity::error,
+                        1,
+                        1,
+                        2,
+                        "compound-assignment",
+                        "m",
+                        {},
                         {Edit{0, 7, "x = x + 1;", true}, Edit{0, 7, "other", true}}};
     Diagnostic inside{Severity::error, 1, 3, 4, "c", "m", {}, {Edit{2, 4, "=", true}}};
     Diagnostic choice{Severity::error, 2, 1, 2, "c", "m", {}, {Edit{8, 13, "print", false}}};
