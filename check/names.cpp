@@ -36,9 +36,9 @@ size_t edit_distance(std::string_view a, std::string_view b, size_t limit) {
     return row[b.size()];
 }
 
-// The closest declared name, when it is close enough to be a slip a reader would make: one edit
-// between names of two letters or more, two between names of four or more, and never more
-// edits than half the shorter name.
+// The closest declared name, when it is close enough to be a slip a reader would make: two
+// letters swapped between two-letter names, one edit between names of three letters or more,
+// two between names of four or more when that is at most half the shorter name.
 std::string_view closest_name(std::string_view name,
                               const std::vector<std::string_view>& declared) {
     if (name.size() > MAX_COMPARED_LENGTH || name.size() < 2) return {};
@@ -48,7 +48,13 @@ std::string_view closest_name(std::string_view name,
         std::string_view candidate = declared[i];
         if (candidate.size() > MAX_COMPARED_LENGTH) continue;
         size_t shorter = std::min(name.size(), candidate.size());
-        size_t limit = shorter >= 4 ? 2 : shorter >= 2 ? 1 : 0;
+        if (shorter == 2) {
+            bool swapped = name.size() == 2 && candidate.size() == 2 && name[0] == candidate[1] &&
+                           name[1] == candidate[0];
+            if (swapped && best.empty()) best = candidate;
+            continue;
+        }
+        size_t limit = shorter >= 4 ? 2 : shorter >= 3 ? 1 : 0;
         size_t distance = edit_distance(name, candidate, limit);
         if (distance <= limit && distance < best_distance && 2 * distance <= shorter) {
             best = candidate;
