@@ -84,6 +84,7 @@ std::vector<int32_t> pair_braces(const std::vector<SourceToken>& tokens) {
     return block_end;
 }
 
+// A diagnostic of `code` at the bytes [start, end) as written.
 Diagnostic& add_at_offset(std::vector<Diagnostic>& diagnostics, const LineTable& lines, Code code,
                           std::string_view subject, size_t start, size_t end) {
     int32_t line = lines.line(start);
@@ -262,6 +263,7 @@ size_t runaway_string(std::string_view text, const std::vector<SourceToken>& tok
     return tokens.size();
 }
 
+// The lexical errors, each with help for the habit or the bytes behind it.
 void report_lexical(const std::vector<LexError>& errors, std::string_view text,
                     const LineTable& lines, const std::vector<SourceToken>& tokens,
                     std::vector<Diagnostic>& diagnostics) {

@@ -48,18 +48,22 @@ struct View {
     }
 };
 
+// "==", "!=", ">" and "<": the loosest operators.
 bool is_comparison(TokenType type) {
     return type == TOKEN_EQ || type == TOKEN_NEQ || type == TOKEN_GT || type == TOKEN_LT;
 }
 
+// "+", "-", "*" and "/".
 bool is_arithmetic(TokenType type) {
     return type == TOKEN_PLUS || type == TOKEN_MINUS || type == TOKEN_STAR || type == TOKEN_SLASH;
 }
 
+// A token an operand can end with.
 bool ends_operand(TokenType type) {
     return type == TOKEN_IDENTIFIER || type == TOKEN_NUMBER || type == TOKEN_RPAREN;
 }
 
+// The words that start a statement of their own.
 bool starts_statement(TokenType type) {
     return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
 }
@@ -206,9 +210,11 @@ std::string plain_number(double value) {
     return result.ec == std::errc{} ? std::string(buffer, result.ptr) : "";
 }
 
-const char* output_words[] = {"printf",  "println", "puts",    "echo",   "write",
+// Names other languages print with; the null entry ends the list.
+const char* const output_words[] = {"printf",  "println", "puts",    "echo",   "write",
                               "writeln", "say",     "display", "printn", nullptr};
 
+// A name other languages print with.
 bool is_output_word(std::string_view word) {
     for (int i = 0; output_words[i] != nullptr; i++) {
         if (word == output_words[i]) return true;

@@ -221,6 +221,7 @@ static std::string diff_lines(char mark, std::string_view text) {
     return out;
 }
 
+// Lines of a text; a last line without its newline counts.
 static size_t count_lines(std::string_view text) {
     size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
     return lines + (!text.empty() && text.back() != '\n' ? 1 : 0);
