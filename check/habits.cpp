@@ -212,7 +212,7 @@ std::string plain_number(double value) {
 
 // Names other languages print with; the null entry ends the list.
 const char* const output_words[] = {"printf",  "println", "puts",    "echo",   "write",
-                              "writeln", "say",     "display", "printn", nullptr};
+                                    "writeln", "say",     "display", "printn", nullptr};
 
 // A name other languages print with.
 bool is_output_word(std::string_view word) {
@@ -889,7 +889,10 @@ bool help_foreign_word(const Source& source, Diagnostic& diagnostic, int32_t nam
         return true;
     }
     if (word == "and" || word == "or" || word == "not") {
-        Sink::help(diagnostic, "there is no '" + word + "': see the error after it");
+        Sink::help(diagnostic,
+                   "there is no '" + word +
+                       "': multiply conditions for 'and', add them for 'or', and write 'x == 0' "
+                       "for 'not x'");
         return true;
     }
     return false;

@@ -473,7 +473,8 @@ bool Parser::expect_semicolon() {
     help_after_operand(diagnostic, pos);
     bool line_end =
         type(pos) == TOKEN_EOF || source.tokens[pos].line > source.tokens[pos - 1].end_line;
-    if (line_end && diagnostic.notes.empty()) {
+    // At a line end, or before the "}" that ends the block, the ";" is surely what is missing.
+    if ((line_end || type(pos) == TOKEN_RBRACE) && diagnostic.notes.empty()) {
         size_t end = source.tokens[pos - 1].end;
         Sink::fix(diagnostic, end, end, ";", true);
     }
