@@ -1,3 +1,4 @@
+#include "lines.h"
 #include "render.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,32 @@ TEST(RenderDiff, HunksAndShift) {
               "@@ -1,1 +1,2 @@\n-a;\n+x;\n+y;\n@@ -2,1 +3,1 @@\n-b\n+b;\n"
               "@@ -4,1 +5,1 @@\n-d\n\\ No newline at end of file\n+d;\n"
               "\\ No newline at end of file\n");
+}
+
+// The one line table: the checker's lines end at "\n" only, an editor's also at a lone "\r";
+// offsets past a line clamp to its end, and a line's text leaves out its break.
+TEST(LineTable, BreaksOffsetsAndText) {
+    std::string_view text = "ab\r\ncd\ref\n\nz";
+    LineTable checker(text);
+    LineTable editor(text, LineBreaks::any);
+    EXPECT_EQ(checker.starts, (std::vector<size_t>{0, 4, 10, 11}));
+    EXPECT_EQ(editor.starts, (std::vector<size_t>{0, 4, 7, 10, 11}));
+    EXPECT_EQ(checker.line(8), 2);
+    EXPECT_EQ(checker.column(8), 5);
+    EXPECT_EQ(editor.line(8), 3);
+    EXPECT_EQ(checker.text_of(text, 1), "ab");
+    EXPECT_EQ(checker.text_of(text, 2), "cd\ref");
+    EXPECT_EQ(editor.text_of(text, 2), "cd");
+    EXPECT_EQ(checker.text_of(text, 3), "");
+    EXPECT_EQ(checker.text_of(text, 4), "z");
+    EXPECT_EQ(checker.text_of(text, 5), "");
+    EXPECT_EQ(checker.offset(1, 99), 3u);  // clamped before the "\n", after the "\r"
+    EXPECT_EQ(checker.offset(4, 2), 12u);
+    EXPECT_EQ(checker.offset(9, 1), text.size());
+    LineWalker walker{checker};
+    int32_t line = 0, column = 0;
+    walker.place(5, &line, &column);
+    EXPECT_EQ(std::make_pair(line, column), std::make_pair(2, 2));
+    walker.place(12, &line, &column);
+    EXPECT_EQ(std::make_pair(line, column), std::make_pair(4, 2));
 }
