@@ -384,6 +384,55 @@ void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level
     Sink::fix(diagnostic, view.start(left), view.end(right_end - 1), whole, false);
 }
 
+void help_chained(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t at) {
+    View view{source};
+    // The comparison before this one, outside parentheses, and the start of its left operand.
+    int32_t first = -1, left = level_start, depth = 0;
+    for (int32_t i = level_start; i < at; i++) {
+        TokenType kind = view.type(i);
+        depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
+        if (depth != 0 || !is_comparison(kind)) continue;
+        if (first >= 0) left = first + 1;
+        first = i;
+    }
+    int32_t end = operand_end(view, at + 1, true);
+    if (first < 0 || first == left || end == at + 1 || !view.same_line(left, end - 1)) {
+        Sink::help(diagnostic, "to test both, multiply the comparisons: '(a < b) * (b < c)'");
+        return;
+    }
+    std::string middle = view.span(first + 1, at);
+    std::string both = "(" + view.span(left, at) + ") * (" + middle + " " + view.text(at) + " " +
+                       view.span(at + 1, end) + ")";
+    Sink::help(diagnostic, "to test both, multiply the comparisons: '" + both + "'");
+    Sink::fix(diagnostic, view.start(left), view.end(end - 1), both, false);
+}
+
+void help_braces(const Source& source, Diagnostic& diagnostic, int32_t keyword, int32_t at) {
+    View view{source};
+    std::string word = view.text(keyword);
+    // The one statement after the header: up to its ";", outside parentheses, on this line.
+    int32_t end = at, depth = 0;
+    while (end < view.eof() && view.same_line(at, end)) {
+        TokenType kind = view.type(end);
+        depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
+        if (kind == TOKEN_LBRACE || kind == TOKEN_RBRACE || (end > at && starts_statement(kind))) {
+            break;
+        }
+        if (kind == TOKEN_SEMICOLON && depth == 0) break;
+        end++;
+    }
+    if (view.type(end) != TOKEN_SEMICOLON || end == at) {
+        Sink::help(diagnostic, "the body goes in braces, even a single statement: '" + word +
+                                   " (...) { ... }'");
+        return;
+    }
+    std::string body = view.span(at, end + 1);
+    std::string header = view.span(keyword, at);
+    Sink::help(diagnostic, "the body goes in braces, even a single statement: '" + header + " { " +
+                               body + " }'");
+    Sink::fix(diagnostic, view.start(at), view.end(end), "{ " + body + " }", false);
+}
+
 void help_power(const Source& source, Diagnostic& diagnostic, int32_t at) {
     View view{source};
     int32_t base = operand_before(view, at - 1);

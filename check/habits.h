@@ -17,6 +17,12 @@ void help_not(const Source& source, Diagnostic& diagnostic, int32_t at);
 // "<=", ">=", "=<", "=>", "===", "!==": the two operator tokens at `op` and `op + 1`.
 void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t op);
 
+// "a < b < c", the second comparison at `at`: both comparisons, multiplied.
+void help_chained(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t at);
+
+// "if (c) print(x);": the body in braces, when it is one statement on the header's line.
+void help_braces(const Source& source, Diagnostic& diagnostic, int32_t keyword, int32_t at);
+
 // "**", the second "*" at `at`.
 void help_power(const Source& source, Diagnostic& diagnostic, int32_t at);
 

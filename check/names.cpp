@@ -72,6 +72,23 @@ bool encloses(const Source& source, int32_t open, int32_t token) {
     return token > open && (end < 0 || token < end);
 }
 
+// "x = 5;" for "var x = 5;": the declaration as an assignment, or "x = ...;" when it has no
+// value as written.
+std::string as_assignment(const Source& source, const Declaration& declaration) {
+    int32_t value = declaration.name_token + 2;
+    std::string name(source.token_text(declaration.name_token));
+    bool whole = source.tokens[declaration.name_token + 1].type == TOKEN_ASSIGN &&
+                 declaration.ready > value &&
+                 source.tokens[declaration.ready].type == TOKEN_SEMICOLON &&
+                 source.tokens[value].line == source.tokens[declaration.ready].line;
+    if (!whole) return name + " = ...;";
+    size_t start = source.tokens[value].start;
+    return name + " = " +
+           std::string(
+               source.text.substr(start, source.tokens[declaration.ready - 1].end - start)) +
+           ";";
+}
+
 // A declaration written at the indentation of the loop holding it, in a script with a block
 // left open: it is in the loop only because a "}" is missing, which the error says already.
 bool follows_unclosed(const Source& source, const Facts& facts, const Declaration& declaration) {
@@ -171,12 +188,13 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             if (follows_unclosed(source, facts, declaration)) continue;
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::var_in_loop, name);
             Sink::help(diagnostic, "declare '" + name +
-                                       "' before the loop and assign it inside: '" + name +
-                                       " = ...;'");
+                                       "' before the loop and assign it inside: '" +
+                                       as_assignment(source, declaration) + "'");
         } else if (&first != &declaration && encloses(source, first.block, declaration.var_token)) {
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::redeclaration, name);
             sink.note(diagnostic, first.name_token, "first declared here");
-            Sink::help(diagnostic, "to change its value, assign: '" + name + " = ...;'");
+            Sink::help(diagnostic,
+                       "to change its value, assign: '" + as_assignment(source, declaration) + "'");
             const SourceToken& var = source.tokens[declaration.var_token];
             Sink::fix(diagnostic, var.start, source.tokens[declaration.name_token].start, "",
                       false);

@@ -433,9 +433,7 @@ bool Parser::block_header() {
     int32_t condition_end = pos++;
     if (type(pos) != TOKEN_LBRACE) {
         Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
-        std::string word = text(keyword);
-        Sink::help(diagnostic, "the body goes in braces, even a single statement: '" + word +
-                                   " (...) { ... }'");
+        help_braces(source, diagnostic, keyword, pos);
         return fail(pos);
     }
     Frame frame = inner_frame(pos, loop, never);
@@ -550,8 +548,7 @@ bool Parser::expression(Context context) {
                 }
                 if (level == 1 && ++comparisons.back() == 2) {
                     Diagnostic& diagnostic = sink.at(pos, Code::chained_comparison);
-                    Sink::help(diagnostic,
-                               "to test both, multiply the comparisons: '(a < b) * (b < c)'");
+                    help_chained(source, diagnostic, level_start(), pos);
                 }
                 pending.push_back(Pending{next, pos});
                 operators++;
