@@ -5,6 +5,7 @@
 // into another statement.
 #include "habits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -47,6 +48,13 @@ struct View {
         return at == 0 || source.tokens[at - 1].end_line < source.tokens[at].line;
     }
 };
+
+// The parts written one after the other. (GCC 12 warns wrongly about "(" + std::string.)
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (std::string_view part : parts) out.append(part);
+    return out;
+}
 
 // "==", "!=", ">" and "<": the loosest operators.
 bool is_comparison(TokenType type) {
@@ -401,8 +409,8 @@ void help_chained(const Source& source, Diagnostic& diagnostic, int32_t level_st
         return;
     }
     std::string middle = view.span(first + 1, at);
-    std::string both = "(" + view.span(left, at) + ") * (" + middle + " " + view.text(at) + " " +
-                       view.span(at + 1, end) + ")";
+    std::string both = cat({"(", view.span(left, at), ") * (", middle, " ", view.text(at), " ",
+                            view.span(at + 1, end), ")"});
     Sink::help(diagnostic, "to test both, multiply the comparisons: '" + both + "'");
     Sink::fix(diagnostic, view.start(left), view.end(end - 1), both, false);
 }
@@ -570,73 +578,83 @@ void help_minus(const Source& source, Diagnostic& diagnostic, int32_t at) {
     if (end > 0) Sink::fix(diagnostic, view.start(at), view.end(end - 1), difference, false);
 }
 
+namespace {
+
+// The depth-0 pieces of [first, last) between the tokens of kind `separator`, as [start, end).
+std::vector<std::pair<int32_t, int32_t>> pieces(const View& view, int32_t first, int32_t last,
+                                                TokenType separator) {
+    std::vector<std::pair<int32_t, int32_t>> found;
+    int32_t depth = 0, start = first;
+    for (int32_t i = first; i < last; i++) {
+        TokenType kind = view.type(i);
+        depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
+        if (depth == 0 && kind == separator) {
+            found.emplace_back(start, i);
+            start = i + 1;
+        }
+    }
+    found.emplace_back(start, last);
+    return found;
+}
+
+// A string item without the space at its end or start that print's separator now gives.
+std::string trimmed_string(std::string text) {
+    if (text.size() > 2 && text[text.size() - 2] == ' ') text.erase(text.size() - 2, 1);
+    if (text.size() > 2 && text[1] == ' ') text.erase(1, 1);
+    return text;
+}
+
+}  // namespace
+
 void help_print_item(const Source& source, Diagnostic& diagnostic, int32_t print, int32_t item,
                      int32_t at) {
     View view{source};
     int32_t open = print + 1;
     int32_t close = closing_parenthesis(view, open);
-    bool joined = view.type(at) == TOKEN_PLUS && view.type(at - 1) == TOKEN_STRING;
-    int32_t statement_end = close > 0 && view.type(close + 1) == TOKEN_SEMICOLON ? close + 2 : -1;
-    if (joined) {
-        // "a: " + x + "!": the parts become items; print puts one space between items.
-        std::vector<std::string> parts;
-        int32_t i = item;
-        int32_t end = operand_end(view, item, true);
-        bool simple = true;
-        for (; i < end; i++) {
-            if (view.type(i) == TOKEN_PLUS) continue;
-            if (view.type(i + 1) != TOKEN_PLUS && i + 1 != end) simple = false;
-            std::string part = view.text(i);
-            if (view.type(i) == TOKEN_STRING) {
-                if (part.size() > 2 && part[part.size() - 2] == ' ') part.erase(part.size() - 2, 1);
-                if (part.size() > 2 && part[1] == ' ') part.erase(1, 1);
-            }
-            parts.push_back(part);
-        }
-        std::string items;
-        for (const std::string& part : parts) items += (items.empty() ? "" : ", ") + part;
-        if (!simple || parts.empty()) items = "\"total:\", x";
-        std::string example = "print(" + items + ");";
-        Sink::help(diagnostic,
-                   "strings are not joined with '+': give the parts as items, '" + example + "'");
-        if (simple && !parts.empty())
-            Sink::fix(diagnostic, view.start(item), view.end(end - 1), items, false);
+    bool joined = view.type(at) == TOKEN_PLUS && view.type(item) == TOKEN_STRING;
+    const char* lead = joined ? "strings are not joined with '+': give the parts as items"
+                              : "a print item is one name, number or string: compute the "
+                                "value first";
+    if (close < 0 || view.type(close + 1) != TOKEN_SEMICOLON || !view.same_line(print, close)) {
+        Sink::help(diagnostic, std::string(lead) + (joined ? ", 'print(\"total:\", x);'"
+                                                           : ", 'var t = ...;', then 'print(t);'"));
         return;
     }
-    if (close < 0 || statement_end < 0) {
-        Sink::help(diagnostic,
-                   "a print item is one name, number or string: compute the value "
-                   "first, 'var t = ...;', then 'print(t);'");
-        return;
-    }
-    // Each item that is an expression gets a variable of its own, declared just before.
+    // Each expression becomes a variable of its own, declared just before; strings joined
+    // with '+' become items of their own.
     std::string declarations, items;
     int taken = 0;
-    for (int32_t i = open + 1; i < close;) {
-        int32_t end = operand_end(view, i, false);
-        if (end == i) end = i + 1;
-        while (end < close && view.type(end) != TOKEN_COMMA)
-            end = operand_end(view, end + 1, false);
-        std::string written = view.span(i, end);
-        if (end - i == 1) {
-            items += (items.empty() ? "" : ", ") + written;
-        } else {
-            std::string name = fresh_name(view, "t", taken++);
-            declarations += "var " + name + " = " + written + "; ";
-            items += (items.empty() ? "" : ", ") + name;
+    auto add = [&](int32_t first, int32_t last) {
+        std::string written = view.span(first, last);
+        if (last - first == 1) {
+            items += (items.empty() ? "" : ", ") +
+                     (view.type(first) == TOKEN_STRING ? trimmed_string(written) : written);
+            return;
         }
-        i = end + 1;
+        std::string name = fresh_name(view, "t", taken++);
+        declarations += "var " + name + " = " + written + "; ";
+        items += (items.empty() ? "" : ", ") + name;
+    };
+    for (auto [first, last] : pieces(view, open + 1, close, TOKEN_COMMA)) {
+        std::vector<std::pair<int32_t, int32_t>> parts = pieces(view, first, last, TOKEN_PLUS);
+        bool strings = std::any_of(parts.begin(), parts.end(), [&](auto part) {
+            return part.second - part.first == 1 && view.type(part.first) == TOKEN_STRING;
+        });
+        if (strings && parts.size() > 1) {
+            for (auto [from, to] : parts) add(from, to);
+        } else {
+            add(first, last);
+        }
     }
-    std::string indent = view.indent(print);
     std::string statement = "print(" + items + ");";
-    std::string separator = view.first_on_line(print) ? "\n" + indent : " ";
-    std::string replacement = declarations;
-    if (!replacement.empty()) replacement.pop_back();
-    Sink::help(diagnostic,
-               "a print item is one name, number or string: compute the value first, '" +
-                   replacement + "', then '" + statement + "'");
-    Sink::fix(diagnostic, view.start(print), view.end(statement_end - 1),
-              replacement + separator + statement, false);
+    std::string separator = view.first_on_line(print) ? cat({"\n", view.indent(print)}) : " ";
+    if (!declarations.empty()) declarations.pop_back();
+    Sink::help(diagnostic, std::string(lead) +
+                               (declarations.empty() ? ", '" : ", '" + declarations + "', then '") +
+                               statement + "'");
+    ;
+    Sink::fix(diagnostic, view.start(print), view.end(close + 1),
+              declarations.empty() ? statement : declarations + separator + statement, false);
 }
 
 void help_print_parentheses(const Source& source, Diagnostic& diagnostic, int32_t print) {
@@ -726,7 +744,7 @@ void help_else(const View& view, Diagnostic& diagnostic, int32_t name) {
                                          "opposite condition");
         return;
     }
-    std::string opposite = "(" + view.span(first, last) + ") == 0";
+    std::string opposite = cat({"(", view.span(first, last), ") == 0"});
     if (!chained && next == TOKEN_LBRACE) {
         std::string header = "if (" + opposite + ")";
         Sink::help(diagnostic,
