@@ -163,12 +163,20 @@ bool read_script(const std::string& path, std::string& text, std::string& proble
 // Replaces the file's contents whole: the new text goes to a temporary file beside it, which
 // then takes the file's name, so a reader sees the old script or the new, never half of one.
 bool replace_file(const std::string& path, const std::string& text, std::string& problem) {
+    // Through a symbolic link, the file it names is replaced, and the link stays.
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    std::string target = resolved;
+    std::free(resolved);
     struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         problem = "not a regular file";
         return false;
     }
-    std::string temporary = path + ".fix-XXXXXX";
+    std::string temporary = target + ".fix-XXXXXX";
     int descriptor = mkstemp(temporary.data());
     if (descriptor < 0) {
         problem = std::strerror(errno);
@@ -187,7 +195,7 @@ bool replace_file(const std::string& path, const std::string& text, std::string&
         ok = false;
         problem = std::strerror(errno);
     }
-    if (ok && rename(temporary.c_str(), path.c_str()) != 0) {
+    if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
         ok = false;
         problem = std::strerror(errno);
     }

@@ -37,6 +37,17 @@ def check_fix(binary, work):
         problems.append(f"--fix said {fixed.stdout!r}")
     if os.stat(script).st_mode & 0o777 != 0o640 or sorted(os.listdir(work)) != ["clean.az", "fifo", "fixable.az"]:
         problems.append(f"--fix left mode {oct(os.stat(script).st_mode)}, {os.listdir(work)}")
+    # Through a symbolic link the file it names is fixed, and the link stays a link.
+    link = os.path.join(work, "link.az")
+    with open(script, "wb") as f:
+        f.write(b"print(1)\n")
+    os.symlink("fixable.az", link)
+    subprocess.run([binary, "--fix", link], capture_output=True, timeout=20)
+    with open(script, "rb") as f:
+        through = f.read()
+    if not os.path.islink(link) or through != b"print(1);\n":
+        problems.append(f"--fix through a link: link kept {os.path.islink(link)}, {through!r}")
+    os.unlink(link)
     for problem in problems:
         print(f"FAIL {problem}")
     return 1 if problems else 0
