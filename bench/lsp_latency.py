@@ -3,7 +3,7 @@
 may hold: from the notification (didOpen or didChange) to the publishDiagnostics it causes,
 as the client sees it.
 
-    python3 bench/lsp_latency.py build/lsp/azuvel-lsp [ROUNDS]     default 200 rounds
+    python3 bench/lsp_latency.py build/azuvel-lsp [ROUNDS]     default 200 rounds
 """
 import os
 import statistics

@@ -7,9 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "codes.h"
 #include "token.h"
-
-enum class Severity { error, warning };
 
 // A note points at another place ("block opened here"); a help line has no place (line 0)
 // and says how to fix the mistake.
@@ -19,12 +18,22 @@ struct Note {
     std::string message;
 };
 
+// A fix: the bytes [start, end) of the text as written become `replacement`. A certain fix
+// does what the script meant, whatever it is; any other needs a person's choice and is only
+// shown (`azuvel-check --fix` applies certain ones alone).
+struct Edit {
+    size_t start, end;
+    std::string replacement;
+    bool certain;
+};
+
 struct Diagnostic {
     Severity severity;
     int32_t line, column, end_column;  // 1-based, bytes; end_column is one past the last byte
     std::string code;                  // stable: "var-in-loop", "expected-semicolon"
     std::string message;               // the interpreter's words where it has them
-    std::vector<Note> notes;
+    std::vector<Note> notes;           // "block opened here", "help: ..."
+    std::vector<Edit> fixes;           // alternatives, best first; each one edit
 };
 
 // A token as the tools see it: where it stands in the text as written (the text before the

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "check.h"
+#include "fixes.h"
 #include "messages.h"
 #include "render.h"
+#include "scan.h"
 
 namespace {
 
@@ -23,6 +25,10 @@ const char usage_text[] =
     "Options:\n"
     "  --color=WHEN    colour the output: auto (the default), always or never\n"
     "  --format=FORMAT text (the default) or json\n"
+    "  --fix           apply the fixes that need no choice, in place, and say what changed\n"
+    "  --diff          show those fixes as a unified diff; change nothing\n"
+    "  --list-codes    print every diagnostic code with its severity and what it finds\n"
+    "  --list-keywords print the language's keywords, one a line\n"
     "  --list-messages print every message a run can stop with, one a line\n"
     "  -h, --help      show this help\n"
     "  -v, --version   show version information\n"
@@ -34,11 +40,13 @@ const char version_text[] = "azuvel-check (Azuvel Re+4.0.0-Beta)\n";
 constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
 
 enum class Format { text, json };
+enum class Mode { report, fix, diff };
 enum class Color { automatic, always, never };
 
 struct Options {
     Format format = Format::text;
     Color color = Color::automatic;
+    Mode mode = Mode::report;
     std::vector<std::string> files;
 };
 
@@ -49,6 +57,17 @@ void write(FILE* stream, const std::string& text) {
 [[noreturn]] void usage_error(const std::string& message) {
     write(stderr, "azuvel-check: " + message + "\nTry 'azuvel-check --help'.\n");
     std::exit(2);
+}
+
+// "CODE SEVERITY DESCRIPTION", one code a line, in the table's order.
+[[noreturn]] void list_codes() {
+    for (const CodeInfo& code : code_table) {
+        std::string line = code.name;
+        line.resize(std::max<size_t>(line.size() + 1, 29), ' ');
+        line += code.severity == Severity::error ? "error    " : "warning  ";
+        write(stdout, line + code.description + "\n");
+    }
+    std::exit(0);
 }
 
 Options parse_options(int argc, char** argv) {
@@ -66,6 +85,15 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "-v" || arg == "--version") {
             write(stdout, version_text);
             std::exit(0);
+        } else if (arg == "--list-codes") {
+            list_codes();
+        } else if (arg == "--list-keywords") {
+            for (const char* const* word = keyword_names(); *word != nullptr; word++) {
+                write(stdout, std::string(*word) + "\n");
+            }
+            std::exit(0);
+        } else if (arg == "--fix" || arg == "--diff") {
+            options.mode = arg == "--fix" ? Mode::fix : Mode::diff;
         } else if (arg == "--list-messages") {
             for (const char* message : run_messages) write(stdout, std::string(message) + "\n");
             std::exit(0);
@@ -80,6 +108,13 @@ Options parse_options(int argc, char** argv) {
         }
     }
     if (options.files.empty()) usage_error("no file to check");
+    if (options.mode != Mode::report && options.format == Format::json) {
+        usage_error("--fix and --diff write text only");
+    }
+    if (options.mode == Mode::fix &&
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+        usage_error("--fix changes files in place: standard input cannot be fixed");
+    }
     return options;
 }
 
@@ -125,6 +160,73 @@ bool read_script(const std::string& path, std::string& text, std::string& proble
     return problem.empty();
 }
 
+// Replaces the file's contents whole: the new text goes to a temporary file beside it, which
+// then takes the file's name, so a reader sees the old script or the new, never half of one.
+bool replace_file(const std::string& path, const std::string& text, std::string& problem) {
+    // Through a symbolic link, the file it names is replaced, and the link stays.
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    std::string target = resolved;
+    std::free(resolved);
+    struct stat info;
+    if (stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        problem = "not a regular file";
+        return false;
+    }
+    std::string temporary = target + ".fix-XXXXXX";
+    int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    bool ok = fchmod(descriptor, info.st_mode & 07777) == 0;
+    for (size_t written = 0; ok && written < text.size();) {
+        ssize_t got = ::write(descriptor, text.data() + written, text.size() - written);
+        if (got < 0 && errno == EINTR) continue;
+        ok = got > 0;
+        if (ok) written += static_cast<size_t>(got);
+    }
+    ok = ok && fsync(descriptor) == 0;
+    if (!ok) problem = std::strerror(errno);
+    if (close(descriptor) != 0 && ok) {
+        ok = false;
+        problem = std::strerror(errno);
+    }
+    if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
+        ok = false;
+        problem = std::strerror(errno);
+    }
+    if (!ok) unlink(temporary.c_str());
+    return ok;
+}
+
+// --fix and --diff on one file: applies or shows its certain fixes; returns the errors left.
+int fix_file(const Options& options, const std::string& path, const std::string& text,
+             const RenderOptions& render, bool& io_problem) {
+    std::vector<Diagnostic> diagnostics = check(text);
+    std::vector<ChosenFix> fixes = certain_fixes(diagnostics, text);
+    std::string fixed = apply_fixes(text, fixes);
+    if (options.mode == Mode::diff) {
+        write(stdout, render_diff(fixes, path, text));
+    } else if (!fixes.empty()) {
+        std::string problem;
+        if (!replace_file(path, fixed, problem)) {
+            write(stderr, "azuvel-check: cannot write '" + path + "': " + problem + "\n");
+            io_problem = true;
+            return 0;
+        }
+        write(stdout, render_fixed(fixes, path, render));
+    }
+    int errors = 0;
+    for (const Diagnostic& diagnostic : check(fixed)) {
+        errors += diagnostic.severity == Severity::error ? 1 : 0;
+    }
+    return errors;
+}
+
 bool use_color(Color color) {
     if (color != Color::automatic) return color == Color::always;
     const char* no_color = std::getenv("NO_COLOR");
@@ -147,6 +249,10 @@ int main(int argc, char** argv) {
             io_problem = true;
             continue;
         }
+        if (options.mode != Mode::report) {
+            errors += fix_file(options, path == "-" ? "<stdin>" : path, text, render, io_problem);
+            continue;
+        }
         FileReport report{path == "-" ? "<stdin>" : path, check(text)};
         for (const Diagnostic& diagnostic : report.diagnostics) {
             (diagnostic.severity == Severity::error ? errors : warnings)++;
@@ -160,7 +266,7 @@ int main(int argc, char** argv) {
     }
     if (options.format == Format::json) {
         write(stdout, render_json(reports) + "\n");
-    } else {
+    } else if (options.mode == Mode::report) {
         write(stdout, render_summary(errors, warnings, render));
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "habits.h"
 #include "rules.h"
 
 namespace {
@@ -35,19 +36,27 @@ size_t edit_distance(std::string_view a, std::string_view b, size_t limit) {
     return row[b.size()];
 }
 
-// The closest declared name, when it is close enough to be a slip: one edit between short names,
-// two when either has four letters or more, and never a whole one-letter name for another.
+// The closest declared name, when it is close enough to be a slip a reader would make: two
+// letters swapped between two-letter names, one edit between names of three letters or more,
+// two between names of four or more when that is at most half the shorter name.
 std::string_view closest_name(std::string_view name,
                               const std::vector<std::string_view>& declared) {
-    if (name.size() > MAX_COMPARED_LENGTH) return {};
+    if (name.size() > MAX_COMPARED_LENGTH || name.size() < 2) return {};
     std::string_view best;
     size_t best_distance = 3;
     for (size_t i = 0; i < declared.size() && i < MAX_CANDIDATES; i++) {
         std::string_view candidate = declared[i];
         if (candidate.size() > MAX_COMPARED_LENGTH) continue;
-        size_t limit = std::max(name.size(), candidate.size()) >= 4 ? 2 : 1;
+        size_t shorter = std::min(name.size(), candidate.size());
+        if (shorter == 2) {
+            bool swapped = name.size() == 2 && candidate.size() == 2 && name[0] == candidate[1] &&
+                           name[1] == candidate[0];
+            if (swapped && best.empty()) best = candidate;
+            continue;
+        }
+        size_t limit = shorter >= 4 ? 2 : shorter >= 3 ? 1 : 0;
         size_t distance = edit_distance(name, candidate, limit);
-        if (distance < best_distance && distance < std::max(name.size(), candidate.size())) {
+        if (distance <= limit && distance < best_distance && 2 * distance <= shorter) {
             best = candidate;
             best_distance = distance;
         }
@@ -61,6 +70,101 @@ bool encloses(const Source& source, int32_t open, int32_t token) {
     if (open < 0) return true;
     int32_t end = source.block_end[open];
     return token > open && (end < 0 || token < end);
+}
+
+// "x = 5;" for "var x = 5;": the declaration as an assignment, or "x = ...;" when it has no
+// value as written.
+std::string as_assignment(const Source& source, const Declaration& declaration) {
+    int32_t value = declaration.name_token + 2;
+    std::string name(source.token_text(declaration.name_token));
+    bool whole = source.tokens[declaration.name_token + 1].type == TOKEN_ASSIGN &&
+                 declaration.ready > value &&
+                 source.tokens[declaration.ready].type == TOKEN_SEMICOLON &&
+                 source.tokens[value].line == source.tokens[declaration.ready].line;
+    if (!whole) return name + " = ...;";
+    size_t start = source.tokens[value].start;
+    return name + " = " +
+           std::string(
+               source.text.substr(start, source.tokens[declaration.ready - 1].end - start)) +
+           ";";
+}
+
+// A declaration written at the indentation of the loop holding it, in a script with a block
+// left open: it is in the loop only because a "}" is missing, which the error says already.
+bool follows_unclosed(const Source& source, const Facts& facts, const Declaration& declaration) {
+    if (facts.unclosed.empty() || declaration.outer_loop < 0) return false;
+    return source.indent(declaration.var_token) <= source.indent(declaration.outer_loop);
+}
+
+// "x / n" where n is 0 on every path: declared 0 (or a string), never assigned, and the
+// declaration surely runs first.
+void check_divisions(const Source& source, const Facts& facts, Sink& sink,
+                     const std::unordered_map<std::string_view, std::vector<size_t>>& declared) {
+    std::unordered_map<std::string_view, bool> assigned;
+    for (const Use& use : facts.uses) {
+        if (use.kind == UseKind::target) assigned[source.token_text(use.token)] = true;
+    }
+    for (const Division& division : facts.divisions) {
+        std::string_view name = source.token_text(division.name);
+        auto found = declared.find(name);
+        if (division.dead || found == declared.end() || assigned.count(name) > 0) continue;
+        const Declaration& first = facts.declarations[found->second.front()];
+        if (!first.zero || first.dead || division.slash < first.ready ||
+            !encloses(source, first.block, division.slash)) {
+            continue;
+        }
+        Diagnostic& diagnostic = sink.at(division.slash, Code::division_by_zero);
+        sink.note(diagnostic, first.name_token,
+                  quote(name) + " is declared " +
+                      (first.from_string ? "with a string, which counts as 0," : "0") +
+                      " here and never assigned");
+        Sink::help(diagnostic, "assign '" + std::string(name) + "' a value before dividing by it");
+    }
+}
+
+// A while whose condition reads only names that its body never assigns: once it runs, it runs
+// forever.
+void check_loops(const Source& source, const Facts& facts, Sink& sink,
+                 const std::unordered_map<std::string_view, std::vector<size_t>>& declared) {
+    size_t next_use = 0;
+    for (const Loop& loop : facts.loops) {
+        while (next_use < facts.uses.size() && facts.uses[next_use].token < loop.condition_start) {
+            next_use++;
+        }
+        std::vector<std::string_view> names;
+        bool usable = !loop.dead;
+        for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.condition_end;
+             i++) {
+            std::string_view name = source.token_text(facts.uses[i].token);
+            auto found = declared.find(name);
+            if (found == declared.end() ||
+                facts.declarations[found->second.front()].ready > loop.condition_start) {
+                usable = false;
+            }
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
+        if (!usable || names.empty()) continue;
+        for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close; i++) {
+            const Use& use = facts.uses[i];
+            if (use.token <= loop.open || use.kind != UseKind::target) continue;
+            if (std::find(names.begin(), names.end(), source.token_text(use.token)) !=
+                names.end()) {
+                usable = false;
+                break;
+            }
+        }
+        if (!usable) continue;
+        std::string listed;
+        for (size_t i = 0; i < names.size(); i++) {
+            listed += (i == 0 ? "'" : i + 1 == names.size() ? "' or '" : "', '");
+            listed += std::string(names[i]);
+        }
+        listed += "'";
+        Diagnostic& diagnostic = sink.at(loop.condition_start - 2, Code::loop_never_ends, listed);
+        std::string first(names.front());
+        Sink::help(diagnostic,
+                   "change " + listed + " in the body, as in '" + first + " = " + first + " + 1;'");
+    }
 }
 
 }  // namespace
@@ -81,19 +185,19 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         std::string name(view);
         const Declaration& first = facts.declarations[declared.find(view)->second.front()];
         if (declaration.in_loop) {
-            Diagnostic& diagnostic = sink.at(
-                declaration.var_token, Severity::warning, "var-in-loop",
-                std::string("'var ") + name + "' inside a loop adds a new entry on every pass");
-            Sink::help(diagnostic, std::string("declare '") + name +
-                                       "' before the loop and assign it inside: '" + name +
-                                       " = ...;'");
+            if (follows_unclosed(source, facts, declaration)) continue;
+            Diagnostic& diagnostic = sink.at(declaration.var_token, Code::var_in_loop, name);
+            Sink::help(diagnostic, "declare '" + name +
+                                       "' before the loop and assign it inside: '" +
+                                       as_assignment(source, declaration) + "'");
         } else if (&first != &declaration && encloses(source, first.block, declaration.var_token)) {
-            Diagnostic& diagnostic = sink.at(
-                declaration.var_token, Severity::warning, "redeclaration",
-                std::string("'") + name + "' is already declared: this second entry is never used");
+            Diagnostic& diagnostic = sink.at(declaration.var_token, Code::redeclaration, name);
             sink.note(diagnostic, first.name_token, "first declared here");
             Sink::help(diagnostic,
-                       std::string("to change its value, assign: '") + name + " = ...;'");
+                       "to change its value, assign: '" + as_assignment(source, declaration) + "'");
+            const SourceToken& var = source.tokens[declaration.var_token];
+            Sink::fix(diagnostic, var.start, source.tokens[declaration.name_token].start, "",
+                      false);
         }
     }
 
@@ -117,30 +221,53 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         std::string_view name = source.token_text(use.token);
         auto found = declared.find(name);
         if (found == declared.end()) {
-            Diagnostic& diagnostic =
-                sink.at(use.token, Severity::error, "undefined-variable",
-                        std::string("Undefined variable: ") + std::string(name));
+            // A word right after an unknown byte ("“hello”") is an echo of the lexical error.
+            if (source.after_junk[use.token]) continue;
+            Diagnostic& diagnostic = sink.at(use.token, Code::undefined_variable, name);
+            if (help_foreign_word(source, diagnostic, use.token)) continue;
             auto suggestion = suggestions.find(name);
             if (suggestion == suggestions.end() && suggestions.size() < MAX_SUGGESTED_NAMES) {
                 suggestion = suggestions.emplace(name, closest_name(name, declared_names)).first;
             }
             if (suggestion != suggestions.end() && !suggestion->second.empty()) {
-                Sink::help(diagnostic,
-                           std::string("did you mean '") + std::string(suggestion->second) + "'?");
+                std::string meant(suggestion->second);
+                Sink::help(diagnostic, "did you mean '" + meant + "'?");
+                const SourceToken& token = source.tokens[use.token];
+                Sink::fix(diagnostic, token.start, token.end, meant, false);
             } else {
-                Sink::help(diagnostic, std::string("declare it before its first use: 'var ") +
-                                           std::string(name) + " = 0;'");
+                Sink::help(diagnostic,
+                           "declare it before its first use: 'var " + std::string(name) + " = 0;'");
             }
             continue;
         }
-        const Declaration& first = facts.declarations[found->second.front()];
-        if (!use.in_loop && use.token < first.ready && !warned_early[name]) {
+        const std::vector<size_t>& list = found->second;
+        const Declaration& first = facts.declarations[list.front()];
+        bool all_dead = std::all_of(list.begin(), list.end(),
+                                    [&](size_t i) { return facts.declarations[i].dead; });
+        bool straight = use.block < 0 || use.first_pass;
+        if (all_dead && use.block < 0 && !warned_early[name]) {
             warned_early[name] = true;
-            Diagnostic& diagnostic =
-                sink.at(use.token, Severity::warning, "use-before-declaration",
-                        std::string("'") + std::string(name) + "' is used before its 'var'");
-            sink.note(diagnostic, first.name_token, "declared here");
-            Sink::help(diagnostic, "move the 'var' above this use");
+            Diagnostic& diagnostic = sink.at(use.token, Code::declared_in_dead_block, name);
+            sink.note(diagnostic, first.name_token,
+                      "declared only here, in a block whose condition is always 0");
+            Sink::help(diagnostic, "declare '" + std::string(name) + "' before that block");
+            continue;
+        }
+        if (use.token < first.ready && !warned_early[name]) {
+            warned_early[name] = true;
+            if (straight) {
+                Diagnostic& diagnostic =
+                    sink.at(use.token, Code::use_before_declaration_error, name);
+                sink.note(diagnostic, first.name_token,
+                          use.block < 0 ? "declared only after this use"
+                                        : "declared only after this use, so the loop's first "
+                                          "pass stops here");
+                Sink::help(diagnostic, "move the 'var' above this use");
+            } else if (!use.in_loop) {
+                Diagnostic& diagnostic = sink.at(use.token, Code::use_before_declaration, name);
+                sink.note(diagnostic, first.name_token, "declared here");
+                Sink::help(diagnostic, "move the 'var' above this use");
+            }
             continue;
         }
         auto string = string_until.find(name);
@@ -148,17 +275,15 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
             continue;
         }
         if (use.kind == UseKind::value) {
-            Diagnostic& diagnostic = sink.at(
-                use.token, Severity::warning, "string-as-number",
-                std::string("'") + std::string(name) + "' holds a string, which counts as 0 here");
+            Diagnostic& diagnostic = sink.at(use.token, Code::string_as_number, name);
             Sink::help(diagnostic,
                        "a string can only be printed; keep numbers in variables of "
                        "their own");
         } else if (use.kind == UseKind::copy) {
-            Diagnostic& diagnostic =
-                sink.at(use.token, Severity::warning, "string-copy",
-                        std::string("'") + std::string(name) + "' holds a string: this copies 0");
+            Diagnostic& diagnostic = sink.at(use.token, Code::string_copy, name);
             Sink::help(diagnostic, "only a string literal makes a string: 'var copy = \"...\";'");
         }
     }
+    check_divisions(source, facts, sink, declared);
+    check_loops(source, facts, sink, declared);
 }

@@ -1,7 +1,10 @@
 // Renders diagnostics: text for people, JSON for tools.
 #include "render.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+
+#include "lines.h"
 
 namespace {
 
@@ -40,27 +43,12 @@ std::string printable(std::string_view text) {
 }
 
 // The lines of a text, found once: excerpts are looked up by number for every diagnostic.
-class Lines {
-public:
-    explicit Lines(std::string_view text) : text_(text) {
-        starts_.push_back(0);
-        for (size_t i = 0; i < text.size(); i++) {
-            if (text[i] == '\n') starts_.push_back(i + 1);
-        }
-    }
-    // A 1-based line, without its newline or carriage return; empty past the end.
-    std::string_view operator[](int32_t line) const {
-        if (line < 1 || static_cast<size_t>(line) > starts_.size()) return {};
-        size_t start = starts_[line - 1];
-        size_t end = static_cast<size_t>(line) < starts_.size() ? starts_[line] - 1 : text_.size();
-        std::string_view result = text_.substr(start, end - start);
-        if (!result.empty() && result.back() == '\r') result.remove_suffix(1);
-        return result;
-    }
+struct Lines {
+    std::string_view text;
+    LineTable table;
 
-private:
-    std::string_view text_;
-    std::vector<size_t> starts_;
+    // A 1-based line, without its newline or carriage return; empty past the end.
+    std::string_view operator[](int32_t line) const { return table.text_of(text, line); }
 };
 
 // Spaces (and tabs, where the line has them) that line up with `prefix` on a terminal: one
@@ -114,7 +102,7 @@ std::string location(std::string_view path, int32_t line, int32_t column) {
 std::string render_text(const std::vector<Diagnostic>& diagnostics, std::string_view path,
                         std::string_view text, const RenderOptions& options) {
     Painter painter{options.color};
-    Lines lines(text);
+    Lines lines{text, LineTable(text)};
     std::string out;
     for (const Diagnostic& diagnostic : diagnostics) {
         bool is_error = diagnostic.severity == Severity::error;
@@ -167,6 +155,13 @@ std::string render_json(const std::vector<FileReport>& reports) {
                                      {"message", note.message}});
                 }
             }
+            nlohmann::json fixes = nlohmann::json::array();
+            for (const Edit& edit : diagnostic.fixes) {
+                fixes.push_back({{"start", edit.start},
+                                 {"end", edit.end},
+                                 {"replacement", edit.replacement},
+                                 {"certain", edit.certain}});
+            }
             list.push_back(
                 {{"file", report.path},
                  {"line", diagnostic.line},
@@ -175,8 +170,99 @@ std::string render_json(const std::vector<FileReport>& reports) {
                  {"severity", diagnostic.severity == Severity::error ? "error" : "warning"},
                  {"code", diagnostic.code},
                  {"message", diagnostic.message},
-                 {"notes", notes}});
+                 {"notes", notes},
+                 {"fixes", fixes}});
         }
     }
     return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// What a fix does, in words: "replaced 'a' with 'b'", "inserted ';'", "removed ','".
+static std::string describe(std::string_view before, std::string_view after) {
+    auto show = [](std::string_view text) {
+        std::string out = "'";
+        out += printable(text);
+        out += "'";
+        return out;
+    };
+    if (before.empty()) return "inserted " + show(after);
+    if (after.empty()) return "removed " + show(before);
+    return "replaced " + show(before) + " with " + show(after);
+}
+
+std::string render_fixed(const std::vector<ChosenFix>& fixes, std::string_view path,
+                         const RenderOptions& options) {
+    Painter painter{options.color};
+    std::string out;
+    for (const ChosenFix& fix : fixes) {
+        const Diagnostic& diagnostic = *fix.diagnostic;
+        out += painter.paint(BOLD, location(path, diagnostic.line, diagnostic.column)) + " ";
+        out += painter.paint(GREEN, "fixed:") + " ";
+        out += describe(fix.before, fix.edit.replacement) + " [" + diagnostic.code + "]\n";
+    }
+    return out;
+}
+
+// The lines of `text` as diff lines, each with `mark` before it.
+static std::string diff_lines(char mark, std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        bool last = end == std::string_view::npos;
+        out += mark;
+        out.append(text.substr(0, last ? text.size() : end));
+        out += '\n';
+        if (last) {
+            out += "\\ No newline at end of file\n";
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+    return out;
+}
+
+// Lines of a text; a last line without its newline counts.
+static size_t count_lines(std::string_view text) {
+    size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    return lines + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+// The 0-based line of an edit's last byte (of its place, for an insertion).
+static size_t last_line_of(const LineTable& lines, const Edit& edit) {
+    return lines.index(edit.end > edit.start ? edit.end - 1 : edit.start);
+}
+
+std::string render_diff(const std::vector<ChosenFix>& fixes, std::string_view path,
+                        std::string_view text) {
+    if (fixes.empty()) return "";
+    LineTable lines(text);
+    std::string out = "--- " + std::string(path) + "\n+++ " + std::string(path) + "\n";
+    long shift = 0;  // lines the hunks before added
+    for (size_t i = 0; i < fixes.size();) {
+        // A hunk: whole lines, from the first fix's line to the last line a following fix
+        // that starts on them touches.
+        size_t first_line = lines.index(fixes[i].edit.start);
+        size_t last_line = last_line_of(lines, fixes[i].edit);
+        size_t j = i + 1;
+        while (j < fixes.size() && lines.index(fixes[j].edit.start) <= last_line) {
+            last_line = std::max(last_line, last_line_of(lines, fixes[j].edit));
+            j++;
+        }
+        size_t from = lines.starts[first_line];
+        size_t to = last_line + 1 < lines.starts.size() ? lines.starts[last_line + 1] : text.size();
+        std::string after(text.substr(from, to - from));
+        for (size_t k = j; k-- > i;) {
+            const Edit& edit = fixes[k].edit;
+            after.replace(edit.start - from, edit.end - edit.start, edit.replacement);
+        }
+        std::string_view before = text.substr(from, to - from);
+        size_t old_count = count_lines(before), new_count = count_lines(after);
+        out += "@@ -" + std::to_string(first_line + 1) + "," + std::to_string(old_count) + " +" +
+               std::to_string(static_cast<long>(first_line + 1) + shift) + "," +
+               std::to_string(new_count) + " @@\n";
+        out += diff_lines('-', before) + diff_lines('+', after);
+        shift += static_cast<long>(new_count) - static_cast<long>(old_count);
+        i = j;
+    }
+    return out;
 }

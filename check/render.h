@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check.h"
+#include "fixes.h"
 
 struct RenderOptions {
     bool color = false;
@@ -27,3 +28,13 @@ struct FileReport {
 // Every file's diagnostics as one JSON array of objects (file, line, column, end_column,
 // severity, code, message, notes); invalid UTF-8 becomes U+FFFD.
 std::string render_json(const std::vector<FileReport>& reports);
+
+// One line per applied fix: "FILE:LINE:COL: fixed: replaced 'x += 1;' with 'x = x + 1;'
+// [compound-assignment]".
+std::string render_fixed(const std::vector<ChosenFix>& fixes, std::string_view path,
+                         const RenderOptions& options);
+
+// A unified diff of the text before and after the fixes, one hunk per run of changed lines and
+// no lines of context, which `patch` applies.
+std::string render_diff(const std::vector<ChosenFix>& fixes, std::string_view path,
+                        std::string_view text);

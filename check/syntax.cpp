@@ -10,6 +10,7 @@
 #include <cmath>
 #include <string>
 
+#include "habits.h"
 #include "literal.h"
 #include "operators.h"
 #include "rules.h"
@@ -23,24 +24,25 @@ enum class Context : uint8_t {
 };
 
 struct Frame {
-    int32_t open;  // the "{", or -1 for the top level
-    int32_t end;   // its "}", or the end token when it has none
-    bool loop;     // inside a while body, at any depth
+    int32_t open;        // the "{", or -1 for the top level
+    int32_t end;         // its "}", or the end token when it has none
+    bool loop;           // inside a while body, at any depth
+    bool dead;           // no run enters it: an "if (0)" or "while (0)" body, at any depth
+    bool first_pass;     // the body of a loop inside no other loop
+    int32_t inner_loop;  // the "{" of the innermost loop body holding it, or -1
+    int32_t outer_loop;  // the "{" of the outermost one, or -1
 };
 
 struct Operand {
     bool constant;  // numbers and parentheses only
     double value;
+    int32_t name;  // a name alone, or -1
 };
 
 struct Pending {
     TokenType type;  // an operator, or TOKEN_LPAREN for an open parenthesis
     int32_t token;
 };
-
-const char* const expression_item_help =
-    "a print item is one name, number or string: compute the value first, 'var t = ...;', then "
-    "'print(t);'";
 
 bool starts_statement(TokenType type) {
     return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
@@ -57,6 +59,8 @@ struct Parser {
     // (a ";" forgotten at a line end, a "//" comment), or -1.
     int32_t resume = 0;
     int32_t restart = -1;
+    int32_t statement_start = 0;
+    int32_t expression_start = 0;
     // Reused by every expression.
     std::vector<Operand> operands;
     std::vector<Pending> pending;
@@ -70,11 +74,32 @@ struct Parser {
     int32_t block_end(int32_t open) const {
         return source.block_end[open] >= 0 ? source.block_end[open] : eof;
     }
-    // A name or number as written, for a help line; anything else as `placeholder`.
-    std::string operand_text(int32_t index, const char* placeholder) const {
-        if (index < 0 || index >= eof) return placeholder;
-        TokenType kind = type(index);
-        return kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ? text(index) : placeholder;
+    bool word(int32_t index, std::string_view spelling) const {
+        return type(index) == TOKEN_IDENTIFIER && source.token_text(index) == spelling;
+    }
+    // Where the operand group holding the failing token starts: after the innermost open "(",
+    // or at the expression's start.
+    int32_t level_start() const {
+        for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+            if (it->type == TOKEN_LPAREN) return it->token + 1;
+        }
+        return expression_start;
+    }
+    Use use(int32_t token, UseKind kind) const {
+        const Frame& frame = frames.back();
+        return Use{token, kind, frame.loop, frame.open, frame.first_pass};
+    }
+    // The frame of a block opened at `open` inside the current one.
+    Frame inner_frame(int32_t open, bool loop, bool dead) const {
+        const Frame& outer = frames.back();
+        bool in_loop = outer.loop || loop;
+        return Frame{open,
+                     block_end(open),
+                     in_loop,
+                     outer.dead || dead,
+                     loop && !outer.loop,
+                     loop ? open : outer.inner_loop,
+                     outer.loop ? outer.outer_loop : (loop ? open : -1)};
     }
 
     void run();
@@ -91,7 +116,7 @@ struct Parser {
     // Something expected is not there. Where a token ends what came before (";", ")", ",",
     // "}", the end), the caret goes just after the token before it; any other token stands
     // where the thing belongs, and is shown itself.
-    Diagnostic& missing(int32_t at, const char* code, const char* message) {
+    Diagnostic& missing(int32_t at, Code code) {
         TokenType kind = type(at);
         bool closer = kind == TOKEN_SEMICOLON || kind == TOKEN_RPAREN || kind == TOKEN_COMMA ||
                       kind == TOKEN_EOF;
@@ -100,22 +125,21 @@ struct Parser {
             TokenType before = type(at - 1);
             closer = before != TOKEN_SEMICOLON && before != TOKEN_LBRACE && before != TOKEN_RBRACE;
         }
-        return closer ? sink.after(at, code, message) : sink.at(at, Severity::error, code, message);
+        return closer ? sink.after(at, code) : sink.at(at, code);
     }
     bool fail(int32_t at) {
         resume = at;
         return false;
     }
-    void note_misplaced_close(Diagnostic& diagnostic, int32_t open);
-    void help_after_operand(Diagnostic& diagnostic, int32_t at, Context context);
+    int32_t likely_open_block(int32_t open);
+    void note_extra_close(Diagnostic& diagnostic, int32_t close);
+    void help_after_operand(Diagnostic& diagnostic, int32_t at);
     void help_expected_expression(Diagnostic& diagnostic, int32_t at);
-    void help_unexpected_identifier(Diagnostic& diagnostic, int32_t name);
-    bool exponent_help(Diagnostic& diagnostic, int32_t at);
 };
 
 void Parser::run() {
     eof = static_cast<int32_t>(source.tokens.size()) - 1;
-    frames.push_back(Frame{-1, eof, false});
+    frames.push_back(Frame{-1, eof, false, false, false, -1, -1});
     for (;;) {
         Frame frame = frames.back();
         if (pos < frame.end) {
@@ -126,9 +150,18 @@ void Parser::run() {
         if (source.block_end[frame.open] >= 0) {
             pos = frame.end + 1;
         } else {
-            Diagnostic& diagnostic = sink.after(eof, "expected-rbrace", "Expected '}'");
-            sink.note(diagnostic, frame.open, "block opened here");
-            note_misplaced_close(diagnostic, frame.open);
+            Diagnostic& diagnostic = sink.after(eof, Code::expected_rbrace);
+            int32_t likely = likely_open_block(frame.open);
+            facts.unclosed.push_back(likely);
+            if (likely == frame.open) {
+                sink.note(diagnostic, frame.open, "block opened here");
+            } else {
+                const SourceToken& close = source.tokens[source.block_end[likely]];
+                sink.note(diagnostic, likely,
+                          "this block is the one left open: the '}' on line " +
+                              std::to_string(close.line) +
+                              " is indented as if it closed an outer block");
+            }
         }
         frames.pop_back();
     }
@@ -136,6 +169,7 @@ void Parser::run() {
 
 void Parser::statement() {
     int32_t start = pos;
+    statement_start = pos;
     restart = -1;
     bool ok = false;
     switch (type(pos)) {
@@ -161,28 +195,41 @@ void Parser::statement() {
 
 // When a block is left open, the "}" missing is often an inner block's, and that block took the
 // outer one's "}". Such a "}" stands first on its line, indented less than the line its "{" is
-// on; the first such block inside the open one is named.
-void Parser::note_misplaced_close(Diagnostic& diagnostic, int32_t open) {
+// on; the first such block inside the open one is the likeliest, else the open one itself.
+int32_t Parser::likely_open_block(int32_t open) {
     const std::vector<SourceToken>& tokens = source.tokens;
     if (!misplaced_found) {
         misplaced_found = true;
-        int32_t indent = 1;  // the column of the first token on the current line
         for (int32_t i = 0; i < eof; i++) {
-            bool first_on_line = i == 0 || tokens[i - 1].end_line < tokens[i].line;
-            if (first_on_line) indent = tokens[i].column;
             int32_t close = source.block_end[i];
             if (type(i) != TOKEN_LBRACE || close < 0) continue;
-            if (tokens[close - 1].end_line < tokens[close].line && tokens[close].column < indent) {
+            if (tokens[close - 1].end_line < tokens[close].line &&
+                tokens[close].column < source.indent(i)) {
                 misplaced.push_back(i);
             }
         }
     }
     auto inner = std::upper_bound(misplaced.begin(), misplaced.end(), open);
-    if (inner == misplaced.end()) return;
-    sink.note(diagnostic, *inner,
-              "is this the block left open? the '}' on line " +
-                  std::to_string(tokens[source.block_end[*inner]].line) +
-                  " is indented as if it closed an outer block");
+    return inner == misplaced.end() ? open : *inner;
+}
+
+// A "}" that closes no block: an earlier "}" closed one block too many. Indentation says which:
+// the first "}" that stands first on its line, indented deeper than the line of the "{" it
+// closes.
+void Parser::note_extra_close(Diagnostic& diagnostic, int32_t close) {
+    const std::vector<SourceToken>& tokens = source.tokens;
+    for (int32_t open = 0; open < close; open++) {
+        int32_t end = source.block_end[open];
+        if (type(open) != TOKEN_LBRACE || end < 0 || end >= close) continue;
+        if (end > 0 && tokens[end - 1].end_line < tokens[end].line &&
+            tokens[end].column > source.indent(open)) {
+            sink.note(diagnostic, end,
+                      "is this '}' one too many? it closes the block of line " +
+                          std::to_string(tokens[open].line) + ", which is indented less");
+            Sink::fix(diagnostic, tokens[end].start, tokens[end].end, "", false);
+            return;
+        }
+    }
 }
 
 // Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
@@ -215,7 +262,7 @@ void Parser::recover(int32_t start) {
             return;
         }
         if (kind == TOKEN_LBRACE) {
-            frames.push_back(Frame{at, block_end(at), frame.loop || type(start) == TOKEN_WHILE});
+            frames.push_back(inner_frame(at, type(start) == TOKEN_WHILE, false));
             pos = at + 1;
             return;
         }
@@ -224,15 +271,10 @@ void Parser::recover(int32_t start) {
 
 // print: "(" (item ("," item)*)? ")" ";"
 bool Parser::print_statement() {
-    pos++;
+    int32_t print = pos++;
     if (type(pos) != TOKEN_LPAREN) {
-        Diagnostic& diagnostic =
-            sink.after(pos, "expected-lparen-after-print", "Expected '(' after print");
-        TokenType kind = type(pos);
-        if (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER || kind == TOKEN_STRING) {
-            Sink::help(diagnostic,
-                       std::string("the items go in parentheses: 'print(") + text(pos) + ");'");
-        }
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_lparen_after_print);
+        help_print_parentheses(source, diagnostic, print);
         return fail(pos);
     }
     pos++;
@@ -240,18 +282,16 @@ bool Parser::print_statement() {
     while (type(pos) != TOKEN_RPAREN) {
         if (!first) {
             if (type(pos) != TOKEN_COMMA) {
-                Diagnostic& diagnostic = sink.after(pos, "expected-comma", "Expected ','");
+                Diagnostic& diagnostic = sink.after(pos, Code::expected_comma);
                 TokenType kind = type(pos);
-                if (kind == TOKEN_PLUS && type(pos - 1) == TOKEN_STRING) {
-                    Sink::help(diagnostic,
-                               "strings are not joined with '+': give the parts as items, "
-                               "'print(\"total:\", x);'");
-                } else if (level_of(kind) > 0 || kind == TOKEN_LPAREN) {
-                    Sink::help(diagnostic, expression_item_help);
-                } else if (!exponent_help(diagnostic, pos) &&
+                if (level_of(kind) > 0 || kind == TOKEN_LPAREN) {
+                    help_print_item(source, diagnostic, print, pos - 1, pos);
+                } else if (!help_number(source, diagnostic, pos) &&
                            (kind == TOKEN_IDENTIFIER || kind == TOKEN_NUMBER ||
                             kind == TOKEN_STRING)) {
                     Sink::help(diagnostic, "separate the items with ','");
+                    Sink::fix(diagnostic, source.tokens[pos - 1].end, source.tokens[pos - 1].end,
+                              ",", false);
                 }
                 return fail(pos);
             }
@@ -259,12 +299,17 @@ bool Parser::print_statement() {
         }
         TokenType kind = type(pos);
         if (kind == TOKEN_IDENTIFIER) {
-            facts.uses.push_back(Use{pos, UseKind::print, in_loop()});
+            facts.uses.push_back(use(pos, UseKind::print));
         } else if (kind != TOKEN_STRING && kind != TOKEN_NUMBER) {
-            Diagnostic& diagnostic = sink.at(pos, Severity::error, "unexpected-token-in-print",
-                                             "Unexpected token in print");
-            if (kind == TOKEN_LPAREN || kind == TOKEN_MINUS) {
-                Sink::help(diagnostic, expression_item_help);
+            Diagnostic& diagnostic = sink.at(pos, Code::unexpected_token_in_print);
+            if (kind == TOKEN_RPAREN && type(pos - 1) == TOKEN_COMMA) {
+                Sink::help(diagnostic, "remove the ',' after the last item");
+                Sink::fix(diagnostic, source.tokens[pos - 1].start, source.tokens[pos - 1].end, "",
+                          true);
+            } else if (kind == TOKEN_MINUS) {
+                help_minus(source, diagnostic, pos);
+            } else if (kind == TOKEN_LPAREN) {
+                help_print_item(source, diagnostic, print, pos, pos);
             }
             return fail(starts_statement(kind) ? pos + 1 : pos);
         }
@@ -279,24 +324,23 @@ bool Parser::print_statement() {
 bool Parser::var_statement() {
     int32_t var_token = pos++;
     if (type(pos) != TOKEN_IDENTIFIER) {
-        Diagnostic& diagnostic = missing(pos, "expected-variable-name", "Expected variable name");
-        TokenType kind = type(pos);
-        if (kind >= TOKEN_PRINT && kind <= TOKEN_RETURN) {
-            Sink::help(diagnostic,
-                       std::string("'") + text(pos) + "' is a keyword: choose another name");
-        }
-        return fail(starts_statement(kind) ? pos + 1 : pos);
+        Diagnostic& diagnostic = missing(pos, Code::expected_variable_name);
+        help_variable_name(source, diagnostic, pos);
+        return fail(starts_statement(type(pos)) ? pos + 1 : pos);
     }
     int32_t name = pos++;
-    auto declare = [&](bool from_string) {
-        facts.declarations.push_back(
-            Declaration{var_token, name, pos, frames.back().open, in_loop(), from_string});
+    const Frame& frame = frames.back();
+    auto declare = [&](bool from_string, bool zero) {
+        facts.declarations.push_back(Declaration{var_token, name, pos, frame.open, in_loop(),
+                                                 from_string, frame.dead, zero, frame.outer_loop});
     };
     if (type(pos) != TOKEN_ASSIGN) {
-        Diagnostic& diagnostic = sink.after(pos, "expected-assign", "Expected '='");
-        Sink::help(diagnostic,
-                   std::string("a variable starts with a value: 'var ") + text(name) + " = 0;'");
-        declare(false);
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_assign);
+        Sink::help(diagnostic, "a variable starts with a value: 'var " + text(name) + " = 0;'");
+        if (type(pos) == TOKEN_SEMICOLON) {
+            Sink::fix(diagnostic, source.tokens[name].end, source.tokens[name].end, " = 0", false);
+        }
+        declare(false, false);
         return fail(pos);
     }
     pos++;
@@ -304,12 +348,13 @@ bool Parser::var_statement() {
     if (from_string) {
         pos++;
     } else if (!expression(Context::assigned)) {
-        declare(false);
+        declare(false, false);
         return false;
     }
-    declare(from_string);
+    bool zero = from_string || (operands.back().constant && operands.back().value == 0.0);
+    declare(from_string, zero);
     if (from_string && type(pos) != TOKEN_SEMICOLON && level_of(type(pos)) > 0) {
-        Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_semicolon);
         Sink::help(diagnostic,
                    "a string cannot be computed with: print the parts as separate items, "
                    "'print(s, 1);'");
@@ -320,30 +365,32 @@ bool Parser::var_statement() {
 
 // if | while: "(" expression ")" "{" -- the block's statements follow as a frame of their own
 bool Parser::block_header() {
+    int32_t keyword = pos;
     bool loop = type(pos) == TOKEN_WHILE;
-    std::string keyword = text(pos);
     pos++;
     if (type(pos) != TOKEN_LPAREN) {
-        Diagnostic& diagnostic = sink.after(pos, "expected-lparen", "Expected '('");
-        Sink::help(diagnostic,
-                   std::string("the condition goes in parentheses: '") + keyword + " (x > 0) {'");
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_lparen);
+        help_header(source, diagnostic, keyword);
         return fail(pos);
     }
     pos++;
+    int32_t condition = pos;
     if (!expression(Context::condition)) return false;
+    bool never = operands.back().constant && operands.back().value == 0.0;
     if (type(pos) != TOKEN_RPAREN) {
-        Diagnostic& diagnostic = sink.after(pos, "expected-rparen", "Expected ')'");
-        help_after_operand(diagnostic, pos, Context::condition);
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_rparen);
+        help_after_operand(diagnostic, pos);
         return fail(pos);
     }
-    pos++;
+    int32_t condition_end = pos++;
     if (type(pos) != TOKEN_LBRACE) {
-        Diagnostic& diagnostic = sink.after(pos, "expected-lbrace", "Expected '{'");
-        Sink::help(diagnostic, std::string("the body goes in braces, even a single statement: '") +
-                                   keyword + " (...) { ... }'");
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
+        help_braces(source, diagnostic, keyword, pos);
         return fail(pos);
     }
-    frames.push_back(Frame{pos, block_end(pos), in_loop() || loop});
+    Frame frame = inner_frame(pos, loop, never);
+    if (loop) facts.loops.push_back(Loop{condition, condition_end, pos, frame.end, frame.dead});
+    frames.push_back(frame);
     pos++;
     return true;
 }
@@ -357,13 +404,12 @@ bool Parser::assignment() {
         bool compound = level_of(next) >= 2 && source.adjacent(pos) &&
                         (type(pos + 1) == TOKEN_ASSIGN ||
                          (type(pos + 1) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)));
-        Diagnostic& diagnostic = sink.at(name, Severity::error,
-                                         compound ? "compound-assignment" : "unexpected-identifier",
-                                         "Unexpected identifier");
-        help_unexpected_identifier(diagnostic, name);
+        Diagnostic& diagnostic =
+            sink.at(name, compound ? Code::compound_assignment : Code::unexpected_identifier);
+        help_statement_word(source, diagnostic, name, frames.back().inner_loop);
         return fail(pos);
     }
-    facts.uses.push_back(Use{name, UseKind::target, in_loop()});
+    facts.uses.push_back(use(name, UseKind::target));
     pos++;
     return expression(Context::assigned) && expect_semicolon();
 }
@@ -373,13 +419,17 @@ bool Parser::expect_semicolon() {
         pos++;
         return true;
     }
-    Diagnostic& diagnostic = sink.after(pos, "expected-semicolon", "Expected ';'");
-    help_after_operand(diagnostic, pos, Context::value);
-    // A ";" forgotten at a line end: the name on the next line starts a statement.
-    if (type(pos) == TOKEN_IDENTIFIER &&
-        source.tokens[pos].line > source.tokens[pos - 1].end_line) {
-        restart = pos;
+    Diagnostic& diagnostic = sink.after(pos, Code::expected_semicolon);
+    help_after_operand(diagnostic, pos);
+    bool line_end =
+        type(pos) == TOKEN_EOF || source.tokens[pos].line > source.tokens[pos - 1].end_line;
+    // At a line end, or before the "}" that ends the block, the ";" is surely what is missing.
+    if ((line_end || type(pos) == TOKEN_RBRACE) && diagnostic.notes.empty()) {
+        size_t end = source.tokens[pos - 1].end;
+        Sink::fix(diagnostic, end, end, ";", true);
     }
+    // A ";" forgotten at a line end: the name on the next line starts a statement.
+    if (type(pos) == TOKEN_IDENTIFIER && line_end) restart = pos;
     return fail(pos);
 }
 
@@ -390,11 +440,14 @@ void Parser::reduce() {
     Operand right = operands.back();
     operands.pop_back();
     Operand& left = operands.back();
+    left.name = -1;
+    if (op.type == TOKEN_SLASH && right.name >= 0) {
+        facts.divisions.push_back(Division{op.token, right.name, frames.back().dead});
+    }
     bool zero_divisor = false;
     double value = apply_operator(op.type, left.value, right.value, [&] { zero_divisor = true; });
     if (zero_divisor && right.constant) {
-        Diagnostic& diagnostic =
-            sink.at(op.token, Severity::error, "division-by-zero", "Division by zero");
+        Diagnostic& diagnostic = sink.at(op.token, Code::division_by_zero);
         Sink::help(diagnostic, "the divisor is always 0 here");
         left.constant = false;
         return;
@@ -410,6 +463,7 @@ bool Parser::expression(Context context) {
     operands.clear();
     pending.clear();
     comparisons.assign(1, 0);
+    expression_start = pos;
     size_t first_use = facts.uses.size();
     int32_t operators = 0;
     for (;;) {
@@ -422,18 +476,17 @@ bool Parser::expression(Context context) {
             continue;
         }
         if (kind == TOKEN_NUMBER) {
-            operands.push_back(Operand{true, convert_literal(source.token_text(pos).data(), source.token_text(pos).size())});
+            operands.push_back(Operand{true, convert_literal(source.token_text(pos).data(), source.token_text(pos).size()), -1});
         } else if (kind == TOKEN_IDENTIFIER) {
-            operands.push_back(Operand{false, 0.0});
-            facts.uses.push_back(Use{pos, UseKind::value, in_loop()});
+            operands.push_back(Operand{false, 0.0, pos});
+            facts.uses.push_back(use(pos, UseKind::value));
         } else if (kind == TOKEN_STRING) {
-            Diagnostic& diagnostic = sink.at(pos, Severity::error, "string-in-expression",
-                                             "Cannot use string in expression");
+            Diagnostic& diagnostic = sink.at(pos, Code::string_in_expression);
             Sink::help(diagnostic,
                        "a string can only be a print item or the whole value of a 'var'");
             return fail(pos);
         } else {
-            Diagnostic& diagnostic = missing(pos, "expected-expression", "Expected expression");
+            Diagnostic& diagnostic = missing(pos, Code::expected_expression);
             help_expected_expression(diagnostic, pos);
             return fail(pos);
         }
@@ -448,11 +501,8 @@ bool Parser::expression(Context context) {
                     reduce();
                 }
                 if (level == 1 && ++comparisons.back() == 2) {
-                    Diagnostic& diagnostic =
-                        sink.at(pos, Severity::warning, "chained-comparison",
-                                "this compares the 0 or 1 of the comparison before it");
-                    Sink::help(diagnostic,
-                               "to test both, multiply the comparisons: '(a < b) * (b < c)'");
+                    Diagnostic& diagnostic = sink.at(pos, Code::chained_comparison);
+                    help_chained(source, diagnostic, level_start(), pos);
                 }
                 pending.push_back(Pending{next, pos});
                 operators++;
@@ -468,8 +518,8 @@ bool Parser::expression(Context context) {
                 return true;
             }
             if (next != TOKEN_RPAREN) {
-                Diagnostic& diagnostic = sink.after(pos, "expected-rparen", "Expected ')'");
-                help_after_operand(diagnostic, pos, context);
+                Diagnostic& diagnostic = sink.after(pos, Code::expected_rparen);
+                help_after_operand(diagnostic, pos);
                 return fail(pos);
             }
             while (pending.back().type != TOKEN_LPAREN) reduce();
@@ -480,106 +530,75 @@ bool Parser::expression(Context context) {
     }
 }
 
-// "1e5": a number, then a word from "e" on.
-bool Parser::exponent_help(Diagnostic& diagnostic, int32_t at) {
-    if (at == 0 || type(at - 1) != TOKEN_NUMBER || type(at) != TOKEN_IDENTIFIER ||
-        !source.adjacent(at - 1)) {
-        return false;
-    }
-    std::string word = text(at);
-    if (word[0] != 'e' && word[0] != 'E') return false;
-    std::string written = text(at - 1) + word;
-    if (word.size() == 1 && (type(at + 1) == TOKEN_MINUS || type(at + 1) == TOKEN_PLUS) &&
-        source.adjacent(at) && type(at + 2) == TOKEN_NUMBER && source.adjacent(at + 1)) {
-        written += text(at + 1) + text(at + 2);
-    }
-    std::string full = "the number in full";
-    char buffer[64];
-    double value = std::strtod(written.c_str(), nullptr);
-    if (std::isfinite(value) && value != 0.0 && value < 1e21 && value >= 1e-15) {
-        auto result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-        if (result.ec == std::errc{}) full = std::string(buffer, result.ptr);
-    }
-    Sink::help(diagnostic, std::string("there is no exponent notation: write ") + full);
-    return true;
-}
-
 // Help for the tokens people bring from other languages, where an operand has ended.
-void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at, Context context) {
-    if (exponent_help(diagnostic, at)) return;
-    // A left operand that ends a longer expression ("x == 1 && y") would read wrongly alone.
-    bool lone_left = at < 2 || level_of(type(at - 2)) == 0;
-    std::string left = lone_left ? operand_text(at - 1, "a") : "a";
-    std::string right = operand_text(at + 1, "b");
-    switch (type(at)) {
-        case TOKEN_ASSIGN:
-            if (context == Context::condition) {
-                Sink::help(diagnostic,
-                           std::string("to compare, write '==': '") + left + " == " + right + "'");
-            }
-            return;
-        case TOKEN_AND:
-            Sink::help(diagnostic, std::string("there is no '&&': multiply the conditions, '(") +
-                                       left + " != 0) * (" + right + " != 0)', or nest two 'if's");
-            return;
-        case TOKEN_OR:
-            Sink::help(diagnostic, std::string("there is no '||': add the conditions, '(") + left +
-                                       " != 0) + (" + right + " != 0)', nonzero when either holds");
-            return;
-        case TOKEN_NOT:
-            Sink::help(diagnostic, "'!' alone is no operator: '!=' compares, 'x == 0' negates");
-            return;
-        default:
-            return;
+void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at) {
+    if (help_number(source, diagnostic, at)) return;
+    TokenType kind = type(at);
+    if (kind == TOKEN_AND || kind == TOKEN_OR || word(at, "and") || word(at, "or")) {
+        help_logical(source, diagnostic, level_start(), at);
+        return;
+    }
+    if (at > 0 && word(at - 1, "not")) {
+        // "not x": the word was read as a name; the name after it is the operand.
+        if (!facts.uses.empty() && facts.uses.back().token == at - 1) facts.uses.pop_back();
+        help_not(source, diagnostic, at - 1);
+        return;
+    }
+    if (kind == TOKEN_ASSIGN && source.adjacent(at) &&
+        (type(at + 1) == TOKEN_LT || type(at + 1) == TOKEN_GT)) {
+        help_comparison(source, diagnostic, level_start(), at);
+        return;
+    }
+    if (kind == TOKEN_ASSIGN && frames.size() > 0 && type(statement_start) != TOKEN_VAR &&
+        type(statement_start) != TOKEN_IDENTIFIER) {
+        int32_t left = at - 1;
+        std::string a =
+            source.tokens[left].type == TOKEN_IDENTIFIER || source.tokens[left].type == TOKEN_NUMBER
+                ? text(left)
+                : "a";
+        std::string b =
+            type(at + 1) == TOKEN_IDENTIFIER || type(at + 1) == TOKEN_NUMBER ? text(at + 1) : "b";
+        Sink::help(diagnostic, "to compare, write '==': '" + a + " == " + b + "'");
+        Sink::fix(diagnostic, source.tokens[at].start, source.tokens[at].end, "==", false);
     }
 }
 
 // Help for what stands where an operand should.
 void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
     TokenType kind = type(at);
-    bool after_operator = at > 0 && source.adjacent(at - 1);
-    if (kind == TOKEN_ASSIGN && after_operator &&
-        (type(at - 1) == TOKEN_LT || type(at - 1) == TOKEN_GT)) {
-        bool less = type(at - 1) == TOKEN_LT;
-        std::string left = operand_text(at - 2, "a");
-        std::string right = operand_text(at + 1, "b");
-        std::string op = less ? "<" : ">";
-        Sink::help(diagnostic, std::string("there is no '") + op + "=': write '" + left + " " + op +
-                                   " " + right + (less ? " + 1" : " - 1") +
-                                   "' for whole numbers, or '(" + left + " " + op + " " + right +
-                                   ") + (" + left + " == " + right + ")'");
+    int32_t after_comment = help_comment(source, diagnostic, statement_start, at);
+    if (!diagnostic.notes.empty()) {
+        restart = after_comment;
         return;
     }
-    if (kind == TOKEN_SLASH && ((at > 0 && type(at - 1) == TOKEN_SLASH && after_operator) ||
-                                (type(at + 1) == TOKEN_SLASH && source.adjacent(at)))) {
-        Sink::help(diagnostic, "comments start with '#'");
-        // The comment's words are no statement: go on at the next line.
-        int32_t next = at;
-        while (next < eof && source.tokens[next].line == source.tokens[at].line) next++;
-        restart = next;
+    bool after_operator = at > 0 && source.adjacent(at - 1);
+    if (after_operator && kind == TOKEN_ASSIGN &&
+        (type(at - 1) == TOKEN_LT || type(at - 1) == TOKEN_GT || type(at - 1) == TOKEN_EQ ||
+         type(at - 1) == TOKEN_NEQ)) {
+        help_comparison(source, diagnostic, level_start(), at - 1);
+        return;
+    }
+    if (after_operator && kind == TOKEN_STAR && type(at - 1) == TOKEN_STAR) {
+        help_power(source, diagnostic, at);
         return;
     }
     switch (kind) {
-        case TOKEN_MINUS: {
-            // After an operator the difference needs parentheses: "a * (0 - 1)".
-            bool inside = at > 0 && level_of(type(at - 1)) > 0;
-            std::string difference = std::string("0 - ") + operand_text(at + 1, "x");
-            Sink::help(diagnostic, std::string("there is no unary minus: write '") +
-                                       (inside ? "(" + difference + ")" : difference) + "'");
+        case TOKEN_MINUS:
+            help_minus(source, diagnostic, at);
             return;
-        }
         case TOKEN_NOT:
-            Sink::help(diagnostic, std::string("there is no '!': write '") +
-                                       operand_text(at + 1, "x") + " == 0'");
+            help_not(source, diagnostic, at);
             return;
         case TOKEN_FUNCTION:
-        case TOKEN_RETURN:
-            Sink::help(diagnostic, std::string("'") + text(at) +
-                                       "' is reserved: the language has no functions");
+        case TOKEN_RETURN: {
+            std::string word = text(at);
+            Sink::help(diagnostic,
+                       std::string("'") + word + "' is reserved: the language has no functions");
+        }
             return;
         case TOKEN_RBRACE:
             Sink::help(diagnostic, "this '}' closes no block");
+            note_extra_close(diagnostic, at);
             return;
         case TOKEN_LBRACE:
             Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
@@ -589,67 +608,8 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
             if (at == 0 || type(at - 1) == TOKEN_SEMICOLON || type(at - 1) == TOKEN_LBRACE ||
                 type(at - 1) == TOKEN_RBRACE) {
                 Sink::help(diagnostic, "a ';' alone is no statement: remove it");
+                Sink::fix(diagnostic, source.tokens[at].start, source.tokens[at].end, "", true);
             }
-            return;
-        default:
-            return;
-    }
-}
-
-// Help for a statement that starts with a name not followed by "=".
-void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
-    std::string word = text(name);
-    TokenType next = type(name + 1);
-    if (word == "else") {
-        Sink::help(diagnostic, next == TOKEN_IF
-                                   ? "there is no 'else if': write a second 'if' whose condition "
-                                     "excludes the first"
-                                   : "there is no 'else': write a second 'if' with the opposite "
-                                     "condition");
-        return;
-    }
-    if (word == "for") {
-        Sink::help(diagnostic,
-                   "there is no 'for': write 'var i = 0;' before a 'while (i < n) "
-                   "{ ... i = i + 1; }'");
-        return;
-    }
-    if (level_of(next) >= 2 && source.adjacent(name + 1)) {
-        std::string op = text(name + 1);
-        if (type(name + 2) == TOKEN_ASSIGN) {
-            // The right-hand side as written, up to the ";".
-            int32_t end = name + 3;
-            while (end < eof && type(end) != TOKEN_SEMICOLON && type(end) != TOKEN_RBRACE &&
-                   type(end) != TOKEN_LBRACE && !starts_statement(type(end))) {
-                end++;
-            }
-            std::string value = "...";
-            if (end > name + 3 && type(end) == TOKEN_SEMICOLON) {
-                const SourceToken& first = source.tokens[name + 3];
-                const SourceToken& last = source.tokens[end - 1];
-                value = std::string(source.text.substr(first.start, last.end - first.start));
-                if (end > name + 4) value = std::string("(") + value + ")";
-            }
-            Sink::help(diagnostic, std::string("there is no '") + op + "=': write '" + word +
-                                       " = " + word + " " + op + " " + value + ";'");
-            return;
-        }
-        if (type(name + 2) == next && (next == TOKEN_PLUS || next == TOKEN_MINUS)) {
-            Sink::help(diagnostic, std::string("there is no '") + op + op + "': write '" + word +
-                                       " = " + word + " " + op + " 1;'");
-            return;
-        }
-    }
-    switch (next) {
-        case TOKEN_IDENTIFIER:
-            Sink::help(diagnostic, std::string("a variable is declared with 'var': 'var ") +
-                                       text(name + 1) + " = ...;'");
-            return;
-        case TOKEN_LPAREN:
-            Sink::help(diagnostic, "there are no functions to call; output is 'print(...);'");
-            return;
-        case TOKEN_EQ:
-            Sink::help(diagnostic, std::string("to assign, write one '=': '") + word + " = ...;'");
             return;
         default:
             return;
@@ -659,6 +619,6 @@ void Parser::help_unexpected_identifier(Diagnostic& diagnostic, int32_t name) {
 }  // namespace
 
 void check_syntax(const Source& source, Sink& sink, Facts& facts) {
-    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, {}, {}, {}, {}, false};
+    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}, false};
     parser.run();
 }

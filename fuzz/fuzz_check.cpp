@@ -31,6 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fault("a diagnostic without a place");
         }
         if (diagnostic.code.empty() || diagnostic.message.empty()) fault("an empty diagnostic");
+        const CodeInfo* entry = nullptr;
+        for (const CodeInfo& code : code_table) {
+            if (diagnostic.code == code.name) entry = &code;
+        }
+        if (entry == nullptr) fault("a code that is not in the table");
+        if (entry->severity != diagnostic.severity) fault("a severity that is not the table's");
+        for (const Edit& edit : diagnostic.fixes) {
+            if (edit.start > edit.end || edit.end > text.size()) fault("a fix outside the text");
+        }
         if (i > 0 && (diagnostics[i - 1].line > diagnostic.line ||
                       (diagnostics[i - 1].line == diagnostic.line &&
                        diagnostics[i - 1].column > diagnostic.column))) {

@@ -1,8 +1,6 @@
 // Positions: bytes on our side, UTF-16 code units or UTF-8 bytes on the client's.
 #include "document.h"
 
-#include <algorithm>
-
 namespace {
 
 // Bytes of the UTF-8 sequence a lead byte starts; a stray continuation or invalid byte is one
@@ -30,43 +28,23 @@ size_t units(size_t length, Encoding encoding) {
     return length == 4 ? 2 : 1;
 }
 
-// The bytes of protocol line `line`, without its line break.
+// The bytes of protocol line `line` (0-based), without its line break.
 std::string_view line_text(std::string_view text, const LineIndex& lines, size_t line) {
-    size_t start = lines.starts[line];
-    size_t end = text.size();
-    if (line + 1 < lines.starts.size()) {
-        end = lines.starts[line + 1] - 1;
-        if (text[end] == '\n' && end > start && text[end - 1] == '\r') end--;
-    }
-    return text.substr(start, end - start);
+    return lines.editor.text_of(text, static_cast<int32_t>(line + 1));
 }
 
 }  // namespace
 
 LineIndex index_lines(std::string_view text) {
-    LineIndex lines;
-    lines.size = text.size();
-    lines.starts.push_back(0);
-    lines.checker_starts.push_back(0);
-    for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '\n') {
-            lines.starts.push_back(i + 1);
-            lines.checker_starts.push_back(i + 1);
-        } else if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
-            lines.starts.push_back(i + 1);
-        }
-    }
-    return lines;
+    return LineIndex{LineTable(text, LineBreaks::any), LineTable(text)};
 }
 
 Position to_position(std::string_view text, const LineIndex& lines, size_t offset,
                      Encoding encoding) {
     offset = std::min(offset, text.size());
-    size_t line =
-        static_cast<size_t>(std::upper_bound(lines.starts.begin(), lines.starts.end(), offset) -
-                            lines.starts.begin() - 1);
+    size_t line = lines.editor.index(offset);
     std::string_view bytes = line_text(text, lines, line);
-    size_t want = std::min(offset - lines.starts[line], bytes.size());
+    size_t want = std::min(offset - lines.editor.starts[line], bytes.size());
     int64_t character = 0;
     for (size_t at = 0; at < want;) {
         size_t length = char_length(bytes, at);
@@ -79,18 +57,13 @@ Position to_position(std::string_view text, const LineIndex& lines, size_t offse
 Position to_position(std::string_view text, const LineIndex& lines, int32_t line, int32_t column,
                      Encoding encoding) {
     if (line < 1) return {0, 0};
-    const std::vector<size_t>& starts = lines.checker_starts;
-    size_t index = static_cast<size_t>(line - 1);
-    if (index >= starts.size()) return to_position(text, lines, text.size(), encoding);
-    size_t end = index + 1 < starts.size() ? starts[index + 1] - 1 : text.size();
-    size_t within = column < 1 ? 0 : std::min(static_cast<size_t>(column - 1), end - starts[index]);
-    return to_position(text, lines, starts[index] + within, encoding);
+    return to_position(text, lines, lines.checker.offset(line, column), encoding);
 }
 
 size_t to_offset(std::string_view text, const LineIndex& lines, Position position,
                  Encoding encoding) {
     if (position.line < 0) return 0;
-    if (static_cast<uint64_t>(position.line) >= lines.starts.size()) return text.size();
+    if (static_cast<uint64_t>(position.line) >= lines.editor.starts.size()) return text.size();
     size_t line = static_cast<size_t>(position.line);
     std::string_view bytes = line_text(text, lines, line);
     int64_t character = 0;
@@ -100,7 +73,7 @@ size_t to_offset(std::string_view text, const LineIndex& lines, Position positio
         character += static_cast<int64_t>(units(length, encoding));
         at += length;
     }
-    return lines.starts[line] + at;
+    return lines.editor.starts[line] + at;
 }
 
 void set_text(Document& document, std::string text) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check.h"
+#include "lines.h"
 
 // How a position's character counts: UTF-16 code units unless the client takes UTF-8 bytes.
 enum class Encoding { utf16, utf8 };
@@ -18,12 +19,11 @@ struct Position {
     int64_t line, character;
 };
 
-// Line starts of a text: `starts` as the protocol counts lines, after "\n", "\r\n" or a lone
-// "\r"; `checker_starts` after "\n" only, as the checker counts them.
+// Line starts of a text: `editor` as the protocol counts lines, after "\n", "\r\n" or a lone
+// "\r"; `checker` after "\n" only, as the checker counts them.
 struct LineIndex {
-    std::vector<size_t> starts;
-    std::vector<size_t> checker_starts;
-    size_t size = 0;
+    LineTable editor;
+    LineTable checker;
 };
 
 LineIndex index_lines(std::string_view text);

@@ -2,6 +2,7 @@
 #include "language_features.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 #include "names.h"
@@ -93,59 +94,51 @@ size_t token_from(const Document& document, size_t offset) {
     return at == tokens.end() ? tokens.size() - 1 : static_cast<size_t>(at - tokens.begin());
 }
 
-// "did you mean 'tries'?": the name under the diagnostic becomes the suggestion.
-json fix_misspelling(const std::string& uri, const Document& document, const json& diagnostic,
-                     size_t offset, const Context& context) {
-    std::string message = diagnostic.value("message", "");
-    std::string_view marker = "did you mean '";
-    size_t at = message.find(marker);
-    if (at == std::string::npos) return nullptr;
-    size_t from = at + marker.size();
-    size_t to = message.find('\'', from);
-    size_t index = token_from(document, offset);
-    if (to == std::string::npos || document.tokens[index].type != TOKEN_IDENTIFIER) return nullptr;
-    std::string name = message.substr(from, to - from);
-    const SourceToken& token = document.tokens[index];
-    return quick_fix(uri, "Change to '" + name + "'", diagnostic,
-                     json::array({text_edit(document, token.start, token.end, name, context)}));
+// A short title for a fix: what it writes, or removes.
+std::string fix_title(std::string_view before, const Edit& edit) {
+    auto shown = [](std::string_view text) {
+        std::string out(text.substr(0, 60));
+        for (char& c : out) {
+            if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+        }
+        return "'" + out + (text.size() > 60 ? "...'" : "'");
+    };
+    if (edit.replacement.empty()) return "Remove " + shown(before);
+    if (before.empty()) return "Insert " + shown(edit.replacement);
+    return "Change " + shown(before) + " to " + shown(edit.replacement);
 }
 
-// The operators that come before `=` in `x += 1` and its kin.
-bool is_arithmetic(TokenType type) {
-    return type == TOKEN_PLUS || type == TOKEN_MINUS || type == TOKEN_STAR || type == TOKEN_SLASH;
-}
-
-// `x += e;` becomes `x = x + e;` (e in parentheses when it is more than one token).
-json fix_compound(const std::string& uri, const Document& document, const json& diagnostic,
-                  size_t offset, const Context& context) {
-    const auto& tokens = document.tokens;
-    const std::string& text = document.text;
-    size_t near = token_from(document, offset);
-    size_t target = NO_TOKEN;
-    for (size_t i = near > 2 ? near - 2 : 0; i + 2 < tokens.size() && i <= near + 1; i++) {
-        if (tokens[i].type == TOKEN_IDENTIFIER && is_arithmetic(tokens[i + 1].type) &&
-            tokens[i + 2].type == TOKEN_ASSIGN && tokens[i + 1].end == tokens[i + 2].start) {
-            target = i;
-            break;
+// The checker's fixes of the diagnostic the client sends back: the one with the same code on
+// the same line, nearest the start the client sends (some clients send byte columns back).
+void add_fixes(const std::string& uri, const Document& document, const json& diagnostic,
+               const std::vector<Diagnostic>& checked, const Context& context, json& actions) {
+    Position start = to_position(diagnostic["range"]["start"]);
+    std::string code = diagnostic["code"].get<std::string>();
+    const Diagnostic* nearest = nullptr;
+    int64_t distance = 0;
+    for (const Diagnostic& found : checked) {
+        if (found.code != code || found.fixes.empty()) continue;
+        Position from =
+            to_position(document.text, document.lines, found.line, found.column, context.encoding);
+        int64_t away = std::abs(from.character - start.character);
+        if (from.line == start.line && (nearest == nullptr || away < distance)) {
+            nearest = &found;
+            distance = away;
         }
     }
-    if (target == NO_TOKEN) return nullptr;
-    size_t first = target + 3, last = first;
-    while (last < tokens.size() && tokens[last].type != TOKEN_SEMICOLON &&
-           tokens[last].type != TOKEN_EOF && tokens[last].type != TOKEN_LBRACE &&
-           tokens[last].type != TOKEN_RBRACE)
-        last++;
-    if (last == first) return nullptr;
-    size_t end = tokens[last].type == TOKEN_SEMICOLON ? tokens[last].end : tokens[last - 1].end;
-    std::string name(token_text(text, tokens[target]));
-    std::string expression =
-        text.substr(tokens[first].start, tokens[last - 1].end - tokens[first].start);
-    if (last - first > 1) expression = "(" + expression + ")";
-    std::string op(token_text(text, tokens[target + 1]));
-    std::string replacement = name + " = " + name + " " + op + " " + expression + ";";
-    return quick_fix(
-        uri, "Write '" + replacement + "'", diagnostic,
-        json::array({text_edit(document, tokens[target].start, end, replacement, context)}));
+    if (nearest == nullptr) return;
+    bool first = true;
+    for (const Edit& edit : nearest->fixes) {
+        if (edit.end > document.text.size() || edit.start > edit.end) continue;
+        std::string_view before =
+            std::string_view(document.text).substr(edit.start, edit.end - edit.start);
+        json action = quick_fix(
+            uri, fix_title(before, edit), diagnostic,
+            json::array({text_edit(document, edit.start, edit.end, edit.replacement, context)}));
+        action["isPreferred"] = first;
+        first = false;
+        actions.push_back(std::move(action));
+    }
 }
 
 // Only spaces and tabs: what may stand around a statement that leaves with its line.
@@ -234,11 +227,14 @@ json publish_diagnostics(const std::string& uri, const Document& document, const
     for (const Diagnostic& diagnostic : diagnostics) {
         std::string message = diagnostic.message;
         json related = json::array();
+        // Notes and help lines are folded into the message as well: some clients (Neovim 0.7)
+        // show no relatedInformation.
         for (const Note& note : diagnostic.notes) {
             if (note.help || note.line == 0) {
                 message += "\nhelp: " + note.message;
                 continue;
             }
+            message += "\nnote: line " + std::to_string(note.line) + ": " + note.message;
             related.push_back({{"location",
                                 {{"uri", uri},
                                  {"range", place_range(document, note.line, note.column,
@@ -376,25 +372,21 @@ json completion(const Document& document, Position position, const Context& cont
 json code_actions(const std::string& uri, const Document& document, const json& diagnostics,
                   const Context& context) {
     json actions = json::array();
-    if (!diagnostics.is_array()) return actions;
+    if (!diagnostics.is_array() || diagnostics.empty()) return actions;
+    std::vector<Diagnostic> checked = check(document.text);
     for (const json& diagnostic : diagnostics) {
         if (!diagnostic.is_object() || !diagnostic.contains("range") ||
-            !diagnostic["range"].contains("start"))
+            !diagnostic["range"].contains("start") || !diagnostic.contains("code") ||
+            !diagnostic["code"].is_string())
             continue;
-        Position position = to_position(diagnostic["range"]["start"]);
-        size_t offset = to_offset(document.text, document.lines, position, context.encoding);
-        std::string code = diagnostic.contains("code") && diagnostic["code"].is_string()
-                               ? diagnostic["code"].get<std::string>()
-                               : "";
-        json action;
-        if (code == "undefined-variable") {
-            action = fix_misspelling(uri, document, diagnostic, offset, context);
-        } else if (code == "compound-assignment") {
-            action = fix_compound(uri, document, diagnostic, offset, context);
-        } else if (code == "var-in-loop") {
-            action = fix_var_in_loop(uri, document, diagnostic, offset, context);
+        if (diagnostic["code"] == "var-in-loop") {
+            Position position = to_position(diagnostic["range"]["start"]);
+            size_t offset = to_offset(document.text, document.lines, position, context.encoding);
+            json action = fix_var_in_loop(uri, document, diagnostic, offset, context);
+            if (!action.is_null()) actions.push_back(std::move(action));
+            continue;
         }
-        if (!action.is_null()) actions.push_back(std::move(action));
+        add_fixes(uri, document, diagnostic, checked, context, actions);
     }
     return actions;
 }

@@ -26,6 +26,10 @@ static TokenType keyword_type(const char* word, size_t length) {
     return TOKEN_IDENTIFIER;
 }
 
+const char* const* keyword_names() {
+    return keywords;
+}
+
 // Operator bytes and their one- and two-byte kinds; returns the bytes used, or 0 for none.
 static size_t scan_operator(const char* p, TokenType* type) {
     switch (p[0]) {

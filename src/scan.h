@@ -34,3 +34,5 @@ inline size_t value_end(const Scan& scan) {
     return scan.type == TOKEN_STRING ? scan.end - 1 : scan.end;
 }
 
+// Every keyword, ending with a null entry: the list editors' grammars are held to.
+const char* const* keyword_names();

@@ -56,7 +56,19 @@ const list = names.map((name) => ({ name: name.slice(0, -3),
                                     code: fs.readFileSync(`${dir}/${name}`, "utf8") }));
 fs.writeFileSync(file, JSON.stringify(list));
 ' "$root/examples" "$out/examples.json"
-version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json} |
+# The language guide, as its text, on a page of its own: readable offline like the rest.
+node -e '
+const fs = require("fs");
+const [source, file] = process.argv.slice(1);
+const escape = (text) => text.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+fs.writeFileSync(file, "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n" +
+  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n" +
+  "<title>The Azuvel language guide</title>\n" +
+  "<style>pre { white-space: pre-wrap; max-width: 50rem; margin: 1rem auto; padding: 0 1rem; " +
+  "font: 14px/1.45 ui-monospace, monospace; }</style>\n</head>\n<body>\n<pre>" +
+  escape(fs.readFileSync(source, "utf8")) + "</pre>\n</body>\n</html>\n");
+' "$root/docs/language.md" "$out/guide.html"
+version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json,guide.html} |
           sha256sum | cut -c1-16)
 sed "s/VERSION/$version/" sw.js >"$out/sw.js"
 echo "Playground built in $out"

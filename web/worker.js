@@ -31,7 +31,9 @@ function prepare(wasm) {
   const pending = [];
   let lastPost = 0;
   const flush = () => {
-    if (pending.length > 0) postMessage({ type: 'output', chunks: joinChunks(pending.splice(0)) });
+    if (pending.length > 0 || cut) {
+      postMessage({ type: 'output', chunks: joinChunks(pending.splice(0)), cut });
+    }
     lastPost = performance.now();
   };
   instance = AzuvelModule({
@@ -43,7 +45,14 @@ function prepare(wasm) {
       if (fd === 1) {
         if (sent + bytes.length > limit) {
           bytes = bytes.subarray(0, limit - sent);
-          cut = true;
+          // The page hears of the cut at once: a run may go on long after, or be stopped.
+          if (!cut) {
+            cut = true;
+            pending.push({ fd, bytes });
+            sent += bytes.length;
+            flush();
+            return;
+          }
         }
         sent += bytes.length;
         if (bytes.length === 0) return;

@@ -9,8 +9,9 @@ vim.api.nvim_create_autocmd({ "BufRead", "BufNewFile" }, {
   command = "setfiletype azuvel",
 })
 
--- The usual keys, for this buffer only.
+-- The usual keys, for this buffer only, and completion from the server with CTRL-X CTRL-O.
 local function on_attach(_, buffer)
+  vim.api.nvim_buf_set_option(buffer, "omnifunc", "v:lua.vim.lsp.omnifunc")
   local function map(keys, action)
     vim.keymap.set("n", keys, action, { buffer = buffer })
   end

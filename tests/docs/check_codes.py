@@ -1,34 +1,26 @@
 #!/usr/bin/env python3
-"""Checks that the guide's table of azuvel-check's diagnostic codes is the checker's list.
+"""Checks that the guide's table of azuvel-check's diagnostic codes is the checker's table.
 
-    check_codes.py CHECK_CPP GUIDE
+    check_codes.py AZUVEL_CHECK GUIDE
 
-The list is the comment block at the top of CHECK_CPP: after a line "Errors..." or
-"Warnings...", each line "//   CODE   meaning" (two spaces or more after the code) names
-one code. The guide's table has a row
-"| `CODE` | error |" or "| `CODE` | warning |" for each, and no other.
+The checker's table is what `AZUVEL_CHECK --list-codes` prints: one line per code,
+"CODE SEVERITY DESCRIPTION". The guide's table has a row "| `CODE` | error |" or
+"| `CODE` | warning |" for each, and no other.
 """
 
 import re
+import subprocess
 import sys
 
-LIST_LINE = re.compile(r"^//\s{1,4}([a-z][a-z0-9]*(?:-[a-z0-9]+)*)\s{2,}\S")
 GUIDE_ROW = re.compile(r"^\| `([a-z][a-z0-9-]*)` \| (error|warning) \|")
 
 
-def checker_codes(path):
-    codes, severity = {}, None
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            if not line.startswith("//"):
-                break
-            heading = line[2:].strip().lower()
-            if heading.startswith("errors"):
-                severity = "error"
-            elif heading.startswith("warnings"):
-                severity = "warning"
-            elif severity and (found := LIST_LINE.match(line)):
-                codes[found.group(1)] = severity
+def checker_codes(binary):
+    out = subprocess.run([binary, "--list-codes"], capture_output=True, check=True, text=True)
+    codes = {}
+    for line in out.stdout.splitlines():
+        code, severity, _ = line.split(None, 2)
+        codes[code] = severity
     return codes
 
 
@@ -47,8 +39,8 @@ def main():
         return 2
     listed, documented = checker_codes(sys.argv[1]), guide_codes(sys.argv[2])
     problems = []
-    if len(listed) < 5:
-        problems.append(f"the code list at the top of {sys.argv[1]} looks wrong: {listed}")
+    if len(listed) < 5 or set(listed.values()) != {"error", "warning"}:
+        problems.append(f"azuvel-check --list-codes looks wrong: {listed}")
     for code, severity in sorted(listed.items()):
         if code not in documented:
             problems.append(f"{code} ({severity}) has no row in the guide's table")

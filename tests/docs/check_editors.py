@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Checks the editor support files against the lexer.
 
-    check_editors.py SOURCE_ROOT
+    check_editors.py SOURCE_ROOT AZUVEL_CHECK
 
 - The keyword lists of the Vim syntax file and of the TextMate grammar each hold exactly
-  the words of the lexer's keyword table in src/scan.cpp, each once.
+  the words of the lexer's keyword table, as `AZUVEL_CHECK --list-keywords` prints it, each
+  once.
 - The TextMate grammar is valid JSON with scope source.azuvel and file type az, and its
   rules pick out numbers, keywords and strings the way the lexer does.
 - Operators and words that no script can run are marked invalid in both grammars.
@@ -20,18 +21,9 @@ import subprocess
 import sys
 import tempfile
 
-KEYWORD_TABLE = re.compile(r"keywords\[\]\s*=\s*\{(.*?)\}", re.S)
-
-
-def lexer_keywords(root):
-    with open(os.path.join(root, "src", "scan.cpp"), encoding="utf-8") as f:
-        table = KEYWORD_TABLE.search(f.read())
-    if not table:
-        raise SystemExit("FAIL: no keyword table `keywords[] = {...}` in src/scan.cpp")
-    entries = [entry.strip() for entry in table.group(1).split(",")]
-    if entries[-1] != "nullptr":
-        raise SystemExit("FAIL: the keyword table does not end with nullptr")
-    return [entry.strip('"') for entry in entries[:-1]]
+def lexer_keywords(binary):
+    out = subprocess.run([binary, "--list-keywords"], capture_output=True, check=True, text=True)
+    return out.stdout.split()
 
 
 def vim_keywords(path):
@@ -228,11 +220,11 @@ def check_vim_highlighting(root):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) != 3:
         print(__doc__)
         return 2
     root = sys.argv[1]
-    keywords = lexer_keywords(root)
+    keywords = lexer_keywords(sys.argv[2])
     if len(keywords) < 4:
         print(f"FAIL: the lexer's keyword table looks wrong: {keywords}")
         return 1

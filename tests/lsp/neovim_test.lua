@@ -1,7 +1,8 @@
 -- End-to-end: Neovim, set up by editors/neovim/azuvel.lua, edits tests/lsp/mistake.az with
--- azuvel-lsp behind it. Checks the diagnostic Neovim shows, a hover and a go-to-definition.
+-- azuvel-lsp behind it. Checks the diagnostic Neovim shows, a hover, a go-to-definition, a
+-- completion (and that omnifunc asks the server) and the quick fix of the diagnostic.
 --
---   AZUVEL_LSP=build/lsp/azuvel-lsp nvim --headless --clean -n -u editors/neovim/azuvel.lua \
+--   AZUVEL_LSP=build/azuvel-lsp nvim --headless --clean -n -u editors/neovim/azuvel.lua \
 --       -c "luafile tests/lsp/neovim_test.lua" tests/lsp/mistake.az
 local failures = 0
 
@@ -72,6 +73,45 @@ local function run()
   end, 20)
   local cursor = vim.api.nvim_win_get_cursor(0)
   report(moved, "definition", string.format("cursor at %d:%d", cursor[1], cursor[2]))
+
+  -- Completion: omnifunc is the server's, and it offers the variable after "print(tr".
+  report(vim.bo.omnifunc == "v:lua.vim.lsp.omnifunc", "omnifunc", vim.bo.omnifunc)
+  local params = { textDocument = vim.lsp.util.make_text_document_params(),
+                   position = { line = 5, character = 17 } }
+  local completed = vim.lsp.buf_request_sync(0, "textDocument/completion", params, 5000) or {}
+  local labels = {}
+  for _, response in pairs(completed) do
+    for _, item in ipairs(response.result or {}) do
+      labels[item.label] = true
+    end
+  end
+  report(labels["tries"] == true and labels["while"] == true, "completion",
+    vim.inspect(vim.tbl_keys(labels)))
+
+  -- The quick fix of the missing ";": applied, the line ends with it.
+  local found = vim.diagnostic.get(0)
+  if #found == 0 then
+    report(false, "code action", "no diagnostic to fix")
+    return
+  end
+  local lsp_diagnostics = vim.lsp.diagnostic.get_line_diagnostics(0, found[1].lnum)
+  local range = { start = { line = found[1].lnum, character = found[1].col },
+                  ["end"] = { line = found[1].lnum, character = found[1].col } }
+  local answer = vim.lsp.buf_request_sync(0, "textDocument/codeAction", {
+    textDocument = vim.lsp.util.make_text_document_params(), range = range,
+    context = { diagnostics = lsp_diagnostics } }, 5000) or {}
+  local action = nil
+  for _, response in pairs(answer) do
+    action = action or (response.result or {})[1]
+  end
+  if action == nil then
+    report(false, "code action", "none offered for " .. vim.inspect(lsp_diagnostics))
+    return
+  end
+  vim.lsp.util.apply_workspace_edit(action.edit, "utf-16")
+  local line = vim.api.nvim_buf_get_lines(0, 5, 6, false)[1]
+  report(action.title == "Insert ';'" and line == 'print("héllo", tries);', "code action",
+    tostring(action.title) .. " -> " .. tostring(line))
 end
 
 -- An error in a check ends the run as a failure instead of leaving Neovim waiting.

@@ -154,7 +154,8 @@ class Diagnostics(unittest.TestCase):
         self.assertEqual(undefined[0]["code"], "undefined-variable")
         self.assertIn("help: did you mean 'tries'?", undefined[0]["message"])
         unclosed = client.change(URI, "if (1) {\n  print(1);\n", 4)
-        self.assertEqual(unclosed[0]["message"], "Expected '}'")
+        # The note is folded into the message too, for clients that show no relatedInformation.
+        self.assertEqual(unclosed[0]["message"], "Expected '}'\nnote: line 1: block opened here")
         self.assertEqual(start(unclosed[0]["relatedInformation"][0]["location"]["range"]), (0, 7))
         client.notify("textDocument/didClose", {"textDocument": {"uri": URI}})
         self.assertEqual(client.diagnostics(URI), [])
@@ -294,10 +295,18 @@ class CodeActions(unittest.TestCase):
             ("var tries = 1;\nprint(trie);\n", "undefined-variable", 1, 6,
              "Undefined variable: trie\nhelp: did you mean 'tries'?",
              "var tries = 1;\nprint(tries);\n"),
-            ("var x = 1;\nx += 1;\n", "compound-assignment", 1, 2, "",
+            ("var x = 1;\nx += 1;\n", "compound-assignment", 1, 0, "",
              "var x = 1;\nx = x + 1;\n"),
             ("var x = 1;\nx *= x - 2;\n", "compound-assignment", 1, 0, "",
              "var x = 1;\nx = x * (x - 2);\n"),
+            # Fixes the checker gives as data: the first is the preferred one.
+            ("var a = 1;\nif (a <= 2) { print(a); }\n", "expected-expression", 1, 7, "",
+             "var a = 1;\nif ((a < 2) + (a == 2)) { print(a); }\n"),
+            ("var a = 1;\nif (a > 0 && a < 3) { print(a); }\n", "expected-rparen", 1, 9, "",
+             "var a = 1;\nif ((a > 0) * (a < 3)) { print(a); }\n"),
+            ("var a = 1\nprint(a);\n", "expected-semicolon", 0, 9, "", "var a = 1;\nprint(a);\n"),
+            ("var total = 1;\nprint(\"Total: \" + total);\n", "expected-comma", 1, 16, "",
+             "var total = 1;\nprint(\"Total:\", total);\n"),
             (loop, "var-in-loop", 3, 4, "",
              loop.replace("while", "var sq = 0;\nwhile").replace("var sq = i", "sq = i")),
             ("var i = 0;\nwhile (i < 4) {\n  var s = \"a\";\n  i = i + 1;\n}\n", "var-in-loop",
@@ -307,6 +316,8 @@ class CodeActions(unittest.TestCase):
             with self.subTest(code=code, text=text):
                 self.assertEqual(self.fix(text, code, line, character, message), expected)
         self.assertIsNone(self.fix("var x = 1;\nprint(x);\n", "var-in-loop", 0, 0))
+        # A diagnostic the checker does not give on that line gets no fix.
+        self.assertIsNone(self.fix("var x = 1;\nx += 1;\n", "compound-assignment", 0, 0))
 
     def test_fixes_for_published_diagnostics(self):
         self.assertEqual(self.fix("var tries = 1;\nprint(trie);\n", "undefined-variable", 0, 0,

@@ -190,6 +190,86 @@ describe('stopping', limits, () => {
   });
 });
 
+describe('fixes and editing', limits, () => {
+  test('a fix in the problems list rewrites the line, and the problem goes', async () => {
+    const page = await open();
+    await typeScript(page, 'var x = 1;\nx += 2;\nprint(x);\n');
+    const fix = byId(page, 'problems').locator('button.fix').first();
+    await fix.waitFor({ timeout: 5000 });
+    assert.equal(await fix.textContent(), "Change 'x += 2;' to 'x = x + 2;'");
+    await fix.click();
+    assert.equal(await editorText(page), 'var x = 1;\nx = x + 2;\nprint(x);\n');
+    await page.waitForFunction(() =>
+      document.querySelectorAll('[data-testid="problems"] li').length === 0);
+    await page.close();
+  });
+
+  test('Tab indents, Enter keeps the indentation, Escape then Tab leaves the editor', async () => {
+    const page = await open();
+    await typeScript(page, 'if (1) {');
+    await page.keyboard.press('Enter');
+    await page.keyboard.press('Tab');
+    await page.keyboard.type('print(1);');
+    await page.keyboard.press('Enter');
+    await page.keyboard.type('print(2);');
+    const lines = await page.locator('.cm-line').allTextContents();
+    assert.deepEqual(lines.slice(0, 3), ['if (1) {', '  print(1);', '  print(2);']);
+    const inEditor = () => page.evaluate(() =>
+      document.querySelector('.cm-editor').contains(document.activeElement));
+    assert.ok(await inEditor(), 'Tab kept the focus in the editor');
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Tab');
+    assert.equal(await inEditor(), false, 'Escape then Tab moved the focus on');
+    await page.close();
+  });
+});
+
+describe('output', limits, () => {
+  test('the pane follows the end, and says when output is cut, also after Stop', async () => {
+    const page = await open();
+    await typeScript(page, 'var i = 0;\nwhile (1) {\nprint("a line of output", i);\n' +
+                           'i = i + 1;\n}\n');
+    await byId(page, 'run').click();
+    await page.locator('.output .cut').waitFor({ timeout: 30000 });
+    await byId(page, 'stop').click();
+    await page.waitForFunction(() =>
+      document.querySelector('[data-testid="status"]').textContent.startsWith('Stopped'));
+    assert.equal(await page.locator('.output .cut').textContent(),
+                 'Output cut: only the first 1 MiB is shown.');
+    const gap = await page.evaluate(() => {
+      const pane = document.querySelector('[data-testid="output"]');
+      return pane.scrollHeight - pane.scrollTop - pane.clientHeight;
+    });
+    assert.ok(gap < 5, `the end is in view (${gap} px below)`);
+    await page.close();
+  });
+});
+
+describe('layout', limits, () => {
+  test('on a 390 px screen nothing is cut off sideways; the guide is linked', async () => {
+    const page = await browser.newPage({ viewport: { width: 390, height: 844 } });
+    await page.goto(url);
+    await page.locator('.cm-content').waitFor();
+    await typeScript(page, 'var a_rather_long_name_for_a_small_screen = 1;\nprint(a_rather);\n');
+    await byId(page, 'problems').locator('li').first().waitFor({ timeout: 5000 });
+    const overflow = await page.evaluate(() => {
+      const wide = [...document.querySelectorAll('body *')].filter((element) =>
+        element.getBoundingClientRect().right > window.innerWidth + 0.5 &&
+        !element.closest('.cm-scroller'));
+      return { width: document.documentElement.scrollWidth,
+               wide: wide.map((element) => element.outerHTML.slice(0, 60)) };
+    });
+    assert.ok(overflow.width <= 390, `page width ${overflow.width}`);
+    assert.deepEqual(overflow.wide, []);
+    const guide = byId(page, 'guide');
+    assert.equal(await guide.getAttribute('href'), 'guide.html');
+    const response = await page.request.get(new URL('guide.html', url).href);
+    assert.equal(response.status(), 200);
+    assert.match(await response.text(), /Checking scripts/);
+    await page.close();
+  });
+});
+
 describe('offline', limits, () => {
   test('once loaded, the page loads and runs with the network gone', async () => {
     const context = await browser.newContext();

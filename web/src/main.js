@@ -1,5 +1,7 @@
 // The playground page: an editor checked as you type, and each run in a Web Worker of its own.
-import { defaultKeymap, history as undoHistory, historyKeymap } from '@codemirror/commands';
+import {
+  defaultKeymap, history as undoHistory, historyKeymap, indentWithTab,
+} from '@codemirror/commands';
 import { bracketMatching } from '@codemirror/language';
 import { linter, lintGutter } from '@codemirror/lint';
 import { EditorSelection, EditorState, StateEffect, StateField } from '@codemirror/state';
@@ -8,6 +10,8 @@ import {
 } from '@codemirror/view';
 import { setupFormat } from './format.js';
 import { azuvelLanguage } from './language.js';
+import { atEnd, followOutput, showCut } from './output.js';
+import { renderProblems } from './problems.js';
 import { decodeShare, encodeShare } from './share.js';
 
 const byId = (id) => document.querySelector(`[data-testid="${id}"]`);
@@ -88,33 +92,17 @@ function moveCursor(line, column) {
   view.focus();
 }
 
-function renderProblems(diagnostics) {
-  problems.replaceChildren(...diagnostics.map((diagnostic) => {
-    const item = document.createElement('li');
-    item.className = diagnostic.severity;
-    item.tabIndex = 0;
-    const head = document.createElement('div');
-    head.textContent = `${diagnostic.line}:${diagnostic.column} ${diagnostic.message}`;
-    item.append(head);
-    for (const note of diagnostic.notes) {
-      const line = document.createElement('div');
-      line.className = 'note';
-      line.textContent = note.kind === 'help' ? `help: ${note.message}`
-        : `${note.line}:${note.column} note: ${note.message}`;
-      item.append(line);
-    }
-    const go = () => moveCursor(diagnostic.line, diagnostic.column);
-    item.addEventListener('click', go);
-    item.addEventListener('keydown', (event) => { if (event.key === 'Enter') go(); });
-    return item;
-  }));
-}
-
 const checkAsYouType = linter(async (editor) => {
   const module = await checker;
   const { doc } = editor.state;
-  const diagnostics = callJson(module, '_azuvel_check_json', doc.toString());
-  renderProblems(diagnostics);
+  const text = doc.toString();
+  const diagnostics = callJson(module, '_azuvel_check_json', text);
+  renderProblems(problems, diagnostics, text, moveCursor, (from, to, insert) => {
+    if (view.state.doc.toString() !== text) return;  // the list is older than the text
+    const selection = EditorSelection.cursor(from + insert.length);
+    view.dispatch({ changes: { from, to, insert }, selection });
+    view.focus();
+  });
   return diagnostics.map((diagnostic) => {
     const from = offsetAt(doc, diagnostic.line, diagnostic.column);
     const help = diagnostic.notes.filter((note) => note.kind === 'help');
@@ -138,7 +126,9 @@ const view = new EditorView({
       keymap.of([
         { key: 'Mod-Enter', run: () => { run(); return true; } },
         { key: 'Ctrl-Enter', run: () => { run(); return true; } },
-        ...defaultKeymap, ...historyKeymap,
+        // Tab indents; Escape then Tab leaves the editor, as CodeMirror's guidance has it.
+        // Enter keeps the line's indentation (defaultKeymap's insertNewlineAndIndent).
+        indentWithTab, ...defaultKeymap, ...historyKeymap,
       ]),
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
@@ -219,12 +209,14 @@ function run() {
     const text = state.unshown;
     state.unshown = '';
     if (text === '') return;
+    const following = atEnd(output);
     if (block === null || (block.length > BLOCK_SIZE && block.data.endsWith('\n'))) {
       block = document.createTextNode('');
       pane.append(document.createElement('div'));
       pane.lastChild.append(block);
     }
     block.appendData(text);
+    followOutput(output, following);
   };
   setRunning(state);
   worker.then((w) => {
@@ -237,6 +229,11 @@ function run() {
           else state.unshown += decoder.decode(bytes, { stream: true });
         }
         if (!state.frame) state.frame = requestAnimationFrame(show);
+        if (data.cut) {
+          const following = atEnd(output);
+          showCut(output, OUTPUT_LIMIT);
+          followOutput(output, following);
+        }
         return;
       }
       cancelAnimationFrame(state.frame);
@@ -253,6 +250,7 @@ function finish(state, text, result, stderr) {
   setRunning(null);
   const time = `${result.time < 10 ? result.time.toFixed(1) : Math.round(result.time)} ms`;
   const cut = result.cut ? ' · only the first MiB of output shown' : '';
+  if (result.cut) showCut(output, OUTPUT_LIMIT);
   const kind = result.status === 0 ? 'ok' : 'failed';
   showStatus(`Exit status ${result.status} · ${time}${cut}`, kind);
   if (stderr === '') return;
