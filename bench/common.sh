@@ -156,9 +156,8 @@ unit_count() {
     nested) echo $((size * size)) ;;
     arith) awk 'NF == 2 { steps += $2 } END { print steps }' "$output" ;;
     startup) echo 1 ;;
-    sortnet | fizz | newton | shortloops | primes | report | poly | manyvars | bubble | collatz | ledger)
-        echo "$size"
-        ;;
+    sortnet | fizz | newton | shortloops | primes | report | poly | manyvars) echo "$size" ;;
+    bubble | collatz | ledger) echo "$size" ;;
     lattice | gcd) echo $((size * size)) ;;
     # The passes of deep's innermost loop, counted as its loops prune them.
     deep)
