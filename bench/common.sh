@@ -16,6 +16,55 @@ declare -A full_size=([loop]=10000000 [nested]=2000 [arith]=200 [print]=1000000)
 declare -A quick_size=([loop]=1000000 [nested]=500 [arith]=80 [print]=100000)
 all_workloads=(loop nested arith print startup)
 
+# Two more sets of programs, each NAME.az with NAME.lua and NAME.py in its own folder.
+# kinds: one typical small program of each kind of script (bench/kinds).
+# holdout: programs of similar kinds but other code, left out of tuning (bench/holdout).
+# classic is the five workloads above. Each program has one size literal, as above.
+kinds_programs=(sortnet fizz lattice newton shortloops primes report poly deep manyvars)
+holdout_programs=(bubble collatz gcd ledger)
+full_size+=([sortnet]=2000000 [fizz]=12000000 [lattice]=2000 [newton]=800000
+    [shortloops]=3000000 [primes]=600000 [report]=300000 [poly]=2000000 [deep]=140
+    [manyvars]=3000000 [bubble]=300000 [collatz]=120000 [gcd]=800 [ledger]=140000)
+quick_size+=([sortnet]=200000 [fizz]=1000000 [lattice]=600 [newton]=80000
+    [shortloops]=300000 [primes]=100000 [report]=30000 [poly]=200000 [deep]=70
+    [manyvars]=300000 [bubble]=30000 [collatz]=15000 [gcd]=250 [ledger]=14000)
+# What each program stands for, for the table.
+declare -A kind_of=([loop]="bare loop" [nested]="nested loops, ifs" [arith]="float arithmetic"
+    [print]="printing" [startup]="start-up"
+    [sortnet]="runs of compare-and-swap ifs" [fizz]="counters reset in nested ifs"
+    [lattice]="conditions of 4+ operands" [newton]="division-heavy iteration"
+    [shortloops]="short arithmetic loops" [primes]="trial division"
+    [report]="printing, strings and numbers" [poly]="long expressions"
+    [deep]="deep nesting" [manyvars]="many variables"
+    [bubble]="compare-and-swap ifs, flag loop" [collatz]="division, data-driven loops"
+    [gcd]="short loops in nested loops" [ledger]="printing, many variables")
+# Programs whose output is written to a file when timed, as a printing program's would be.
+declare -A writes_file=([print]=1 [report]=1 [ledger]=1)
+# The folder of each program.
+declare -A program_dir
+for _name in "${all_workloads[@]}"; do program_dir[$_name]=$bench_dir; done
+for _name in "${kinds_programs[@]}"; do program_dir[$_name]=$bench_dir/kinds; done
+for _name in "${holdout_programs[@]}"; do program_dir[$_name]=$bench_dir/holdout; done
+unset _name
+
+# Prints the programs of a set (classic, kinds, holdout or all), one a line.
+set_programs() {
+    case $1 in
+    classic) printf '%s\n' "${all_workloads[@]}" ;;
+    kinds) printf '%s\n' "${kinds_programs[@]}" ;;
+    holdout) printf '%s\n' "${holdout_programs[@]}" ;;
+    all) printf '%s\n' "${all_workloads[@]}" "${kinds_programs[@]}" "${holdout_programs[@]}" ;;
+    *) die "unknown set: $1 (classic, kinds, holdout or all)" ;;
+    esac
+}
+
+# The set a program belongs to.
+set_of() {
+    case " ${kinds_programs[*]} " in *" $1 "*) echo kinds; return ;; esac
+    case " ${holdout_programs[*]} " in *" $1 "*) echo holdout; return ;; esac
+    echo classic
+}
+
 die() {
     echo "bench: $*" >&2
     exit 1
@@ -69,7 +118,7 @@ find_azuvel() {
 make_scaled() {
     local name=$1 size=$2 dir=$3 ext literal=${full_size[$1]}
     for ext in az py lua; do
-        local source=$bench_dir/$name.$ext
+        local source=${program_dir[$name]}/$name.$ext
         [[ $(grep -ow -- "$literal" "$source" | wc -l) == 1 ]] ||
             die "$source must hold the size $literal exactly once"
         sed "s/\\b$literal\\b/$size/" "$source" > "$dir/$name.$ext"
@@ -84,6 +133,18 @@ unit_name() {
     arith) echo "inner step" ;;
     print) echo "line" ;;
     startup) echo "run" ;;
+    sortnet | bubble) echo "sort" ;;
+    fizz | collatz) echo "number" ;;
+    lattice) echo "point" ;;
+    newton) echo "root" ;;
+    shortloops) echo "value" ;;
+    primes) echo "number below n" ;;
+    report) echo "row" ;;
+    poly) echo "point" ;;
+    deep) echo "innermost iteration" ;;
+    manyvars) echo "step" ;;
+    gcd) echo "pair" ;;
+    ledger) echo "month" ;;
     esac
 }
 
@@ -95,5 +156,17 @@ unit_count() {
     nested) echo $((size * size)) ;;
     arith) awk 'NF == 2 { steps += $2 } END { print steps }' "$output" ;;
     startup) echo 1 ;;
+    sortnet | fizz | newton | shortloops | primes | report | poly | manyvars) echo "$size" ;;
+    bubble | collatz | ledger) echo "$size" ;;
+    lattice | gcd) echo $((size * size)) ;;
+    # The passes of deep's innermost loop, counted as its loops prune them.
+    deep)
+        "$python" -c '
+import sys
+n = int(sys.argv[1])
+t = n + n
+print(sum(n - c + 1 for a in range(1, n + 1) for b in range(a, n + 1) if a + b + b < t
+          for c in range(b, n + 1) if a + b + c + c < t + 1))' "$size"
+        ;;
     esac
 }
