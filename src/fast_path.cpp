@@ -55,6 +55,7 @@ enum StatementKind : uint8_t {
     STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
     STATEMENT_LONG_ASSIGNMENT,  // a checked assignment of four operands or more
     STATEMENT_LONG_IF,     // a checked if whose condition is four operands or more
+    STATEMENT_OPERAND_IF,  // a checked if whose condition is one number or name
 };
 
 Variable* token_variable[MAX_TOKENS];
@@ -137,9 +138,10 @@ void learn_assignment(int32_t name_token, int32_t end) {
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
     ExpressionShape shape = expression_shape[if_token + 2];
-    statement_kind[if_token] = shape == SHAPE_PAIR   ? STATEMENT_PAIR_IF
-                               : shape == SHAPE_LONG ? STATEMENT_LONG_IF
-                                                     : STATEMENT_IF;
+    statement_kind[if_token] = shape == SHAPE_PAIR      ? STATEMENT_PAIR_IF
+                               : shape == SHAPE_LONG    ? STATEMENT_LONG_IF
+                               : shape == SHAPE_OPERAND ? STATEMENT_OPERAND_IF
+                                                        : STATEMENT_IF;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -295,12 +297,13 @@ template <bool pair_condition>
     static const void* const handlers[] = {&&other,   &&assignment,        &&pair_assignment,
                                            &&if_statement, &&block_end,  &&copy,
                                            &&triple_assignment, &&pair_if,
-                                           &&long_assignment, &&long_if};
+                                           &&long_assignment, &&long_if, &&operand_if};
     static_assert(STATEMENT_OTHER == 0 && STATEMENT_ASSIGNMENT == 1 &&
                   STATEMENT_PAIR_ASSIGNMENT == 2 && STATEMENT_IF == 3 &&
                   STATEMENT_BLOCK_END == 4 && STATEMENT_COPY == 5 &&
                   STATEMENT_TRIPLE_ASSIGNMENT == 6 && STATEMENT_PAIR_IF == 7 &&
-                  STATEMENT_LONG_ASSIGNMENT == 8 && STATEMENT_LONG_IF == 9);
+                  STATEMENT_LONG_ASSIGNMENT == 8 && STATEMENT_LONG_IF == 9 &&
+                  STATEMENT_OPERAND_IF == 10);
     LastStore last;
     intptr_t at;
 test:
@@ -376,6 +379,13 @@ pair_if: {
                      ? holds(start + 1, operand(start, last), operand(start + 2, last))
                      : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
     at = taken ? block : block_end[block - 1] + 1;
+    count_step();
+    goto* handlers[statement_kind[at]];
+}
+operand_if: {
+    intptr_t block = checked_until[at];
+    double value = pair_condition ? operand(at + 2, last) : *operand_value[at + 2];
+    at = value != 0.0 ? block : block_end[block - 1] + 1;
     count_step();
     goto* handlers[statement_kind[at]];
 }
