@@ -42,6 +42,9 @@
 
 #include "main.h"
 #include "messages.h"
+#ifdef AZUVEL_DEBUG
+#include "debug_hook.h"
+#endif
 
 #ifdef AZUVEL_PLAIN
 static constexpr bool plain = true;
@@ -755,6 +758,9 @@ template <bool keep_last_store>
 }
 
 void execute_statement() {
+#ifdef AZUVEL_DEBUG
+    debug_before_statement(current_token);  // the switch reads the cursor the hook left
+#endif
     count_step();
     switch (tokens[current_token].type) {
         case TOKEN_PRINT:
