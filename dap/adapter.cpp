@@ -448,7 +448,7 @@ std::vector<std::string> handle_message(Adapter& adapter, std::string_view body)
 std::vector<std::string> run_slice(Adapter& adapter) {
     std::vector<std::string> out;
     if (!adapter.running) return out;
-    Stop stop = advance(adapter.session, adapter.motion, adapter.origin_depth, SLICE_STEPS);
+    Stop stop = advance(adapter.session, adapter.motion, adapter.origin_depth, adapter.slice_steps);
     report(adapter, stop, out);
     return out;
 }

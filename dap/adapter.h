@@ -25,6 +25,7 @@ struct Adapter {
     std::string program;      // as the client gave it
     std::string program_path; // canonical, to match breakpoints' sources
     Session session;
+    int64_t slice_steps = SLICE_STEPS;
     Motion motion = Motion::run;
     int64_t origin_depth = 0;
     const char* step_reason = "step";
