@@ -430,9 +430,7 @@ std::vector<std::string> dispatch(Adapter& adapter, const json& request) {
 std::vector<std::string> handle_message(Adapter& adapter, std::string_view body) {
     json request = json::parse(body, nullptr, false);
     if (request.is_discarded() || !request.is_object()) {
-        return {event(adapter, "output", {{"category", "console"},
-                                          {"output", "azuvel-dap: a message that is not a JSON "
-                                                     "object was ignored\n"}})};
+        return {failure(adapter, json::object(), "malformed message: not a JSON object")};
     }
     if (request.value("type", json("")) != "request") return {};
     if (!request.contains("command") || !request["command"].is_string()) {
@@ -453,7 +451,6 @@ std::vector<std::string> run_slice(Adapter& adapter) {
     return out;
 }
 
-std::string framing_error_event(Adapter& adapter, const std::string& error) {
-    return event(adapter, "output",
-                 {{"category", "console"}, {"output", "azuvel-dap: " + error + "\n"}});
+std::string framing_error(Adapter& adapter, const std::string& error) {
+    return failure(adapter, json::object(), "malformed message: " + error);
 }

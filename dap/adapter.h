@@ -38,5 +38,5 @@ struct Adapter {
 std::vector<std::string> handle_message(Adapter& adapter, std::string_view body);
 // Runs the current motion for one slice; the events it brings.
 std::vector<std::string> run_slice(Adapter& adapter);
-// An event telling the client that input could not be read as a message.
-std::string framing_error_event(Adapter& adapter, const std::string& error);
+// The error response to input that is not a message (with request_seq 0: it has none).
+std::string framing_error(Adapter& adapter, const std::string& error);

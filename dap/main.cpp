@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
                 ReadResult result = next_message(reader);
                 if (result.status == ReadStatus::need_more) break;
                 bool sent = result.status == ReadStatus::error
-                                ? send_all({framing_error_event(adapter, result.error)})
+                                ? send_all({framing_error(adapter, result.error)})
                                 : send_all(handle_message(adapter, result.body));
                 if (!sent) return 1;
                 if (adapter.disconnected) break;

@@ -2,8 +2,8 @@
 //
 // The first byte sets the size of the pieces the rest arrives in. Up to the first protocol
 // error, the reader must cut the same messages from the pieces as from the whole input. Every
-// message then goes to the adapter, which must answer each request exactly once (a malformed
-// one with an error), in valid JSON; a run it starts goes on for a few short slices after each message. The seeds launch
+// message then goes to the adapter, which must answer each request, and each message that is
+// not a JSON object, exactly once, in valid JSON; a run it starts goes on for a few short slices after each message. The seeds launch
 // the script this harness writes at start-up, so sessions get past the launch.
 #include <cstdint>
 #include <cstdio>
@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const ReadResult& result : whole) {
         if (result.status != ReadStatus::message) continue;
         json request = json::parse(result.body, nullptr, false);
-        bool is_request = request.is_object() && request.value("type", json()) == "request";
+        // A request, or what cannot be one, is answered; the client's own answers are not.
+        bool is_request = !request.is_object() || request.value("type", json()) == "request";
         int responses = 0;
         for (const std::string& answer : handle_message(adapter, result.body)) {
             json message = parse_or_abort(answer);

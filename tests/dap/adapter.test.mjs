@@ -110,6 +110,21 @@ describe('launch and capabilities', () => {
   });
 });
 
+describe('malformed input', () => {
+  test('bytes that are not a message get an error response, and the session goes on', async () => {
+    await start();
+    for (const bytes of ['Content-Length: 5\r\n\r\n{oops', 'Content-Length: x\r\n\r\n']) {
+      // Such an answer has request_seq 0: the client's table of pending requests receives it.
+      const answer = new Promise((resolve) => client.pendingRequests.set(0, resolve));
+      client.outputStream.write(bytes);
+      const response = await answer;
+      assert.equal(response.success, false);
+      assert.match(response.message, /^malformed message: /);
+    }
+    assert.equal((await client.initializeRequest()).body.supportsStepBack, true);
+  });
+});
+
 describe('stepping', () => {
   test('step in visits every statement; step back retraces them', async () => {
     await launchOnEntry(steps);
