@@ -20,12 +20,14 @@ std::string dump(const json& message) {
     return message.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// An event, with the adapter's next sequence number.
 std::string event(Adapter& adapter, const char* name, json body) {
     json message = {{"seq", adapter.next_seq++}, {"type", "event"}, {"event", name}};
     if (!body.is_null()) message["body"] = std::move(body);
     return dump(message);
 }
 
+// The fields every response to this request has.
 json response(Adapter& adapter, const json& request, bool success) {
     json message = {{"seq", adapter.next_seq++},
                     {"type", "response"},
@@ -35,6 +37,7 @@ json response(Adapter& adapter, const json& request, bool success) {
     return message;
 }
 
+// An error response, whose message the editor shows.
 std::string failure(Adapter& adapter, const json& request, const std::string& text) {
     json message = response(adapter, request, false);
     message["message"] = text;
@@ -42,25 +45,22 @@ std::string failure(Adapter& adapter, const json& request, const std::string& te
     return dump(message);
 }
 
+// A successful response, with its body when it has one.
 std::string success(Adapter& adapter, const json& request, json body = nullptr) {
     json message = response(adapter, request, true);
     if (!body.is_null()) message["body"] = std::move(body);
     return dump(message);
 }
 
+// What initialize answers: what the adapter supports, and nothing it does not.
 json capabilities() {
-    return {{"supportsConfigurationDoneRequest", true},
-            {"supportsConditionalBreakpoints", true},
-            {"supportsHitConditionalBreakpoints", true},
-            {"supportsLogPoints", true},
-            {"supportsEvaluateForHovers", true},
-            {"supportsStepBack", true},
-            {"supportsTerminateRequest", true},
-            {"supportsSetVariable", false},
-            {"supportsRestartRequest", false},
-            {"supportsStepInTargetsRequest", false},
-            {"supportsExceptionInfoRequest", false},
-            {"exceptionBreakpointFilters", json::array()}};
+    return {
+        {"supportsConfigurationDoneRequest", true},  {"supportsConditionalBreakpoints", true},
+        {"supportsHitConditionalBreakpoints", true}, {"supportsLogPoints", true},
+        {"supportsEvaluateForHovers", true},         {"supportsStepBack", true},
+        {"supportsTerminateRequest", true},          {"supportsSetVariable", false},
+        {"supportsRestartRequest", false},           {"supportsStepInTargetsRequest", false},
+        {"supportsExceptionInfoRequest", false},     {"exceptionBreakpointFilters", json::array()}};
 }
 
 // The script's file, read whole: a regular file only, which never blocks.
@@ -91,12 +91,15 @@ bool read_program(const std::string& path, std::string& text, std::string& probl
     return true;
 }
 
+// A path made absolute with its links resolved, to compare a breakpoint's file with the
+// program.
 std::string canonical(const std::string& path) {
     std::error_code failed;
     std::filesystem::path result = std::filesystem::weakly_canonical(path, failed);
     return failed ? path : result.string();
 }
 
+// Whether the run stands at a stop that can be looked at and moved from.
 bool stopped(const Adapter& adapter) {
     const Session& session = adapter.session;
     return adapter.launched && adapter.configured && !adapter.running && !adapter.terminated &&
@@ -117,12 +120,14 @@ void send_output(Adapter& adapter, std::vector<std::string>& out) {
     };
     for (const LogLine& line : session.log_lines) {
         send_up_to(line.output_length);
-        out.push_back(event(adapter, "output", {{"category", "console"}, {"output", line.text + "\n"}}));
+        out.push_back(
+            event(adapter, "output", {{"category", "console"}, {"output", line.text + "\n"}}));
     }
     session.log_lines.clear();
     send_up_to(session.output.size());
 }
 
+// The stopped event, for the one thread.
 void send_stopped(Adapter& adapter, std::vector<std::string>& out, const char* reason,
                   json extra = json::object()) {
     json body = {{"reason", reason}, {"threadId", THREAD_ID}, {"allThreadsStopped", true}};
@@ -130,6 +135,7 @@ void send_stopped(Adapter& adapter, std::vector<std::string>& out, const char* r
     out.push_back(event(adapter, "stopped", body));
 }
 
+// The run is over: its exit status, then the end of the session.
 void finish(Adapter& adapter, std::vector<std::string>& out, int status) {
     adapter.running = false;
     if (adapter.terminated) return;
@@ -143,7 +149,8 @@ void report(Adapter& adapter, Stop stop, std::vector<std::string>& out) {
     Session& session = adapter.session;
     send_output(adapter, out);
     switch (stop) {
-        case Stop::slice: return;
+        case Stop::slice:
+            return;
         case Stop::step:
             adapter.running = false;
             return send_stopped(adapter, out, adapter.step_reason);
@@ -168,10 +175,12 @@ void report(Adapter& adapter, Stop stop, std::vector<std::string>& out) {
             return send_stopped(adapter, out, "exception",
                                 {{"description", "Error"}, {"text", line}});
         }
-        case Stop::end: return finish(adapter, out, 0);
+        case Stop::end:
+            return finish(adapter, out, 0);
     }
 }
 
+// Starts a motion from the current stop; run_slice carries it on.
 void start_motion(Adapter& adapter, Motion motion, const char* reason) {
     adapter.motion = motion;
     adapter.origin_depth = depth_of(adapter.session, adapter.session.current.token);
@@ -179,6 +188,7 @@ void start_motion(Adapter& adapter, Motion motion, const char* reason) {
     adapter.running = true;
 }
 
+// Once launched and configured, the run begins.
 void start_run(Adapter& adapter, std::vector<std::string>& out) {
     if (!adapter.launched || !adapter.configured || adapter.running || adapter.terminated) return;
     if (adapter.session.current.step != 0) return;
@@ -189,6 +199,7 @@ void start_run(Adapter& adapter, std::vector<std::string>& out) {
     start_motion(adapter, adapter.stop_on_entry ? Motion::step_in : Motion::run, "entry");
 }
 
+// One stack frame: a statement of the program, where it stands.
 json frame(const Adapter& adapter, int id, int32_t token, const std::string& name) {
     const Session& session = adapter.session;
     std::string file = std::filesystem::path(adapter.program).filename().string();
@@ -199,6 +210,7 @@ json frame(const Adapter& adapter, int id, int32_t token, const std::string& nam
             {"column", column_of(session, token)}};
 }
 
+// The current statement, then each if and while around it, innermost first.
 std::string stack_trace(Adapter& adapter, const json& request) {
     const Session& session = adapter.session;
     int32_t token = session.current.token;
@@ -219,11 +231,14 @@ std::string stack_trace(Adapter& adapter, const json& request) {
     return success(adapter, request, {{"stackFrames", shown}, {"totalFrames", frames.size()}});
 }
 
+// The store's entries, in order.
 std::string variables(Adapter& adapter, const json& request) {
     json list = json::array();
     if (request["arguments"].value("variablesReference", 0) == STORE_REFERENCE) {
         for (const Shown& entry : show_store(adapter.session.current.store)) {
-            json variable = {{"name", entry.name}, {"value", entry.value}, {"type", entry.kind},
+            json variable = {{"name", entry.name},
+                             {"value", entry.value},
+                             {"type", entry.kind},
                              {"variablesReference", 0}};
             if (entry.unread) {
                 variable["name"] = entry.name + " (declared again: never read)";
@@ -237,6 +252,7 @@ std::string variables(Adapter& adapter, const json& request) {
     return success(adapter, request, {{"variables", list}});
 }
 
+// Replaces the program's breakpoints; each answer says where it stands or why it cannot.
 std::string set_breakpoints(Adapter& adapter, const json& request) {
     const json& arguments = request["arguments"];
     json source = arguments.value("source", json::object());
@@ -264,8 +280,8 @@ std::string set_breakpoints(Adapter& adapter, const json& request) {
         } else if (!hit.empty() && check_hit_condition(hit, 0) < 0) {
             result["message"] = "a hit condition is a count, alone or after ==, >, >=, <, <= or %";
         } else {
-            int32_t token = statement_at_line(session, static_cast<int32_t>(
-                                                           std::clamp<int64_t>(line, 0, INT32_MAX)));
+            int32_t token = statement_at_line(
+                session, static_cast<int32_t>(std::clamp<int64_t>(line, 0, INT32_MAX)));
             if (token < 0) {
                 result["message"] = "no statement on line " + std::to_string(line) + " or after it";
             } else {
@@ -289,6 +305,7 @@ std::string set_breakpoints(Adapter& adapter, const json& request) {
     return success(adapter, request, {{"breakpoints", answered}});
 }
 
+// Reads the program and starts a session; the run begins at configurationDone.
 std::string launch(Adapter& adapter, const json& request, std::vector<std::string>& out) {
     if (adapter.launched) return failure(adapter, request, "the program is already launched");
     json arguments = request.value("arguments", json::object());
@@ -311,6 +328,7 @@ std::string launch(Adapter& adapter, const json& request, std::vector<std::strin
     return "";
 }
 
+// An expression in the current state.
 std::string evaluate(Adapter& adapter, const json& request) {
     if (!stopped(adapter)) {
         return failure(adapter, request, "the program is not stopped at a statement");
@@ -353,6 +371,7 @@ std::string move(Adapter& adapter, const json& request, const std::string& comma
     return "";
 }
 
+// One request: its response first, then the events it brings.
 std::vector<std::string> dispatch(Adapter& adapter, const json& request) {
     std::vector<std::string> out;
     std::string command = request.value("command", std::string());
@@ -377,8 +396,7 @@ std::vector<std::string> dispatch(Adapter& adapter, const json& request) {
         out.push_back(success(adapter, request));
         start_run(adapter, out);
     } else if (command == "threads") {
-        answer = success(adapter, request,
-                         {{"threads", {{{"id", THREAD_ID}, {"name", "main"}}}}});
+        answer = success(adapter, request, {{"threads", {{{"id", THREAD_ID}, {"name", "main"}}}}});
     } else if (command == "stackTrace") {
         answer = stopped(adapter) ? stack_trace(adapter, request)
                                   : failure(adapter, request, "the program is not stopped");

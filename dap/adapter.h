@@ -18,18 +18,18 @@ struct Adapter {
     bool launched = false;
     bool configured = false;
     bool stop_on_entry = false;
-    bool running = false;     // a motion goes on: call run_slice
-    bool terminated = false;  // the run is over or was ended
+    bool running = false;       // a motion goes on: call run_slice
+    bool terminated = false;    // the run is over or was ended
     bool disconnected = false;  // the client is done: the program ends
     bool error_reported = false;
-    std::string program;      // as the client gave it
-    std::string program_path; // canonical, to match breakpoints' sources
+    std::string program;       // as the client gave it
+    std::string program_path;  // canonical, to match breakpoints' sources
     Session session;
     int64_t slice_steps = SLICE_STEPS;
     Motion motion = Motion::run;
     int64_t origin_depth = 0;
     const char* step_reason = "step";
-    size_t output_sent = 0;   // bytes of the script's output already sent as events
+    size_t output_sent = 0;  // bytes of the script's output already sent as events
     int64_t next_breakpoint_id = 1;
     std::vector<int64_t> breakpoint_ids;  // parallel to session.breakpoints
 };

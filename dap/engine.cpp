@@ -36,35 +36,37 @@ enum class Mode {
 struct RunState {
     Session* session = nullptr;
     Mode mode = Mode::live;
-    Snapshot from;                  // where the run resumed
-    std::vector<int32_t> path;      // while rebuilding: the statements to steer to
+    Snapshot from;              // where the run resumed
+    std::vector<int32_t> path;  // while rebuilding: the statements to steer to
     size_t path_at = 0;
     std::vector<std::pair<int32_t, Token>> patched;  // conditions replaced while rebuilding
     int64_t step = 0;
-    int32_t last_token = 0;         // the statement the last step began
-    int32_t known_vars = 0;         // store entries already adopted
+    int32_t last_token = 0;  // the statement the last step began
+    int32_t known_vars = 0;  // store entries already adopted
     std::vector<char> has_breakpoint;
     Motion motion = Motion::run;
     int64_t origin_depth = 0;
     int64_t budget_end = 0;
-    int64_t target = 0;             // replay
+    int64_t target = 0;  // replay
     int64_t scan_end = 0, last_hit = 0;
     Stop stop = Stop::step;
 };
 RunState state;
 
-// The script's output goes to the session while the interpreter runs.
+// Appends what the interpreter writes to standard output to the session's output.
 ssize_t append_output(void* cookie, const char* data, size_t size) {
     static_cast<std::string*>(cookie)->append(data, size);
     return static_cast<ssize_t>(size);
 }
 
+// While it lives, standard output is the session's output: the adapter's own standard output is
+// the protocol's channel.
 struct Capture {
     FILE* saved;
     FILE* stream;
     explicit Capture(std::string& output) {
-        stream = fopencookie(&output, "w", cookie_io_functions_t{nullptr, append_output, nullptr,
-                                                                 nullptr});
+        stream = fopencookie(&output, "w",
+                             cookie_io_functions_t{nullptr, append_output, nullptr, nullptr});
         std::setvbuf(stream, nullptr, _IONBF, 0);
         saved = stdout;
         stdout = stream;
@@ -77,6 +79,7 @@ struct Capture {
     Capture& operator=(const Capture&) = delete;
 };
 
+// Two entries' names or strings, either of which may be null.
 bool same_text(const char* a, const char* b) {
     return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
 }
@@ -101,8 +104,12 @@ void adopt_entries() {
     state.known_vars = var_count;
 }
 
-std::vector<Variable> copy_store() { return std::vector<Variable>(vars, vars + var_count); }
+// The store as it is, by value: names and strings are shared.
+std::vector<Variable> copy_store() {
+    return std::vector<Variable>(vars, vars + var_count);
+}
 
+// Puts a snapshot's store back into the interpreter.
 void load_store(const std::vector<Variable>& store) {
     std::copy(store.begin(), store.end(), vars);
     var_count = static_cast<int32_t>(store.size());
@@ -114,6 +121,8 @@ Snapshot take_snapshot(int64_t step) {
     return Snapshot{step, current_token, copy_store(), state.session->output.size()};
 }
 
+// Keeps the state of this step; past max_snapshots, every other one goes and the interval
+// doubles.
 void add_snapshot() {
     Session& session = *state.session;
     session.snapshots.push_back(take_snapshot(state.step));
@@ -132,6 +141,7 @@ void add_snapshot() {
     throw Halt{};
 }
 
+// Undoes the conditions replaced for a rebuild.
 void put_back_tokens() {
     for (const auto& [index, token] : state.patched) tokens[index] = token;
     state.patched.clear();
@@ -173,8 +183,8 @@ void resume(Session& session) {
         for (int32_t at = open + 1; at < close; at++) {
             state.patched.emplace_back(at, tokens[at]);
             bool operand = (at - open) % 2 == 1;
-            tokens[at] = Token{operand ? TOKEN_NUMBER : TOKEN_STAR, operand ? one : times,
-                               tokens[at].line};
+            tokens[at] =
+                Token{operand ? TOKEN_NUMBER : TOKEN_STAR, operand ? one : times, tokens[at].line};
         }
     }
     state.path.push_back(state.from.token);
@@ -216,21 +226,30 @@ bool breakpoint_stops(Session& session) {
     return stop;
 }
 
+// A step of a motion the user asked for: stops where the motion or a breakpoint says.
 void live_step(Session& session) {
     int32_t at = current_token;
     bool breakpoint = state.has_breakpoint[at] && breakpoint_stops(session);
     bool done = false;
     switch (state.motion) {
-        case Motion::step_in: done = true; break;
-        case Motion::step_over: done = session.depth[at] <= state.origin_depth; break;
-        case Motion::step_out: done = session.depth[at] < state.origin_depth; break;
-        case Motion::run: break;
+        case Motion::step_in:
+            done = true;
+            break;
+        case Motion::step_over:
+            done = session.depth[at] <= state.origin_depth;
+            break;
+        case Motion::step_out:
+            done = session.depth[at] < state.origin_depth;
+            break;
+        case Motion::run:
+            break;
     }
     if (breakpoint) halt(Stop::breakpoint);
     if (done) halt(Stop::step);
     if (state.step >= state.budget_end) halt(Stop::slice);
 }
 
+// A step of reverse continue's scan: notes the breakpoints whose condition holds.
 void scan_step(Session& session) {
     if (state.step >= state.scan_end) throw Halt{};
     if (!state.has_breakpoint[current_token]) return;
@@ -242,6 +261,7 @@ void scan_step(Session& session) {
     }
 }
 
+// Which tokens have a breakpoint, so that a step without one costs one load.
 void mark_breakpoints(const Session& session) {
     state.has_breakpoint.assign(static_cast<size_t>(session.token_count) + 1, 0);
     for (const Breakpoint& breakpoint : session.breakpoints) {
@@ -273,7 +293,8 @@ Stop run_from(Session& session) {
         adopt_entries();
         session.ended = true;
         session.last_step = state.step + 1;
-        session.current = Snapshot{state.step + 1, current_token, copy_store(), session.output.size()};
+        session.current =
+            Snapshot{state.step + 1, current_token, copy_store(), session.output.size()};
         return Stop::end;
     } catch (const Halt&) {
         return state.stop;
@@ -291,6 +312,7 @@ Stop run_from(Session& session) {
     }
 }
 
+// A store entry's value as print writes it.
 std::string format_value(const Variable& entry) {
     if (entry.is_string) return entry.string;
     char text[32];
@@ -429,11 +451,13 @@ void debug_before_statement(int32_t) {
         if (state.step >= session.snapshots.back().step + session.interval) add_snapshot();
     }
     switch (state.mode) {
-        case Mode::live: return live_step(session);
+        case Mode::live:
+            return live_step(session);
         case Mode::replay:
             if (state.step == state.target) halt(Stop::step);
             return;
-        case Mode::scan: return scan_step(session);
+        case Mode::scan:
+            return scan_step(session);
     }
 }
 
@@ -470,8 +494,8 @@ void start_session(Session& session, std::string text) {
         // Cannot happen while both read the text with scan_token; lines from the tokens then.
         session.source.assign(token_count, SourceToken{});
         for (int32_t i = 0; i < token_count; i++) {
-            session.source[i] = SourceToken{tokens[i].type, 0, 0, tokens[i].line, 1,
-                                            tokens[i].line, 1};
+            session.source[i] =
+                SourceToken{tokens[i].type, 0, 0, tokens[i].line, 1, tokens[i].line, 1};
         }
     }
     find_blocks(session);
@@ -536,8 +560,8 @@ bool reverse_continue(Session& session) {
         if (session.snapshots[i].step >= now) continue;
         state.mode = Mode::scan;
         state.scan_end = i + 1 < session.snapshots.size() && session.snapshots[i + 1].step < now
-                           ? session.snapshots[i + 1].step
-                           : now;
+                             ? session.snapshots[i + 1].step
+                             : now;
         state.last_hit = 0;
         state.from = session.snapshots[i];
         Snapshot kept = session.current;

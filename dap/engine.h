@@ -43,7 +43,7 @@ enum class Stop {
 };
 
 struct Breakpoint {
-    int32_t token;  // the first token of the statement it stops at
+    int32_t token;              // the first token of the statement it stops at
     std::string condition;      // empty: always
     std::string hit_condition;  // "N" (same as ">= N"), "== N", "> N", "< N", "<= N", "% N"
     std::string log_message;    // not empty: a log point, which prints and never stops
@@ -72,8 +72,8 @@ struct Session {
     Snapshot current;      // where the run stands
     int64_t frontier = 0;  // the furthest step run so far
 
-    bool ended = false;     // the run's last step is known: it ended or stopped with an error
-    int64_t last_step = 0;  // then: the step after the last statement (the error's, or the end)
+    bool ended = false;         // the run's last step is known: it ended or stopped with an error
+    int64_t last_step = 0;      // then: the step after the last statement (the error's, or the end)
     std::string error_message;  // the error's message, without "[Error] "
     Snapshot final_point;       // the error's state, once there is one
     std::string output;         // the bytes printed up to the current step

@@ -3,15 +3,15 @@
 // The first byte sets the size of the pieces the rest arrives in. Up to the first protocol
 // error, the reader must cut the same messages from the pieces as from the whole input. Every
 // message then goes to the adapter, which must answer each request, and each message that is
-// not a JSON object, exactly once, in valid JSON; a run it starts goes on for a few short slices after each message. The seeds launch
-// the script this harness writes at start-up, so sessions get past the launch.
+// not a JSON object, exactly once, in valid JSON; a run it starts goes on for a few short slices
+// after each message. The seeds launch the script this harness writes at start-up, so sessions get
+// past the launch.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "adapter.h"
 #include "framing.h"
@@ -47,9 +47,11 @@ json parse_or_abort(const std::string& text) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FILE* script = std::fopen("/tmp/azuvel-dap-fuzz.az", "w");
     if (script == nullptr) abort();
-    std::fputs("var x = 1;\nvar s = \"hi\";\nwhile (x < 5) {\n    if (x == 2) {\n"
-               "        print(\"two\", s);\n    }\n    x = x + 1;\n}\nvar x = 0;\n"
-               "print(1 / x);\n", script);
+    std::fputs(
+        "var x = 1;\nvar s = \"hi\";\nwhile (x < 5) {\n    if (x == 2) {\n"
+        "        print(\"two\", s);\n    }\n    x = x + 1;\n}\nvar x = 0;\n"
+        "print(1 / x);\n",
+        script);
     std::fclose(script);
     return 0;
 }

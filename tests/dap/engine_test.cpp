@@ -6,6 +6,8 @@
 // test.
 //
 //   dap_engine_test AZUVEL SCRIPT_OR_DIR...
+#include "engine.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +16,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "engine.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ std::string describe(const Session& session) {
 }
 
 Outcome outcome_of(const Session& session) {
-    std::string err = session.error_message.empty() ? "" : "[Error] " + session.error_message + "\n";
+    std::string err =
+        session.error_message.empty() ? "" : "[Error] " + session.error_message + "\n";
     return Outcome{session.output, err, session.error_message.empty() ? 0 : 1};
 }
 
