@@ -202,7 +202,7 @@ bool condition_holds(const Breakpoint& breakpoint) {
     if (breakpoint.condition.empty()) return true;
     Evaluation result = compute(breakpoint.condition);
     if (!result.ok) return true;  // a condition that cannot be computed stops, to be seen
-    return result.value != "0" && result.value != "-0";
+    return result.number != 0.0;  // the language's truth: nan holds
 }
 
 // Breakpoints at the statement about to run, going forward: true to stop.
@@ -325,7 +325,7 @@ Evaluation compute(const std::string& expression) {
     std::copy(tokens, tokens + token_count, saved);
     int32_t saved_vars = var_count;
     int32_t saved_cursor = current_token;
-    Evaluation result{false, "", ""};
+    Evaluation result{false, "", "", 0.0};
     try {
         tokenize(expression.c_str());
         start_interpreter();
@@ -334,7 +334,7 @@ Evaluation compute(const std::string& expression) {
         if (tokens[current_token].type != TOKEN_EOF) {
             throw ScriptError{"Unexpected token after the expression"};
         }
-        result = Evaluation{true, "", "number"};
+        result = Evaluation{true, "", "number", value};
         const Variable* named = nullptr;
         if (token_count == 2 && tokens[0].type == TOKEN_IDENTIFIER) {
             for (int32_t i = 0; i < var_count && named == nullptr; i++) {
@@ -342,13 +342,13 @@ Evaluation compute(const std::string& expression) {
             }
         }
         if (named != nullptr && named->is_string) {
-            result = Evaluation{true, named->string, "string"};
+            result = Evaluation{true, named->string, "string", value};
         } else {
             char text[32];
             result.value.assign(text, format_number(value, text));
         }
     } catch (const ScriptError& error) {
-        result = Evaluation{false, error.message, ""};
+        result = Evaluation{false, error.message, "", 0.0};
     }
     for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
     std::copy(saved, saved + saved_count, tokens);

@@ -123,6 +123,7 @@ struct Evaluation {
     bool ok;
     std::string value;  // or the language's error message
     std::string kind;   // "number" or "string"
+    double number;      // the value in an expression (a string variable counts as 0)
 };
 Evaluation evaluate_text(Session& session, const std::string& expression);
 

@@ -184,7 +184,7 @@ describe('breakpoints', () => {
     assert.equal(await move(client.reverseContinueRequest, 'entry'), 1);
   });
 
-  test('a condition, a hit count and a log point', async () => {
+  test('conditions (a string variable counts as 0), a hit count and a log point', async () => {
     await start();
     const initialized = client.waitForEvent('initialized');
     await client.launch({ program: steps });
@@ -192,7 +192,8 @@ describe('breakpoints', () => {
     await client.setBreakpointsRequest({
       source: { path: steps },
       breakpoints: [{ line: 4, logMessage: 'x is {x}, y is {y}' },
-        { line: 7, condition: 'x > 1' }, { line: 10, hitCondition: '2' }],
+        { line: 7, condition: 's' }, { line: 7, condition: 'x > 1' },
+        { line: 10, hitCondition: '2' }],
     });
     const logged = client.assertOutput('console', 'x is 1, y is <Undefined variable: y>\n');
     const stopped = client.assertStoppedLocation('breakpoint', { line: 7 });
