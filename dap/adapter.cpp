@@ -64,7 +64,7 @@ json capabilities() {
 }
 
 // The script's file, read whole: a regular file only, which never blocks.
-bool read_program(const std::string& path, std::string& text, std::string& problem) {
+bool read_program_file(const std::string& path, std::string& text, std::string& problem) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         problem = "Cannot open file: " + path + " (no such file)";
@@ -315,7 +315,7 @@ std::string launch(Adapter& adapter, const json& request, std::vector<std::strin
     }
     std::string path = arguments["program"];
     std::string text, problem;
-    if (!read_program(path, text, problem)) return failure(adapter, request, problem);
+    if (!read_program_file(path, text, problem)) return failure(adapter, request, problem);
     adapter.program = path;
     adapter.program_path = canonical(path);
     adapter.stop_on_entry = arguments.value("stopOnEntry", false) == true;
@@ -471,4 +471,8 @@ std::vector<std::string> run_slice(Adapter& adapter) {
 
 std::string framing_error(Adapter& adapter, const std::string& error) {
     return failure(adapter, json::object(), "malformed message: " + error);
+}
+
+bool read_program(const std::string& path, std::string& text, std::string& problem) {
+    return read_program_file(path, text, problem);
 }

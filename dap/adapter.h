@@ -40,3 +40,6 @@ std::vector<std::string> handle_message(Adapter& adapter, std::string_view body)
 std::vector<std::string> run_slice(Adapter& adapter);
 // The error response to input that is not a message (with request_seq 0: it has none).
 std::string framing_error(Adapter& adapter, const std::string& error);
+// Reads a script file whole (a regular file only, which never blocks); false with the problem
+// ("Cannot open file: ...") otherwise.
+bool read_program(const std::string& path, std::string& text, std::string& problem);

@@ -12,8 +12,11 @@
 // `interval` steps and thinned out as the run grows, so a replay is never long.
 #include "engine.h"
 
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "debug_hook.h"
@@ -53,6 +56,28 @@ struct RunState {
 };
 RunState state;
 
+#ifdef __EMSCRIPTEN__
+// The WebAssembly C library's stdout cannot be replaced: it writes to a file of the in-memory
+// file system instead, and pull_output moves what was flushed there to the session.
+struct Capture {
+    explicit Capture(std::string&) {
+        static FILE* reopened = std::freopen("/azuvel-debug-output", "w+", stdout);
+        (void)reopened;
+    }
+};
+
+void pull_output(std::string& output) {
+    std::fflush(stdout);
+    long size = std::ftell(stdout);
+    if (size <= 0) return;
+    std::rewind(stdout);
+    size_t at = output.size();
+    output.resize(at + static_cast<size_t>(size));
+    output.resize(at + std::fread(&output[at], 1, static_cast<size_t>(size), stdout));
+    std::rewind(stdout);
+    if (ftruncate(fileno(stdout), 0) != 0) std::abort();
+}
+#else
 // Appends what the interpreter writes to standard output to the session's output.
 ssize_t append_output(void* cookie, const char* data, size_t size) {
     static_cast<std::string*>(cookie)->append(data, size);
@@ -78,6 +103,16 @@ struct Capture {
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 };
+
+// The capture writes through at once: nothing to move.
+void pull_output(std::string&) {}
+#endif
+
+// Writes out what the interpreter buffered, into the session's output.
+void flush_to_session() {
+    flush_output();
+    pull_output(state.session->output);
+}
 
 // Two entries' names or strings, either of which may be null.
 bool same_text(const char* a, const char* b) {
@@ -117,7 +152,7 @@ void load_store(const std::vector<Variable>& store) {
 
 // The state before the statement at the cursor, as the run stands.
 Snapshot take_snapshot(int64_t step) {
-    flush_output();
+    flush_to_session();
     return Snapshot{step, current_token, copy_store(), state.session->output.size()};
 }
 
@@ -218,7 +253,7 @@ bool breakpoint_stops(Session& session) {
         if (breakpoint.log_message.empty()) {
             stop = true;
         } else {
-            flush_output();
+            flush_to_session();
             session.log_lines.push_back(
                 LogLine{session.output.size(), log_text(breakpoint.log_message)});
         }
@@ -289,7 +324,7 @@ Stop run_from(Session& session) {
     try {
         resume(session);
         while (tokens[current_token].type != TOKEN_EOF) execute_statement();
-        flush_output();
+        flush_to_session();
         adopt_entries();
         session.ended = true;
         session.last_step = state.step + 1;
@@ -300,7 +335,7 @@ Stop run_from(Session& session) {
         return state.stop;
     } catch (const ScriptError& error) {
         put_back_tokens();
-        flush_output();
+        flush_to_session();
         adopt_entries();
         session.ended = true;
         session.last_step = state.step + 1;

@@ -5,16 +5,20 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "adapter.h"
 #include "framing.h"
+#include "record.h"
 
 static const char usage[] =
     "Usage: azuvel-dap [--stdio]\n"
+    "       azuvel-dap --record SCRIPT [STEPS]\n"
     "The Azuvel debug adapter: speaks the Debug Adapter Protocol on standard input and output,\n"
-    "for an editor to start. It runs one script per session.\n";
+    "for an editor to start. It runs one script per session. --record prints a run's steps\n"
+    "(at most STEPS, default 100000) as JSON, as the playground's debugger records them.\n";
 
 // The protocol's channel: the script's own output is captured and never reaches it directly.
 static int protocol_fd = STDOUT_FILENO;
@@ -39,6 +43,17 @@ static bool send_all(const std::vector<std::string>& messages) {
 }
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--record") == 0) {
+        std::string text, problem;
+        if (!read_program(argv[2], text, problem)) {
+            std::fprintf(stderr, "azuvel-dap: %s\n", problem.c_str());
+            return 2;
+        }
+        int64_t limit = argc >= 4 ? std::atoll(argv[3]) : 100000;
+        std::string recording = record_run(text, limit > 0 ? limit : 100000) + "\n";
+        return std::fwrite(recording.data(), 1, recording.size(), stdout) == recording.size() ? 0
+                                                                                            : 1;
+    }
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--stdio") == 0) continue;  // what some clients pass
         if (std::strcmp(argv[i], "--version") == 0) {

@@ -38,6 +38,22 @@ emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" \
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
     -sEXPORTED_FUNCTIONS=_main,_malloc,_free -sEXPORTED_RUNTIME_METHODS=callMain,FS
 
+# The debugger's module: azuvel-dap's engine over the core built again with the statement hook
+# (each statement through execute_statement, AZUVEL_PLAIN) and its own error, which throws back
+# to the engine; main.cpp gives the header directive, without the product's error and main.
+objects=$(mktemp -d)
+trap 'rm -rf "$include" "$objects"' EXIT
+debug_flags=(-std=c++20 -Os -fexceptions -Wall -Wextra -Werror -I"$root/src" -I"$root/check"
+             -I"$root/dap" -isystem "$web/compat" -isystem "$include")
+emcc "${debug_flags[@]}" -DAZUVEL_DEBUG -DAZUVEL_PLAIN -c "$root/src/interpreter.cpp" \
+    -o "$objects/interpreter.o"
+emcc "${debug_flags[@]}" -DAZUVEL_FUZZ -c "$root/src/main.cpp" -o "$objects/main.o"
+emcc "${debug_flags[@]}" "$objects/interpreter.o" "$objects/main.o" "$root/src/scan.cpp" \
+    "$root/src/lexer.cpp" "${checker[@]}" "$root/dap/engine.cpp" "$root/dap/record.cpp" \
+    "$web/debug_web.cpp" -o "$out/azuvel_debug.js" \
+    -sMODULARIZE=1 -sEXPORT_NAME=AzuvelDebugModule -sENVIRONMENT=web,worker,node \
+    -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS=_malloc,_free
+
 cd "$web"
 npm ci --no-audit --no-fund --loglevel=error
 npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
@@ -51,7 +67,8 @@ const list = names.map((name) => ({ name: name.slice(0, -3),
                                     code: fs.readFileSync(`${dir}/${name}`, "utf8") }));
 fs.writeFileSync(file, JSON.stringify(list));
 ' "$root/examples" "$out/examples.json"
-version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json} |
+version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json} \
+              "$out"/azuvel_debug.{js,wasm} |
           sha256sum | cut -c1-16)
 sed "s/VERSION/$version/" sw.js >"$out/sw.js"
 echo "Playground built in $out"

@@ -6,6 +6,7 @@ import { EditorSelection, EditorState, StateEffect, StateField } from '@codemirr
 import {
   Decoration, EditorView, drawSelection, highlightActiveLine, keymap, lineNumbers,
 } from '@codemirror/view';
+import { createDebugger } from './debugger.js';
 import { azuvelLanguage } from './language.js';
 import { decodeShare, encodeShare } from './share.js';
 
@@ -126,6 +127,7 @@ const checkAsYouType = linter(async (editor) => {
   });
 }, { delay: 250 });
 
+const debug = createDebugger(byId('debugger'), byId('debug'));
 const view = new EditorView({
   parent: byId('editor'),
   state: EditorState.create({
@@ -141,6 +143,7 @@ const view = new EditorView({
       ]),
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
+      debug.extensions,
     ],
   }),
 });
@@ -306,6 +309,7 @@ function share() {
 }
 
 runButton.addEventListener('click', run);
+debug.attach(view);
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
 // Outside the editor too; inside it, the editor's own binding has handled the key already.
