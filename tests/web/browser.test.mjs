@@ -232,6 +232,15 @@ describe('debugger', limits, () => {
     await page.close();
   });
 
+  test('an endless loop is recorded up to the stated limit, and the page says so', async () => {
+    const page = await debug('var i = 0;\nwhile (1) {\n    i = i + 1;\n}\n');
+    await byId(page, 'timeline').fill('19999');
+    assert.equal(await debugStatus(page),
+      'Step 20000 of 20000 · line 3 · recording stopped after 20000 steps');
+    assert.equal((await rows(page))[0][2], '19997', 'pass 19998 of the body, before it runs');
+    await page.close();
+  });
+
   test('a run that fails stops at the statement that raised the error', async () => {
     const page = await debug('var a = 1;\nprint("before");\nvar b = a / 0;\nprint("after");\n');
     await byId(page, 'continue').click();
