@@ -1,5 +1,6 @@
 # Installation and the Debian package: the interpreter, the checker and the formatter, their man
-# pages, the guide and the example programs; the language server and its editor guide. `cmake --install
+# pages, the guide and the example programs; the language server, the debug adapter and the
+# editor guide. `cmake --install
 # build --prefix DIR` installs them under DIR; `cpack -G DEB` in the build directory makes
 # azuvel_<version>_<arch>.deb for /usr.
 include(GNUInstallDirs)
@@ -10,9 +11,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL
 # The checker, the language server and the formatter, when they were built, with their man
 # pages.
 if(TARGET azuvel-check)
-    install(TARGETS azuvel-check azuvel-lsp azuvel-fmt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS azuvel-check azuvel-lsp azuvel-fmt azuvel-dap
+            RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${PROJECT_SOURCE_DIR}/docs/azuvel-check.1 ${PROJECT_SOURCE_DIR}/docs/azuvel-lsp.1
                   ${PROJECT_SOURCE_DIR}/docs/azuvel-fmt.1
+                  ${PROJECT_SOURCE_DIR}/docs/azuvel-dap.1
             DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/editors.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -41,8 +44,9 @@ finds the mistakes in scripts without running them, and azuvel-fmt lays
 them out in the one standard way.
 
 The package holds the interpreter, the checker, their manual pages, the
-language guide, example programs, and azuvel-lsp, a language server that
-brings the checks, hover, navigation and quick fixes to editors.")
+language guide, example programs, azuvel-lsp, a language server that
+brings the checks, hover, navigation and quick fixes to editors, and
+azuvel-dap, a debug adapter that steps through a run forward and back.")
 if(AZUVEL_STATIC AND NOT AZUVEL_SANITIZE)
     # A static executable needs no shared library at all.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "")

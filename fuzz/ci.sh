@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reliability checks for CI: the whole test suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline, a
-# 30-second one of the checker and one of the language server's message reader, a 20-second one
-# of the formatter, the pipeline's corpus through the checker's differential test, and valgrind
+# UndefinedBehaviorSanitizer (clang and g++), a 60-second fuzz run of the whole pipeline,
+# 30-second ones of the checker, of the language server's message reader and of the debug
+# adapter's, a 20-second one of the formatter, the pipeline's corpus through the checker's
+# differential test, and valgrind
 # memcheck over the golden scripts and the command-line cases.
 #
 #   bash fuzz/ci.sh            about 6 minutes on two cores
@@ -38,6 +39,9 @@ AZUVEL_FUZZ_DIR="$root/build-fuzz" AZUVEL_FUZZ_TARGET=fuzz_fmt bash fuzz/run 20
 echo "== fuzz smoke run of the language server's message reader, 30 s"
 rm -rf build-fuzz-lsp
 AZUVEL_FUZZ_DIR="$root/build-fuzz-lsp" bash fuzz/run_lsp 30
+echo "== fuzz smoke run of the debug adapter's message reader, 30 s"
+rm -rf build-fuzz-dap
+AZUVEL_FUZZ_DIR="$root/build-fuzz-dap" bash fuzz/run_dap 30
 
 if [ "${AZUVEL_CI_VALGRIND:-1}" != 0 ]; then
     echo "== valgrind memcheck over the golden scripts and the command-line cases"

@@ -13,6 +13,9 @@
 #include "output.h"
 #include "run.h"
 #include "steps.h"
+#ifdef AZUVEL_DEBUG
+#include "debug_hook.h"
+#endif
 
 int32_t current_token = 0;
 Variable vars[MAX_VARS];
@@ -265,6 +268,9 @@ int32_t check_while_header() {
 }
 
 void execute_statement() {
+#ifdef AZUVEL_DEBUG
+    debug_before_statement(current_token);  // the switch reads the cursor the hook left
+#endif
     count_step();
     switch (tokens[current_token].type) {
         case TOKEN_PRINT:

@@ -46,6 +46,7 @@ for path in ./usr/bin/azuvel ./usr/bin/azuvel-check ./usr/share/man/man1/azuvel.
             ./usr/share/doc/azuvel/examples/hello.az ./usr/bin/azuvel-lsp \
             ./usr/share/man/man1/azuvel-lsp.1 ./usr/share/doc/azuvel/editors.md \
             ./usr/bin/azuvel-fmt ./usr/share/man/man1/azuvel-fmt.1 \
+            ./usr/bin/azuvel-dap ./usr/share/man/man1/azuvel-dap.1 \
             ./usr/share/doc/azuvel/editors/neovim/azuvel.lua; do
     if dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$path"; then
         pass "package holds $path"

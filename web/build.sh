@@ -43,6 +43,22 @@ emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" -I"$root
     -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
     -sEXPORTED_FUNCTIONS=_main,_malloc,_free -sEXPORTED_RUNTIME_METHODS=callMain,FS
 
+# The debugger's module: azuvel-dap's engine over the interpreter built again as the debugger
+# runs it: the checked path with the statement hook, the plain unit (every statement through
+# execute_statement), and the engine's own error, which throws back to it.
+objects=$(mktemp -d)
+trap 'rm -rf "$include" "$objects"' EXIT
+debug_flags=(-std=c++20 -Os -fexceptions -Wall -Wextra -Werror -I"$root/src" -I"$root/check"
+             -I"$root/dap" -isystem "$web/compat" -isystem "$include")
+emcc "${debug_flags[@]}" -DAZUVEL_DEBUG -c "$root/src/checked_path.cpp" \
+    -o "$objects/checked_path.o"
+emcc "${debug_flags[@]}" "$objects/checked_path.o" "$root/src/plain_path.cpp" \
+    "$root/src/lexer.cpp" "$root/src/output.cpp" "$root/src/run.cpp" "$root/src/scan.cpp" \
+    "$root/src/directive.cpp" "$root/src/literal.cpp" "${checker[@]}" "$root/dap/engine.cpp" \
+    "$root/dap/record.cpp" "$web/debug_web.cpp" -o "$out/azuvel_debug.js" \
+    -sMODULARIZE=1 -sEXPORT_NAME=AzuvelDebugModule -sENVIRONMENT=web,worker,node \
+    -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS=_malloc,_free
+
 cd "$web"
 npm ci --no-audit --no-fund --loglevel=error
 npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
@@ -68,7 +84,8 @@ fs.writeFileSync(file, "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta chars
   "font: 14px/1.45 ui-monospace, monospace; }</style>\n</head>\n<body>\n<pre>" +
   escape(fs.readFileSync(source, "utf8")) + "</pre>\n</body>\n</html>\n");
 ' "$root/docs/language.md" "$out/guide.html"
-version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json,guide.html} |
+version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json,guide.html} \
+              "$out"/azuvel_debug.{js,wasm} |
           sha256sum | cut -c1-16)
 sed "s/VERSION/$version/" sw.js >"$out/sw.js"
 echo "Playground built in $out"

@@ -2,7 +2,8 @@
 // from the cache first. build.sh stamps the version, so a new build replaces the old cache.
 const CACHE = 'azuvel-playground-VERSION';
 const FILES = ['./', 'index.html', 'style.css', 'main.js', 'worker.js', 'azuvel.js',
-               'azuvel.wasm', 'examples.json', 'guide.html'];
+               'azuvel.wasm', 'examples.json', 'guide.html', 'azuvel_debug.js',
+               'azuvel_debug.wasm'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() =>

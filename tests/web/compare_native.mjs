@@ -1,9 +1,10 @@
 // Runs every golden script, every example and the number cases here through the native
 // interpreter and through the WebAssembly build under Node, and compares stdout bytes, stderr
 // (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
-// the native azuvel-check; and, given NATIVE_AZUVEL_FMT, the formatted script with that of the
-// native azuvel-fmt. Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL
-// NATIVE_AZUVEL_CHECK SITE_DIR [NATIVE_AZUVEL_FMT]
+// the native azuvel-check; the debugger's recording of each run, step by step, with that of the
+// native azuvel-dap (found beside azuvel); and, given NATIVE_AZUVEL_FMT, the formatted script
+// with that of the native azuvel-fmt. Usage: node --no-experimental-fetch compare_native.mjs
+// NATIVE_AZUVEL NATIVE_AZUVEL_CHECK SITE_DIR [NATIVE_AZUVEL_FMT]
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -65,6 +66,29 @@ function checkWasm(bytes) {
 // The command names the file in each diagnostic; the page has none to name.
 const withoutFile = (list) => list.map(({ file: _, ...diagnostic }) => diagnostic);
 
+// The debugger's module: one instance records every script, as one page does many times.
+const debuggerModule = await createRequire(import.meta.url)(join(site, 'azuvel_debug.js'))({
+  print: () => {},
+  printErr: () => {},
+});
+const STEP_LIMIT = 20000;
+
+function recordWasm(bytes) {
+  const input = debuggerModule._malloc(bytes.length + 1);
+  debuggerModule.HEAPU8.set(bytes, input);
+  debuggerModule.HEAPU8[input + bytes.length] = 0;
+  const result = debuggerModule._azuvel_debug_record(input, STEP_LIMIT);
+  const end = debuggerModule.HEAPU8.indexOf(0, result);
+  const json = Buffer.from(debuggerModule.HEAPU8.subarray(result, end)).toString();
+  debuggerModule._free(input);
+  debuggerModule._free(result);
+  return json;
+}
+
+const nativeDebugger = join(dirname(native), 'azuvel-dap');
+const recordNative = (file) =>
+  spawnSync(nativeDebugger, ['--record', file, String(STEP_LIMIT)]).stdout.toString().trimEnd();
+
 function checkNative(file) {
   return withoutFile(JSON.parse(spawnSync(nativeCheck, ['--format=json', file]).stdout));
 }
@@ -96,11 +120,14 @@ for (const file of files) {
   const actual = await runWasm(readFileSync(file));
   expected.diagnostics = JSON.stringify(checkNative(file));
   actual.diagnostics = JSON.stringify(checkWasm(readFileSync(file)));
+  expected.recording = recordNative(file);
+  actual.recording = recordWasm(readFileSync(file));
   if (nativeFmt) {
     expected.formatted = formatNative(file);
     actual.formatted = formatWasm(readFileSync(file));
   }
-  const differences = ['stdout', 'stderr', 'status', 'diagnostics', 'formatted'].filter((key) =>
+  const differences = ['stdout', 'stderr', 'status', 'diagnostics', 'recording', 'formatted']
+    .filter((key) =>
     typeof expected[key] === 'object' ? !expected[key].equals(actual[key])
                                       : expected[key] !== actual[key]);
   if (differences.length === 0) {

@@ -8,6 +8,7 @@ import { EditorSelection, EditorState, StateEffect, StateField } from '@codemirr
 import {
   Decoration, EditorView, drawSelection, highlightActiveLine, keymap, lineNumbers,
 } from '@codemirror/view';
+import { createDebugger } from './debugger.js';
 import { setupFormat } from './format.js';
 import { azuvelLanguage } from './language.js';
 import { atEnd, followOutput, showCut } from './output.js';
@@ -115,6 +116,7 @@ const checkAsYouType = linter(async (editor) => {
   });
 }, { delay: 250 });
 
+const debug = createDebugger(byId('debugger'), byId('debug'));
 const view = new EditorView({
   parent: byId('editor'),
   state: EditorState.create({
@@ -132,6 +134,7 @@ const view = new EditorView({
       ]),
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
+      debug.extensions,
     ],
   }),
 });
@@ -305,6 +308,7 @@ function share() {
 }
 
 runButton.addEventListener('click', run);
+debug.attach(view);
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
 setupFormat({ view, button: byId('format'), checker, callJson, showStatus });

@@ -1,0 +1,717 @@
+// The debugger's engine over the core's statement hook; see engine.h.
+//
+// A stop ends the run: the hook takes a snapshot and throws back to the engine. To go on, the
+// run is resumed from the snapshot. The interpreter keeps a loop's state on the C++ stack, so
+// resuming has to rebuild that stack: the blocks around the snapshot's statement are known from
+// the tokens alone (the if and while statements whose braces hold it), and the engine enters
+// them again with their conditions replaced by "1 * 1 * ... * 1" (a condition that ran is a
+// valid expression, so it has an odd number of tokens), steering the hook at each block's first
+// statement to the next statement on the way. When the snapshot's statement is reached, the
+// tokens and the store are put back, and the interpreter's frames are the ones the run had.
+// Going back is a replay from the last snapshot before the step; snapshots are taken every
+// `interval` steps and thinned out as the run grows, so a replay is never long.
+#include "engine.h"
+
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "blocks.h"
+#include "debug_hook.h"
+#include "error.h"
+#include "interpreter.h"
+#include "lexer.h"
+#include "output.h"
+#include "run.h"
+
+namespace {
+
+struct ScriptError {
+    std::string message;
+};
+// Thrown by the hook to end a run at a stop.
+struct Halt {};
+
+enum class Mode {
+    live,    // a motion the user asked for: breakpoints, hit counts and log points count
+    replay,  // to a step already run
+    scan,    // reverse continue: notes the last step where a breakpoint holds
+};
+
+struct RunState {
+    Session* session = nullptr;
+    Mode mode = Mode::live;
+    Snapshot from;              // where the run resumed
+    std::vector<int32_t> path;  // while rebuilding: the statements to steer to
+    size_t path_at = 0;
+    std::vector<std::pair<int32_t, Token>> patched;  // conditions replaced while rebuilding
+    int64_t step = 0;
+    int32_t last_token = 0;  // the statement the last step began
+    int32_t known_vars = 0;  // store entries already adopted
+    std::vector<char> has_breakpoint;
+    Motion motion = Motion::run;
+    int64_t origin_depth = 0;
+    int64_t budget_end = 0;
+    int64_t target = 0;  // replay
+    int64_t scan_end = 0, last_hit = 0;
+    Stop stop = Stop::step;
+};
+RunState state;
+
+#ifdef __EMSCRIPTEN__
+// The WebAssembly C library's stdout cannot be replaced: it writes to a file of the in-memory
+// file system instead, and pull_output moves what was flushed there to the session.
+struct Capture {
+    explicit Capture(std::string&) {
+        static FILE* reopened = std::freopen("/azuvel-debug-output", "w+", stdout);
+        (void)reopened;
+    }
+};
+
+void pull_output(std::string& output) {
+    std::fflush(stdout);
+    long size = std::ftell(stdout);
+    if (size <= 0) return;
+    std::rewind(stdout);
+    size_t at = output.size();
+    output.resize(at + static_cast<size_t>(size));
+    output.resize(at + std::fread(&output[at], 1, static_cast<size_t>(size), stdout));
+    std::rewind(stdout);
+    if (ftruncate(fileno(stdout), 0) != 0) std::abort();
+}
+#else
+// Appends what the interpreter writes to standard output to the session's output.
+ssize_t append_output(void* cookie, const char* data, size_t size) {
+    static_cast<std::string*>(cookie)->append(data, size);
+    return static_cast<ssize_t>(size);
+}
+
+// While it lives, standard output is the session's output: the adapter's own standard output is
+// the protocol's channel.
+struct Capture {
+    FILE* saved;
+    FILE* stream;
+    explicit Capture(std::string& output) {
+        stream = fopencookie(&output, "w",
+                             cookie_io_functions_t{nullptr, append_output, nullptr, nullptr});
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+        saved = stdout;
+        stdout = stream;
+    }
+    ~Capture() {
+        stdout = saved;
+        std::fclose(stream);
+    }
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+};
+
+// The capture writes through at once: nothing to move.
+void pull_output(std::string&) {}
+#endif
+
+// Writes out what the interpreter buffered, into the session's output.
+void flush_to_session() {
+    flush_output();
+    pull_output(state.session->output);
+}
+
+// Two entries' names or strings, either of which may be null.
+bool same_text(const char* a, const char* b) {
+    return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
+}
+
+// Keeps the first copy of each store entry's name and string; see Session::made.
+void adopt_entries() {
+    Session& session = *state.session;
+    for (int32_t i = state.known_vars; i < var_count; i++) {
+        Variable& entry = vars[i];
+        if (i < static_cast<int32_t>(session.made.size())) {
+            const Variable& made = session.made[i];
+            if (same_text(made.name, entry.name) && same_text(made.string, entry.string)) {
+                if (entry.name != made.name) delete[] entry.name;
+                if (entry.string != made.string) delete[] entry.string;
+                entry.name = made.name;
+                entry.string = made.string;
+                continue;
+            }
+        }
+        session.made.push_back(entry);  // only a run that differs would get here; kept to free
+    }
+    state.known_vars = var_count;
+}
+
+// The store as it is, by value: names and strings are shared.
+std::vector<Variable> copy_store() {
+    return std::vector<Variable>(vars, vars + var_count);
+}
+
+// Puts a snapshot's store back into the interpreter.
+void load_store(const std::vector<Variable>& store) {
+    std::copy(store.begin(), store.end(), vars);
+    var_count = static_cast<int32_t>(store.size());
+}
+
+// The state before the statement at the cursor, as the run stands.
+Snapshot take_snapshot(int64_t step) {
+    flush_to_session();
+    return Snapshot{step, current_token, copy_store(), state.session->output.size()};
+}
+
+// Keeps the state of this step; past max_snapshots, every other one goes and the interval
+// doubles.
+void add_snapshot() {
+    Session& session = *state.session;
+    session.snapshots.push_back(take_snapshot(state.step));
+    if (session.snapshots.size() <= session.max_snapshots) return;
+    std::vector<Snapshot> kept;
+    for (size_t i = 0; i < session.snapshots.size(); i += 2) {
+        kept.push_back(std::move(session.snapshots[i]));
+    }
+    session.snapshots = std::move(kept);
+    session.interval *= 2;
+}
+
+[[noreturn]] void halt(Stop stop) {
+    state.session->current = take_snapshot(state.step);
+    state.stop = stop;
+    throw Halt{};
+}
+
+// Undoes the conditions replaced for a rebuild.
+void put_back_tokens() {
+    for (const auto& [index, token] : state.patched) tokens[index] = token;
+    state.patched.clear();
+}
+
+// The snapshot's statement is reached with the run's frames around it: back to its state.
+void finish_rebuild() {
+    put_back_tokens();
+    start_interpreter();  // the token array changed back: its tables again
+    load_store(state.from.store);
+    state.known_vars = var_count;
+    current_token = state.from.token;
+    state.step = state.from.step;
+    state.last_token = current_token;
+    state.path.clear();
+    state.path_at = 0;
+}
+
+// Prepares the run to start from a snapshot: the first statement of the steered path is at
+// the cursor.
+void resume(Session& session) {
+    session.output.resize(state.from.output_length);
+    state.patched.clear();
+    state.path.clear();
+    state.path_at = 0;
+    if (state.from.step == 0) {
+        start_interpreter();
+        state.step = 0;
+        state.known_vars = 0;
+        return;
+    }
+    std::vector<int32_t> heads = enclosing_heads(session, state.from.token);
+    static const char one[] = "1";
+    static const char times[] = "*";
+    for (auto head = heads.rbegin(); head != heads.rend(); ++head) {
+        state.path.push_back(*head);
+        int32_t open = session.open_paren[*head];
+        int32_t close = session.close_paren[*head];
+        for (int32_t at = open + 1; at < close; at++) {
+            state.patched.emplace_back(at, tokens[at]);
+            bool operand = (at - open) % 2 == 1;
+            tokens[at] =
+                Token{operand ? TOKEN_NUMBER : TOKEN_STAR, operand ? one : times, tokens[at].line};
+        }
+    }
+    state.path.push_back(state.from.token);
+    start_interpreter();
+    current_token = state.path[0];
+}
+
+// Interpolates "{expression}" in a log point's message.
+std::string log_text(const std::string& message);
+
+// A computation on the interpreter's state as it is; see evaluate_text.
+Evaluation compute(const std::string& expression);
+
+bool condition_holds(const Breakpoint& breakpoint) {
+    if (breakpoint.condition.empty()) return true;
+    Evaluation result = compute(breakpoint.condition);
+    if (!result.ok) return true;  // a condition that cannot be computed stops, to be seen
+    return result.number != 0.0;  // the language's truth: nan holds
+}
+
+// Breakpoints at the statement about to run, going forward: true to stop.
+bool breakpoint_stops(Session& session) {
+    bool stop = false;
+    for (Breakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.token != current_token || !condition_holds(breakpoint)) continue;
+        breakpoint.hits++;
+        if (!breakpoint.hit_condition.empty() &&
+            check_hit_condition(breakpoint.hit_condition, breakpoint.hits) == 0) {
+            continue;
+        }
+        if (breakpoint.log_message.empty()) {
+            stop = true;
+        } else {
+            flush_to_session();
+            session.log_lines.push_back(
+                LogLine{session.output.size(), log_text(breakpoint.log_message)});
+        }
+    }
+    return stop;
+}
+
+// A step of a motion the user asked for: stops where the motion or a breakpoint says.
+void live_step(Session& session) {
+    int32_t at = current_token;
+    bool breakpoint = state.has_breakpoint[at] && breakpoint_stops(session);
+    bool done = false;
+    switch (state.motion) {
+        case Motion::step_in:
+            done = true;
+            break;
+        case Motion::step_over:
+            done = session.depth[at] <= state.origin_depth;
+            break;
+        case Motion::step_out:
+            done = session.depth[at] < state.origin_depth;
+            break;
+        case Motion::run:
+            break;
+    }
+    if (breakpoint) halt(Stop::breakpoint);
+    if (done) halt(Stop::step);
+    if (state.step >= state.budget_end) halt(Stop::slice);
+}
+
+// A step of reverse continue's scan: notes the breakpoints whose condition holds.
+void scan_step(Session& session) {
+    if (state.step >= state.scan_end) throw Halt{};
+    if (!state.has_breakpoint[current_token]) return;
+    for (const Breakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.token == current_token && breakpoint.log_message.empty() &&
+            condition_holds(breakpoint)) {
+            state.last_hit = state.step;
+        }
+    }
+}
+
+// Which tokens have a breakpoint, so that a step without one costs one load.
+void mark_breakpoints(const Session& session) {
+    state.has_breakpoint.assign(static_cast<size_t>(session.token_count) + 1, 0);
+    for (const Breakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.token >= 0 && breakpoint.token < session.token_count) {
+            state.has_breakpoint[breakpoint.token] = 1;
+        }
+    }
+}
+
+// The statement that raised an error: the last one begun, unless the cursor stands before it,
+// in the condition of a loop around it that was tested again.
+int32_t error_statement(const Session& session) {
+    int32_t at = current_token;
+    if (at >= state.last_token) return state.last_token;
+    for (int32_t head : enclosing_heads(session, state.last_token)) {
+        if (head <= at) return head;
+    }
+    return state.last_token;
+}
+
+// Runs from state.from until the hook halts, the script ends or an error stops it.
+Stop run_from(Session& session) {
+    Capture capture(session.output);
+    state.session = &session;
+    try {
+        resume(session);
+        while (tokens[current_token].type != TOKEN_EOF) execute_statement();
+        flush_to_session();
+        adopt_entries();
+        session.ended = true;
+        session.last_step = state.step + 1;
+        session.current =
+            Snapshot{state.step + 1, current_token, copy_store(), session.output.size()};
+        return Stop::end;
+    } catch (const Halt&) {
+        return state.stop;
+    } catch (const ScriptError& error) {
+        put_back_tokens();
+        flush_to_session();
+        adopt_entries();
+        session.ended = true;
+        session.last_step = state.step + 1;
+        session.error_message = error.message;
+        session.current =
+            Snapshot{state.step + 1, error_statement(session), copy_store(), session.output.size()};
+        session.final_point = session.current;
+        return Stop::error;
+    }
+}
+
+// A store entry's value as print writes it.
+std::string format_value(const Variable& entry) {
+    if (entry.is_string) return entry.string;
+    char text[32];
+    return std::string(text, format_number(entry.number, text));
+}
+
+Evaluation compute(const std::string& expression) {
+    static Token saved[MAX_TOKENS];
+    int32_t saved_count = token_count;
+    std::copy(tokens, tokens + token_count, saved);
+    int32_t saved_vars = var_count;
+    int32_t saved_cursor = current_token;
+    Evaluation result{false, "", "", 0.0};
+    try {
+        tokenize(expression.c_str());
+        start_interpreter();
+        var_count = saved_vars;
+        double value = evaluate();
+        if (tokens[current_token].type != TOKEN_EOF) {
+            throw ScriptError{"Unexpected token after the expression"};
+        }
+        result = Evaluation{true, "", "number", value};
+        const Variable* named = nullptr;
+        if (token_count == 2 && tokens[0].type == TOKEN_IDENTIFIER) {
+            for (int32_t i = 0; i < var_count && named == nullptr; i++) {
+                if (std::strcmp(vars[i].name, tokens[0].value) == 0) named = &vars[i];
+            }
+        }
+        if (named != nullptr && named->is_string) {
+            result = Evaluation{true, named->string, "string", value};
+        } else {
+            char text[32];
+            result.value.assign(text, format_number(value, text));
+        }
+    } catch (const ScriptError& error) {
+        result = Evaluation{false, error.message, "", 0.0};
+    }
+    for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
+    std::copy(saved, saved + saved_count, tokens);
+    token_count = saved_count;
+    start_interpreter();
+    var_count = saved_vars;
+    current_token = saved_cursor;
+    return result;
+}
+
+std::string log_text(const std::string& message) {
+    std::string out;
+    for (size_t at = 0; at < message.size();) {
+        size_t open = message.find('{', at);
+        size_t close = open == std::string::npos ? open : message.find('}', open);
+        if (close == std::string::npos) {
+            out += message.substr(at);
+            break;
+        }
+        out += message.substr(at, open - at);
+        Evaluation value = compute(message.substr(open + 1, close - open - 1));
+        out += value.ok ? value.value : "<" + value.value + ">";
+        at = close + 1;
+    }
+    return out;
+}
+
+// Where each block is, from the brace and parenthesis pairs: see the top of this file.
+void find_blocks(Session& session) {
+    int32_t count = session.token_count;
+    std::vector<int32_t> paren_pair(count, -1), block_end(count, -1), open(count);
+    std::vector<int32_t> open_parens;
+    for (int32_t i = 0; i < count; i++) {
+        TokenType type = tokens[i].type;
+        if (type == TOKEN_LPAREN) open_parens.push_back(i);
+        if (type == TOKEN_RPAREN && !open_parens.empty()) {
+            paren_pair[i] = open_parens.back();
+            open_parens.pop_back();
+        }
+    }
+    pair_braces(tokens, count, block_end.data(), open.data());
+    for (int32_t i = 0; i < count; i++) {
+        if (tokens[i].type == TOKEN_LBRACE && block_end[i] < 0) block_end[i] = count - 1;  // to the end
+    }
+    session.open_paren.assign(count, -1);
+    session.close_paren.assign(count, -1);
+    session.enclosing.assign(count, -1);
+    session.depth.assign(count, 0);
+    session.statement_start.assign(count, false);
+    for (int32_t brace = 1; brace < count; brace++) {
+        if (tokens[brace].type != TOKEN_LBRACE || tokens[brace - 1].type != TOKEN_RPAREN) continue;
+        int32_t paren = paren_pair[brace - 1];
+        if (paren < 1) continue;
+        int32_t head = paren - 1;
+        if (tokens[head].type != TOKEN_IF && tokens[head].type != TOKEN_WHILE) continue;
+        session.open_paren[head] = paren;
+        session.close_paren[head] = brace - 1;
+        // Blocks nest, so a later "{" that holds a token is inside an earlier one.
+        for (int32_t at = brace + 1; at <= block_end[brace]; at++) session.enclosing[at] = head;
+    }
+    for (int32_t i = 0; i < count; i++) {
+        int32_t head = session.enclosing[i];
+        session.depth[i] = head < 0 ? 0 : session.depth[head] + 1;
+        TokenType before = i == 0 ? TOKEN_SEMICOLON : tokens[i - 1].type;
+        TokenType type = tokens[i].type;
+        session.statement_start[i] =
+            (before == TOKEN_SEMICOLON || before == TOKEN_LBRACE || before == TOKEN_RBRACE) &&
+            type != TOKEN_RBRACE && type != TOKEN_EOF;
+    }
+}
+
+}  // namespace
+
+// The debug build's fatal reporter: the run stops and the engine takes over.
+void error(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    throw ScriptError{message};
+}
+
+void debug_before_statement(int32_t) {
+    Session& session = *state.session;
+    if (state.path_at < state.path.size()) {
+        current_token = state.path[state.path_at++];
+        if (state.path_at < state.path.size()) return;
+        finish_rebuild();
+        if (state.mode == Mode::scan) scan_step(session);
+        return;
+    }
+    state.step++;
+    state.last_token = current_token;
+    if (var_count != state.known_vars) adopt_entries();
+    if (state.step > session.frontier) {
+        session.frontier = state.step;
+        if (state.step >= session.snapshots.back().step + session.interval) add_snapshot();
+    }
+    switch (state.mode) {
+        case Mode::live:
+            return live_step(session);
+        case Mode::replay:
+            if (state.step == state.target) halt(Stop::step);
+            return;
+        case Mode::scan:
+            return scan_step(session);
+    }
+}
+
+void start_session(Session& session, std::string text) {
+    end_session(session);
+    text.resize(std::strlen(text.c_str()));
+    session.text = std::move(text);
+    session.source = lex_source(session.text);
+    Capture capture(session.output);
+    state.session = &session;
+    parse_config(session.text.c_str());
+    char* copy = strip_config(session.text.c_str());
+    try {
+        tokenize(copy);
+    } catch (const ScriptError& error) {
+        for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
+        token_count = 0;
+        delete[] copy;
+        // The error stands where scanning stopped, or at the first token too many.
+        int32_t place = static_cast<int32_t>(session.source.size()) - 1;
+        if (error.message == "Too many tokens") place = MAX_TOKENS - 1;
+        session.ended = true;
+        session.last_step = 1;
+        session.error_message = error.message;
+        session.current = Snapshot{1, place, {}, 0};
+        session.final_point = session.current;
+        session.snapshots = {Snapshot{}};
+        return;
+    }
+    delete[] copy;
+    session.token_count = token_count;
+    for (int32_t i = 0; i < token_count; i++) session.token_values.push_back(tokens[i].value);
+    if (session.source.size() != static_cast<size_t>(token_count)) {
+        // Cannot happen while both read the text with scan_token; lines from the tokens then.
+        session.source.assign(token_count, SourceToken{});
+        for (int32_t i = 0; i < token_count; i++) {
+            session.source[i] =
+                SourceToken{tokens[i].type, 0, 0, tokens[i].line, 1, tokens[i].line, 1};
+        }
+    }
+    find_blocks(session);
+    session.snapshots = {Snapshot{}};
+    session.current = Snapshot{};
+}
+
+void end_session(Session& session) {
+    for (const char* value : session.token_values) delete[] value;
+    for (const Variable& entry : session.made) {
+        delete[] entry.name;
+        delete[] entry.string;
+    }
+    if (!session.token_values.empty()) token_count = 0;
+    var_count = 0;
+    session = Session{};
+}
+
+Stop advance(Session& session, Motion motion, int64_t origin_depth, int64_t budget) {
+    if (session.ended && session.current.step >= session.last_step) {
+        return session.error_message.empty() ? Stop::end : Stop::error;
+    }
+    state.mode = Mode::live;
+    state.motion = motion;
+    state.origin_depth = origin_depth;
+    state.budget_end = session.current.step + (budget > 0 ? budget : 1);
+    state.from = session.current;
+    mark_breakpoints(session);
+    return run_from(session);
+}
+
+bool go_to_step(Session& session, int64_t step) {
+    int64_t known = session.ended ? session.last_step : session.frontier;
+    if (step < 1 || step > known) return false;
+    if (step == session.current.step) return true;
+    if (session.ended && step == session.last_step && !session.error_message.empty()) {
+        session.current = session.final_point;
+        session.output.resize(session.current.output_length);
+        return true;
+    }
+    const Snapshot* from = nullptr;
+    for (const Snapshot& snapshot : session.snapshots) {
+        if (snapshot.step <= step) from = &snapshot;
+    }
+    if (session.current.step < step && session.current.step > from->step) from = &session.current;
+    if (from->step == step) {
+        session.current = *from;
+        session.output.resize(session.current.output_length);
+        return true;
+    }
+    state.mode = Mode::replay;
+    state.target = step;
+    state.from = *from;
+    run_from(session);
+    return true;
+}
+
+bool reverse_continue(Session& session) {
+    int64_t now = session.current.step;
+    mark_breakpoints(session);
+    for (size_t i = session.snapshots.size(); i-- > 0;) {
+        if (session.snapshots[i].step >= now) continue;
+        state.mode = Mode::scan;
+        state.scan_end = i + 1 < session.snapshots.size() && session.snapshots[i + 1].step < now
+                             ? session.snapshots[i + 1].step
+                             : now;
+        state.last_hit = 0;
+        state.from = session.snapshots[i];
+        Snapshot kept = session.current;
+        std::string output = session.output;
+        run_from(session);
+        session.current = std::move(kept);
+        session.output = std::move(output);
+        if (state.last_hit > 0) {
+            go_to_step(session, state.last_hit);
+            return true;
+        }
+    }
+    go_to_step(session, 1);
+    return false;
+}
+
+int32_t line_of(const Session& session, int32_t token) {
+    if (token < 0 || token >= static_cast<int32_t>(session.source.size())) return 1;
+    return session.source[token].line;
+}
+
+int32_t column_of(const Session& session, int32_t token) {
+    if (token < 0 || token >= static_cast<int32_t>(session.source.size())) return 1;
+    return session.source[token].column;
+}
+
+int32_t depth_of(const Session& session, int32_t token) {
+    if (token < 0 || token >= static_cast<int32_t>(session.depth.size())) return 0;
+    return session.depth[token];
+}
+
+std::vector<int32_t> enclosing_heads(const Session& session, int32_t token) {
+    std::vector<int32_t> heads;
+    if (token < 0 || token >= static_cast<int32_t>(session.enclosing.size())) return heads;
+    for (int32_t head = session.enclosing[token]; head >= 0; head = session.enclosing[head]) {
+        heads.push_back(head);
+    }
+    return heads;
+}
+
+std::string statement_text(const Session& session, int32_t token) {
+    int32_t count = static_cast<int32_t>(session.source.size());
+    if (token < 0 || token >= count || session.token_count == 0) return "";
+    int32_t last = token;
+    if (session.close_paren.size() > static_cast<size_t>(token) &&
+        session.close_paren[token] >= 0) {
+        last = session.close_paren[token];
+    } else {
+        while (last + 1 < count && last - token < 40 &&
+               session.source[last].type != TOKEN_SEMICOLON &&
+               session.source[last + 1].type != TOKEN_LBRACE &&
+               session.source[last + 1].type != TOKEN_EOF) {
+            last++;
+        }
+    }
+    size_t start = session.source[token].start;
+    std::string text = session.text.substr(start, session.source[last].end - start);
+    for (char& c : text) {
+        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    }
+    if (text.size() > 60) text = text.substr(0, 57) + "...";
+    return text;
+}
+
+std::vector<Shown> show_store(const std::vector<Variable>& store) {
+    std::vector<Shown> shown;
+    for (size_t i = 0; i < store.size(); i++) {
+        bool unread = false;
+        for (size_t j = 0; j < i && !unread; j++) unread = same_text(store[j].name, store[i].name);
+        shown.push_back(Shown{store[i].name, format_value(store[i]),
+                              store[i].is_string ? "string" : "number", unread});
+    }
+    return shown;
+}
+
+Evaluation evaluate_text(Session& session, const std::string& expression) {
+    Capture capture(session.output);
+    state.session = &session;
+    load_store(session.current.store);
+    current_token = session.current.token;
+    return compute(expression);
+}
+
+int32_t statement_at_line(const Session& session, int32_t line) {
+    for (int32_t i = 0; i < session.token_count; i++) {
+        if (session.statement_start[i] && session.source[i].line >= line) return i;
+    }
+    return -1;
+}
+
+int check_hit_condition(const std::string& text, int64_t hits) {
+    size_t at = 0;
+    auto skip_spaces = [&] {
+        while (at < text.size() && text[at] == ' ') at++;
+    };
+    skip_spaces();
+    std::string op;
+    while (at < text.size() && std::strchr("<>=%", text[at]) != nullptr) op += text[at++];
+    skip_spaces();
+    int64_t number = 0;
+    size_t digits = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 18) {
+        number = number * 10 + (text[at++] - '0');
+        digits++;
+    }
+    skip_spaces();
+    if (digits == 0 || at != text.size()) return -1;
+    if (op.empty() || op == ">=") return hits >= number;
+    if (op == "==" || op == "=") return hits == number;
+    if (op == ">") return hits > number;
+    if (op == "<") return hits < number;
+    if (op == "<=") return hits <= number;
+    if (op == "%") return number > 0 && hits % number == 0;
+    return -1;
+}

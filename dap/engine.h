@@ -1,0 +1,135 @@
+// The debugger's engine: runs a script under the core's statement hook until a stop, and goes
+// back in time by replaying from a snapshot. A run depends on nothing but its text, so a replay
+// gives exactly the same statements, store and output.
+//
+// Steps: the statements a run begins, counted from 1 in the order the interpreter begins them
+// (a while's body statements once per pass). The stop at step N shows the state just before
+// statement N runs. A run that ends with an error has one more stop, the error, at the
+// statement that raised it.
+//
+// The engine drives the one interpreter of the process (its globals), so one session runs at a
+// time; the session holds everything else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "interpreter.h"
+
+// The state before a step: enough to show it and to resume the run from it.
+struct Snapshot {
+    int64_t step = 0;   // 0: before the first statement
+    int32_t token = 0;  // the cursor: the statement's first token
+    std::vector<Variable> store;
+    size_t output_length = 0;
+};
+
+enum class Motion {
+    step_in,    // the next statement
+    step_over,  // the next statement at the same or an outer block
+    step_out,   // the next statement outside the innermost block
+    run,        // until a breakpoint or the end
+};
+
+enum class Stop {
+    step,        // the motion is done
+    breakpoint,  // a breakpoint stopped it
+    slice,       // the step budget ran out: call advance again to go on
+    error,       // the run stopped with an error (the session's error_message)
+    end,         // the run reached the end of the script
+};
+
+struct Breakpoint {
+    int32_t token;              // the first token of the statement it stops at
+    std::string condition;      // empty: always
+    std::string hit_condition;  // "N" (same as ">= N"), "== N", "> N", "< N", "<= N", "% N"
+    std::string log_message;    // not empty: a log point, which prints and never stops
+    int64_t hits = 0;           // times reached with its condition true, going forward
+};
+
+// A log point's line, and how much output came before it.
+struct LogLine {
+    size_t output_length;
+    std::string text;
+};
+
+struct Session {
+    std::string text;                 // as written, up to its first NUL
+    std::vector<SourceToken> source;  // each token's place in the text
+    int32_t token_count = 0;
+    std::vector<int32_t> enclosing;   // per token: the innermost if/while whose block holds it
+    std::vector<int32_t> depth;       // per token: how many blocks hold it
+    std::vector<int32_t> open_paren;  // per if/while: its "(", and close_paren its ")"
+    std::vector<int32_t> close_paren;
+    std::vector<bool> statement_start;  // a statement can begin at this token
+
+    std::vector<Snapshot> snapshots;  // by step, the first at step 0
+    int64_t interval = 4096;          // steps between snapshots; doubles as they thin out
+    size_t max_snapshots = 512;
+    Snapshot current;      // where the run stands
+    int64_t frontier = 0;  // the furthest step run so far
+
+    bool ended = false;         // the run's last step is known: it ended or stopped with an error
+    int64_t last_step = 0;      // then: the step after the last statement (the error's, or the end)
+    std::string error_message;  // the error's message, without "[Error] "
+    Snapshot final_point;       // the error's state, once there is one
+    std::string output;         // the bytes printed up to the current step
+
+    std::vector<Breakpoint> breakpoints;
+    std::vector<LogLine> log_lines;  // log points' lines not yet taken
+    // Store entry n is made by the same var statement in every replay: its first name and
+    // string are kept, and later copies freed, so replays allocate nothing that stays.
+    std::vector<Variable> made;
+    std::vector<const char*> token_values;
+};
+
+// Loads a script. A lexical error ends the run at once: the session's first stop is the error.
+void start_session(Session& session, std::string text);
+// Frees what the session holds.
+void end_session(Session& session);
+
+// Runs forward from the current step until the motion is done, a breakpoint stops it, the run
+// ends, or `budget` steps have run.
+Stop advance(Session& session, Motion motion, int64_t origin_depth, int64_t budget);
+// Goes to a step of the run (1 up to the last one run); false when there is no such step.
+bool go_to_step(Session& session, int64_t step);
+// Goes back to the last step before the current one where a breakpoint's condition holds
+// (hit counts and log points are for going forward), or to step 1; true for a breakpoint.
+bool reverse_continue(Session& session);
+
+// Where a token stands: its line and column as written, 1-based.
+int32_t line_of(const Session& session, int32_t token);
+int32_t column_of(const Session& session, int32_t token);
+// How many blocks hold the statement at a token.
+int32_t depth_of(const Session& session, int32_t token);
+// The heads of the if and while statements around a token, innermost first.
+std::vector<int32_t> enclosing_heads(const Session& session, int32_t token);
+// The statement's text as written, from its first token to its ";" or its block, on one line.
+std::string statement_text(const Session& session, int32_t token);
+
+// A store entry as print shows it, its kind, and whether a later var of an earlier name added
+// it (such an entry is never read).
+struct Shown {
+    std::string name, value, kind;
+    bool unread;
+};
+std::vector<Shown> show_store(const std::vector<Variable>& store);
+
+// An expression computed in the current state, read-only. A lone name shows as print shows it.
+struct Evaluation {
+    bool ok;
+    std::string value;  // or the language's error message
+    std::string kind;   // "number" or "string"
+    double number;      // the value in an expression (a string variable counts as 0)
+};
+Evaluation evaluate_text(Session& session, const std::string& expression);
+
+// The first statement at or after `line`; -1 when there is none.
+int32_t statement_at_line(const Session& session, int32_t line);
+
+// Whether a breakpoint's hit count passes its hit condition: 1 yes, 0 no, -1 when the text is
+// not a hit condition.
+int check_hit_condition(const std::string& text, int64_t hits);
