@@ -16,6 +16,7 @@
 #include "messages.h"
 #include "render.h"
 #include "scan.h"
+#include "script_file.h"
 
 namespace {
 
@@ -35,9 +36,6 @@ const char usage_text[] =
     "Exit status: 0 when no file has an error, 1 when one has, 2 for a usage or I/O problem.\n";
 const char version_text[] = "azuvel-check (Azuvel Re+4.0.0-Beta)\n";
 
-// A script larger than this is refused rather than read: the reader might be a device that
-// never ends.
-constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
 
 enum class Format { text, json };
 enum class Mode { report, fix, diff };
@@ -118,90 +116,6 @@ Options parse_options(int argc, char** argv) {
     return options;
 }
 
-// Reads a whole file, or standard input for "-"; on failure says why in `problem`. Opening
-// never waits for a pipe's writer, and a device is read only as far as its size says, so
-// /dev/zero is empty rather than endless.
-bool read_script(const std::string& path, std::string& text, std::string& problem) {
-    bool is_stdin = path == "-";
-    int descriptor =
-        is_stdin ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    struct stat info;
-    if (fstat(descriptor, &info) != 0) {
-        problem = std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        problem = "Is a directory";
-    } else if (!is_stdin && !S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) &&
-               !S_ISCHR(info.st_mode)) {
-        problem = "Not a file";
-    }
-    if (!is_stdin) fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    // A device has no end but the one its size gives.
-    size_t limit = !is_stdin && S_ISCHR(info.st_mode) ? static_cast<size_t>(info.st_size)
-                                                      : MAX_SCRIPT_SIZE + 1;
-    char buffer[1 << 16];
-    while (problem.empty() && text.size() < limit) {
-        size_t want = std::min(sizeof buffer, limit - text.size());
-        ssize_t got = read(descriptor, buffer, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            problem = std::strerror(errno);
-        } else if (got == 0) {
-            break;
-        } else {
-            text.append(buffer, static_cast<size_t>(got));
-            if (text.size() > MAX_SCRIPT_SIZE) problem = "File too large";
-        }
-    }
-    if (!is_stdin) close(descriptor);
-    return problem.empty();
-}
-
-// Replaces the file's contents whole: the new text goes to a temporary file beside it, which
-// then takes the file's name, so a reader sees the old script or the new, never half of one.
-bool replace_file(const std::string& path, const std::string& text, std::string& problem) {
-    // Through a symbolic link, the file it names is replaced, and the link stays.
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    std::string target = resolved;
-    std::free(resolved);
-    struct stat info;
-    if (stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        problem = "not a regular file";
-        return false;
-    }
-    std::string temporary = target + ".fix-XXXXXX";
-    int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    bool ok = fchmod(descriptor, info.st_mode & 07777) == 0;
-    for (size_t written = 0; ok && written < text.size();) {
-        ssize_t got = ::write(descriptor, text.data() + written, text.size() - written);
-        if (got < 0 && errno == EINTR) continue;
-        ok = got > 0;
-        if (ok) written += static_cast<size_t>(got);
-    }
-    ok = ok && fsync(descriptor) == 0;
-    if (!ok) problem = std::strerror(errno);
-    if (close(descriptor) != 0 && ok) {
-        ok = false;
-        problem = std::strerror(errno);
-    }
-    if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
-        ok = false;
-        problem = std::strerror(errno);
-    }
-    if (!ok) unlink(temporary.c_str());
-    return ok;
-}
 
 // --fix and --diff on one file: applies or shows its certain fixes; returns the errors left.
 int fix_file(const Options& options, const std::string& path, const std::string& text,

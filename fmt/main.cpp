@@ -14,6 +14,7 @@
 
 #include "diff.h"
 #include "format.h"
+#include "script_file.h"
 
 namespace {
 
@@ -30,9 +31,6 @@ const char usage_text[] =
     "for a lexical error, 2 for a usage or I/O problem.\n";
 const char version_text[] = "azuvel-fmt (Azuvel Re+4.0.0-Beta)\n";
 
-// A script larger than this is refused rather than read: the reader might be a device that
-// never ends.
-constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
 
 // Exit statuses, the worst one wins.
 constexpr int STATUS_ATTENTION = 1;  // a file would change (--check), or is left as it is
@@ -89,95 +87,6 @@ Options parse_options(int argc, char** argv) {
     return options;
 }
 
-// Reads a whole file, or standard input for "-"; on failure says why in `problem`. Opening
-// never waits for a pipe's writer, and a device is read only as far as its size says.
-bool read_script(const std::string& path, std::string& text, std::string& problem) {
-    bool is_stdin = path == "-";
-    int descriptor =
-        is_stdin ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    struct stat info;
-    if (fstat(descriptor, &info) != 0) {
-        problem = std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        problem = std::strerror(EISDIR);
-    } else if (!is_stdin && !S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) &&
-               !S_ISCHR(info.st_mode)) {
-        problem = "Not a file";
-    }
-    if (!is_stdin) fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    size_t limit = !is_stdin && S_ISCHR(info.st_mode) ? static_cast<size_t>(info.st_size)
-                                                      : MAX_SCRIPT_SIZE + 1;
-    char buffer[1 << 16];
-    while (problem.empty() && text.size() < limit) {
-        size_t want = std::min(sizeof buffer, limit - text.size());
-        ssize_t got = read(descriptor, buffer, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            problem = std::strerror(errno);
-        } else if (got == 0) {
-            break;
-        } else {
-            text.append(buffer, static_cast<size_t>(got));
-            if (text.size() > MAX_SCRIPT_SIZE) problem = "File too large";
-        }
-    }
-    if (!is_stdin) close(descriptor);
-    return problem.empty();
-}
-
-// Writes `text` to a new file beside the script, with the script's mode, and renames it over
-// the script: a reader sees the old text or the new one, never a part. A symbolic link is
-// followed, so the file it names is replaced and the link stays.
-bool write_in_place(const std::string& path, const std::string& text, std::string& problem) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    std::string target = resolved != nullptr ? resolved : path;
-    std::free(resolved);
-    struct stat info;
-    if (stat(target.c_str(), &info) != 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        problem = "not a regular file";
-        return false;
-    }
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temporary = folder + "." + base + ".azuvel-fmt-XXXXXX";
-    int descriptor = mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    for (size_t done = 0; ok && done < text.size();) {
-        ssize_t wrote = ::write(descriptor, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote < 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(wrote);
-    }
-    // Owner and group are kept where we may set them (as root, or a group we are in);
-    // elsewhere the new file is ours, as any edited file would be.
-    if (ok && fchown(descriptor, info.st_uid, info.st_gid) != 0 &&
-        fchown(descriptor, static_cast<uid_t>(-1), info.st_gid) != 0) {
-        errno = 0;
-    }
-    ok = ok && fchmod(descriptor, info.st_mode & 07777) == 0 && fsync(descriptor) == 0;
-    ok = close(descriptor) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        problem = std::strerror(errno);
-        unlink(temporary.c_str());
-    }
-    return ok;
-}
 
 // Formats one file as the options say; returns its exit status.
 int format_file(const Options& options, const std::string& path) {
@@ -201,7 +110,7 @@ int format_file(const Options& options, const std::string& path) {
     if (result.text == text) return 0;
     if (options.diff) write(stdout, unified_diff(text, result.text, result.edits, name));
     if (options.check && !options.diff) write(stdout, name + "\n");
-    if (options.write && !write_in_place(path, result.text, problem)) {
+    if (options.write && !replace_file(path, result.text, problem)) {
         complain("cannot write '" + path + "': " + problem);
         return STATUS_TROUBLE;
     }
