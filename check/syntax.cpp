@@ -161,6 +161,8 @@ void Parser::run() {
                           "this block is the one left open: the '}' on line " +
                               std::to_string(close.line) +
                               " is indented as if it closed an outer block");
+                // Braces pair innermost first, so it is this "{" that a run finds unmatched.
+                sink.note(diagnostic, frame.open, "this '{' has no matching '}'");
             }
         }
         frames.pop_back();
