@@ -16,16 +16,13 @@
 // structure is known to be valid and every name in it found, so later runs (`trusted_value`,
 // `run_body`) skip the structure checks; the only error left to them is a division by zero,
 // which depends on values and is still tested on every division. They still read each operand
-// and operator from its token.
+// from its token; in a loop, the commonest statements' operator is part of their kind.
 //
-// The last store, in registers: while a loop whose condition is two operands runs, the value
-// its last trusted assignment stored and the slot it went to are also kept in locals
-// (`LastStore`), and a trusted assignment of two operands that reads that slot takes the value
-// from there. Memory is written all the same; the copy only spares the read a round trip
-// through memory, which on current processors takes longer than the arithmetic and, for a
-// counter, is the loop's whole critical path. Anything that may store another way (a statement
-// taking the checked path) forgets the copy first.
+// The last store, in a register: while a loop runs, the value the statement just run stored is
+// also kept in a local, and a statement whose first operand is known, from the tokens, to be the
+// variable stored just before it takes the value from there (see run_loop).
 #include <cstdint>
+#include <iterator>
 
 #include "facts.h"
 #include "literal.h"
@@ -43,19 +40,57 @@ enum ExpressionShape : uint8_t {
     SHAPE_GROUPED_TRIPLE,
 };
 
-// What a loop body does at a statement's first token without calling execute_statement.
+// What a loop body does at a statement's first token without calling execute_statement. The
+// commonest forms get a kind per operator, so a handler runs its operator without testing which
+// one it is; each "_AFTER" kind directly follows its plain kind and marks a statement whose first
+// operand is the variable the statement just before it stored (see `stored_before`).
 enum StatementKind : uint8_t {
     STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
-    STATEMENT_ASSIGNMENT,  // a checked assignment of any other shape
-    STATEMENT_PAIR_ASSIGNMENT,  // a checked assignment "x = a op b;", six tokens
-    STATEMENT_IF,          // a checked if
     STATEMENT_BLOCK_END,   // a "}" (see run_loop)
-    STATEMENT_COPY,        // a checked assignment "x = a;", four tokens
-    STATEMENT_TRIPLE_ASSIGNMENT,  // a checked assignment "x = a op b op c;", eight tokens
-    STATEMENT_PAIR_IF,     // a checked if whose condition is two operands joined by an operator
-    STATEMENT_LONG_ASSIGNMENT,  // a checked assignment of four operands or more
-    STATEMENT_LONG_IF,     // a checked if whose condition is four operands or more
-    STATEMENT_OPERAND_IF,  // a checked if whose condition is one number or name
+    STATEMENT_ASSIGNMENT,  // a checked assignment of any other shape
+    STATEMENT_IF,          // a checked if of any other shape
+    STATEMENT_TRIPLE_ASSIGNMENT,  // "x = a op b op c;", eight tokens
+    STATEMENT_LONG_ASSIGNMENT,    // four operands or more
+    STATEMENT_LONG_IF,            // an if whose condition is four operands or more
+    STATEMENT_COPY,               // "x = a;", four tokens
+    STATEMENT_COPY_AFTER,
+    STATEMENT_OPERAND_IF,         // "if (a) {"
+    STATEMENT_OPERAND_IF_AFTER,
+    STATEMENT_PAIR_ASSIGNMENT,    // "x = a op b;" with a comparison for op, six tokens
+    STATEMENT_ADD,                // "x = a + b;"
+    STATEMENT_ADD_AFTER,
+    STATEMENT_SUBTRACT,
+    STATEMENT_SUBTRACT_AFTER,
+    STATEMENT_MULTIPLY,
+    STATEMENT_MULTIPLY_AFTER,
+    STATEMENT_DIVIDE,
+    STATEMENT_DIVIDE_AFTER,
+    STATEMENT_PAIR_IF,            // "if (a op b) {" with an arithmetic op
+    STATEMENT_LESS_IF,            // "if (a < b) {"
+    STATEMENT_LESS_IF_AFTER,
+    STATEMENT_GREATER_IF,
+    STATEMENT_GREATER_IF_AFTER,
+    STATEMENT_EQUAL_IF,
+    STATEMENT_EQUAL_IF_AFTER,
+    STATEMENT_NOT_EQUAL_IF,
+    STATEMENT_NOT_EQUAL_IF_AFTER,
+    STATEMENT_KIND_COUNT,
+};
+
+// How a loop tests its condition, chosen when it starts and again after a statement took the
+// checked path (which is when facts are learnt). The same per-operator split as the statements.
+enum LoopTest : uint8_t {
+    TEST_GENERAL,  // any condition that is not two operands
+    TEST_PAIR,     // two operands and an arithmetic operator
+    TEST_LESS,
+    TEST_LESS_AFTER,
+    TEST_GREATER,
+    TEST_GREATER_AFTER,
+    TEST_EQUAL,
+    TEST_EQUAL_AFTER,
+    TEST_NOT_EQUAL,
+    TEST_NOT_EQUAL_AFTER,
+    LOOP_TEST_COUNT,
 };
 
 Variable* token_variable[MAX_TOKENS];
@@ -71,6 +106,11 @@ static int32_t expression_end[MAX_TOKENS];  // once run without error: the token
 // matching "}" all checked).
 static int32_t checked_until[MAX_TOKENS];
 static StatementKind statement_kind[MAX_TOKENS];
+// The variable stored by the assignment that ends just before this token, once it has run. A
+// statement here is only ever reached straight after that assignment (every jump lands after a
+// "{" or a "}", never after a ";"), so inside a loop the value stored is still in a register when
+// this statement starts.
+static const Variable* stored_before[MAX_TOKENS];
 
 // Counts the primaries joined by operators from this token on. It matters only once the
 // expression has run without error, and then it is exactly what the walk met: a primary's end
@@ -103,6 +143,7 @@ void derive_facts() {
         primary_end[i] = 0;
         expression_end[i] = 0;
         checked_until[i] = 0;
+        stored_before[i] = nullptr;
         statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
@@ -124,24 +165,75 @@ void learn_expression_end(int32_t start, int32_t end) {
     expression_end[start] = end;
 }
 
+// Whether the name at `operand` is the variable stored just before the statement at `statement`.
+static bool reads_last_store(int32_t statement, int32_t operand) {
+    return stored_before[statement] != nullptr && token_variable[operand] == stored_before[statement];
+}
+
+// The kind of "x = a op b;" by its operator; `after` adds one for the kinds that have it.
+static StatementKind pair_assignment_kind(uint8_t op, bool after) {
+    switch (op) {
+        case TOKEN_PLUS: return StatementKind(STATEMENT_ADD + after);
+        case TOKEN_MINUS: return StatementKind(STATEMENT_SUBTRACT + after);
+        case TOKEN_STAR: return StatementKind(STATEMENT_MULTIPLY + after);
+        case TOKEN_SLASH: return StatementKind(STATEMENT_DIVIDE + after);
+        default: return STATEMENT_PAIR_ASSIGNMENT;
+    }
+}
+
+// The kind of "if (a op b) {" by its operator, likewise.
+static StatementKind pair_if_kind(uint8_t op, bool after) {
+    switch (op) {
+        case TOKEN_LT: return StatementKind(STATEMENT_LESS_IF + after);
+        case TOKEN_GT: return StatementKind(STATEMENT_GREATER_IF + after);
+        case TOKEN_EQ: return StatementKind(STATEMENT_EQUAL_IF + after);
+        case TOKEN_NEQ: return StatementKind(STATEMENT_NOT_EQUAL_IF + after);
+        default: return STATEMENT_PAIR_IF;
+    }
+}
+
+// The test of a loop whose condition starts at `condition` and whose body ends at `body_end`:
+// the "}" is reached only from the body's last statement, so `stored_before` holds there too.
+static LoopTest loop_test(int32_t condition, int32_t body_end) {
+    if (expression_shape[condition] != SHAPE_PAIR) return TEST_GENERAL;
+    bool after = reads_last_store(body_end, condition);
+    switch (token_type[condition + 1]) {
+        case TOKEN_LT: return LoopTest(TEST_LESS + after);
+        case TOKEN_GT: return LoopTest(TEST_GREATER + after);
+        case TOKEN_EQ: return LoopTest(TEST_EQUAL + after);
+        case TOKEN_NEQ: return LoopTest(TEST_NOT_EQUAL + after);
+        default: return TEST_PAIR;
+    }
+}
+
 void learn_assignment(int32_t name_token, int32_t end) {
     checked_until[name_token] = end;
-    switch (expression_shape[name_token + 2]) {
-        case SHAPE_OPERAND: statement_kind[name_token] = STATEMENT_COPY; break;
-        case SHAPE_PAIR: statement_kind[name_token] = STATEMENT_PAIR_ASSIGNMENT; break;
-        case SHAPE_TRIPLE: statement_kind[name_token] = STATEMENT_TRIPLE_ASSIGNMENT; break;
-        case SHAPE_LONG: statement_kind[name_token] = STATEMENT_LONG_ASSIGNMENT; break;
-        default: statement_kind[name_token] = STATEMENT_ASSIGNMENT; break;
+    stored_before[end] = token_variable[name_token];
+    int32_t start = name_token + 2;
+    bool after = reads_last_store(name_token, start);
+    StatementKind kind = STATEMENT_ASSIGNMENT;
+    switch (expression_shape[start]) {
+        case SHAPE_OPERAND: kind = StatementKind(STATEMENT_COPY + after); break;
+        case SHAPE_PAIR: kind = pair_assignment_kind(token_type[start + 1], after); break;
+        case SHAPE_TRIPLE: kind = STATEMENT_TRIPLE_ASSIGNMENT; break;
+        case SHAPE_LONG: kind = STATEMENT_LONG_ASSIGNMENT; break;
+        default: break;
     }
+    statement_kind[name_token] = kind;
 }
 
 void learn_if(int32_t if_token, int32_t block_start) {
     checked_until[if_token] = block_start;
-    ExpressionShape shape = expression_shape[if_token + 2];
-    statement_kind[if_token] = shape == SHAPE_PAIR      ? STATEMENT_PAIR_IF
-                               : shape == SHAPE_LONG    ? STATEMENT_LONG_IF
-                               : shape == SHAPE_OPERAND ? STATEMENT_OPERAND_IF
-                                                        : STATEMENT_IF;
+    int32_t start = if_token + 2;
+    bool after = reads_last_store(if_token, start);
+    StatementKind kind = STATEMENT_IF;
+    switch (expression_shape[start]) {
+        case SHAPE_OPERAND: kind = StatementKind(STATEMENT_OPERAND_IF + after); break;
+        case SHAPE_PAIR: kind = pair_if_kind(token_type[start + 1], after); break;
+        case SHAPE_LONG: kind = STATEMENT_LONG_IF; break;
+        default: break;
+    }
+    statement_kind[if_token] = kind;
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -171,18 +263,10 @@ static double trusted_long(intptr_t start);
     return apply(second, apply(first, a, b), c);
 }
 
-// The value a loop's last trusted assignment stored, and where (see the top of this file).
-struct LastStore {
-    const double* slot = nullptr;
-    double value = 0.0;
-};
-
-// A number's or a found name's value, from the last store when it went to the same slot. The
-// test is a branch, not a select, so a hit does not wait for the load.
-[[gnu::always_inline]] static inline double operand(intptr_t at, const LastStore& last) {
-    const double* slot = operand_value[at];
-    if (slot == last.slot) return last.value;
-    return *slot;
+// Divides for a trusted "/" at token `op`.
+[[gnu::always_inline]] static inline double divide(intptr_t op, double left, double right) {
+    if (is_zero_divisor(right)) division_by_zero(op);
+    return left / right;
 }
 
 // Up to three numbers and names are computed inline: once trusted, each name has its slot.
@@ -289,130 +373,206 @@ double evaluate() {
 // balanced, and every other block is left by the statement that opened it) or, at `body_end`,
 // the end of the body, which goes back to the test.
 //
-// A loop whose condition is two operands (`pair_condition`) tests it inline and keeps its last
-// store in registers; kept in the other loops as well, it made arith slower (75 -> 81 ms).
-template <bool pair_condition>
+// `last` is the value the statement just run stored, when it was an assignment: an "_AFTER"
+// kind takes its first operand from there rather than from memory. Memory is written all the
+// same; the register only spares the read a round trip through memory, which on current
+// processors takes longer than the arithmetic and, for a counter, is the loop's whole critical
+// path.
 [[gnu::noinline]] static void run_loop(intptr_t condition_start, intptr_t body_start,
                                        intptr_t body_end) {
-    static const void* const handlers[] = {&&other,   &&assignment,        &&pair_assignment,
-                                           &&if_statement, &&block_end,  &&copy,
-                                           &&triple_assignment, &&pair_if,
-                                           &&long_assignment, &&long_if, &&operand_if};
-    static_assert(STATEMENT_OTHER == 0 && STATEMENT_ASSIGNMENT == 1 &&
-                  STATEMENT_PAIR_ASSIGNMENT == 2 && STATEMENT_IF == 3 &&
-                  STATEMENT_BLOCK_END == 4 && STATEMENT_COPY == 5 &&
-                  STATEMENT_TRIPLE_ASSIGNMENT == 6 && STATEMENT_PAIR_IF == 7 &&
-                  STATEMENT_LONG_ASSIGNMENT == 8 && STATEMENT_LONG_IF == 9 &&
-                  STATEMENT_OPERAND_IF == 10);
-    LastStore last;
-    intptr_t at;
-test:
-    count_step();
-    if (pair_condition) {
-        // Its operands and operator are still read from their tokens on every pass.
-        double left = *operand_value[condition_start];
-        double right = *operand_value[condition_start + 2];
-        if (!holds(condition_start + 1, left, right)) return;
-    } else if (trusted_value(condition_start) == 0.0) {
-        return;
-    }
-    at = body_start;
-    count_step();
-    goto* handlers[statement_kind[at]];
+    static const void* const handlers[] = {
+        &&other, &&block_end, &&assignment, &&if_statement, &&triple_assignment,
+        &&long_assignment, &&long_if, &&copy, &&copy_after, &&operand_if, &&operand_if_after,
+        &&pair_assignment, &&add, &&add_after, &&subtract, &&subtract_after, &&multiply,
+        &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
+        &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
+        &&not_equal_if_after};
+    static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
+    static const void* const tests[] = {
+        &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
+        &&test_greater_after, &&test_equal, &&test_equal_after, &&test_not_equal,
+        &&test_not_equal_after};
+    static_assert(std::size(tests) == LOOP_TEST_COUNT);
+#define NEXT()                                \
+    do {                                      \
+        count_step();                         \
+        goto* handlers[statement_kind[at]];   \
+    } while (false)
+    // A pair's operands: each name has its slot once trusted.
+#define LEFT (*operand_value[at + 2])
+#define RIGHT (*operand_value[at + 4])
+#define STORE(value, length)                \
+    do {                                    \
+        last = (value);                     \
+        token_variable[at]->number = last;  \
+        at += (length);                     \
+    } while (false)
+#define BRANCH(condition, block) at = (condition) ? (block) : block_end[(block) - 1] + 1
+    const intptr_t condition = condition_start;
+    const void* test = tests[loop_test(static_cast<int32_t>(condition),
+                                       static_cast<int32_t>(body_end))];
+    double last = expression_shape[condition] == SHAPE_PAIR ? *operand_value[condition] : 0.0;
+    intptr_t at = body_start;
+    goto* test;
 
-pair_assignment: {
+test_less:
+    count_step();
+    if (!(*operand_value[condition] < *operand_value[condition + 2])) return;
+    goto body;
+test_less_after:
+    count_step();
+    if (!(last < *operand_value[condition + 2])) return;
+    goto body;
+test_greater:
+    count_step();
+    if (!(*operand_value[condition] > *operand_value[condition + 2])) return;
+    goto body;
+test_greater_after:
+    count_step();
+    if (!(last > *operand_value[condition + 2])) return;
+    goto body;
+test_equal:
+    count_step();
+    if (!(*operand_value[condition] == *operand_value[condition + 2])) return;
+    goto body;
+test_equal_after:
+    count_step();
+    if (!(last == *operand_value[condition + 2])) return;
+    goto body;
+test_not_equal:
+    count_step();
+    if (!(*operand_value[condition] != *operand_value[condition + 2])) return;
+    goto body;
+test_not_equal_after:
+    count_step();
+    if (!(last != *operand_value[condition + 2])) return;
+    goto body;
+test_pair:
+    count_step();
+    if (!holds(condition + 1, *operand_value[condition], *operand_value[condition + 2])) return;
+    goto body;
+test_general:
+    count_step();
+    if (trusted_value(condition) == 0.0) return;
+body:
+    at = body_start;
+    NEXT();
+
     // The checked run already made the variable a number: a slot found by a name is the
     // earliest of that name, and only a declaration stores a string.
-    intptr_t start = at + 2;
-    double value = pair_condition
-                       ? apply(start + 1, operand(start, last), operand(start + 2, last))
-                       : apply(start + 1, *operand_value[start], *operand_value[start + 2]);
-    double* slot = &token_variable[at]->number;
-    *slot = value;
-    if (pair_condition) last = LastStore{slot, value};
-    at += 6;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
-copy: {
-    double value = pair_condition ? operand(at + 2, last) : *operand_value[at + 2];
-    double* slot = &token_variable[at]->number;
-    *slot = value;
-    if (pair_condition) last = LastStore{slot, value};
-    at += 4;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
-triple_assignment: {
-    intptr_t start = at + 2;
-    double value = apply_three(*operand_value[start], *operand_value[start + 2],
-                               *operand_value[start + 4], start + 1, start + 3);
-    double* slot = &token_variable[at]->number;
-    *slot = value;
-    if (pair_condition) last = LastStore{slot, value};
-    at += 8;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
+add:
+    STORE(LEFT + RIGHT, 6);
+    NEXT();
+add_after:
+    STORE(last + RIGHT, 6);
+    NEXT();
+subtract:
+    STORE(LEFT - RIGHT, 6);
+    NEXT();
+subtract_after:
+    STORE(last - RIGHT, 6);
+    NEXT();
+multiply:
+    STORE(LEFT * RIGHT, 6);
+    NEXT();
+multiply_after:
+    STORE(last * RIGHT, 6);
+    NEXT();
+divide:
+    STORE(divide(at + 3, LEFT, RIGHT), 6);
+    NEXT();
+divide_after:
+    STORE(divide(at + 3, last, RIGHT), 6);
+    NEXT();
+pair_assignment:
+    STORE(apply(at + 3, LEFT, RIGHT), 6);
+    NEXT();
+copy:
+    STORE(LEFT, 4);
+    NEXT();
+copy_after:
+    STORE(last, 4);
+    NEXT();
+triple_assignment:
+    STORE(apply_three(LEFT, RIGHT, *operand_value[at + 6], at + 3, at + 5), 8);
+    NEXT();
 long_assignment: {
-    double value = trusted_long(at + 2);
-    double* slot = &token_variable[at]->number;
-    *slot = value;
-    if (pair_condition) last = LastStore{slot, value};
-    at = checked_until[at];
-    count_step();
-    goto* handlers[statement_kind[at]];
+    intptr_t end = checked_until[at];
+    STORE(trusted_long(at + 2), 0);
+    at = end;
+    NEXT();
 }
 assignment: {
-    double value = trusted_value(at + 2);
-    double* slot = &token_variable[at]->number;
-    *slot = value;
-    if (pair_condition) last = LastStore{slot, value};
-    at = checked_until[at];
-    count_step();
-    goto* handlers[statement_kind[at]];
+    intptr_t end = checked_until[at];
+    STORE(trusted_value(at + 2), 0);
+    at = end;
+    NEXT();
 }
-pair_if: {
-    intptr_t block = checked_until[at];
-    intptr_t start = at + 2;
-    bool taken = pair_condition
-                     ? holds(start + 1, operand(start, last), operand(start + 2, last))
-                     : holds(start + 1, *operand_value[start], *operand_value[start + 2]);
-    at = taken ? block : block_end[block - 1] + 1;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
-operand_if: {
-    intptr_t block = checked_until[at];
-    double value = pair_condition ? operand(at + 2, last) : *operand_value[at + 2];
-    at = value != 0.0 ? block : block_end[block - 1] + 1;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
-long_if: {
-    intptr_t block = checked_until[at];
-    at = trusted_long(at + 2) != 0.0 ? block : block_end[block - 1] + 1;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
-if_statement: {
-    intptr_t block = checked_until[at];
-    at = trusted_condition(at + 2) ? block : block_end[block - 1] + 1;
-    count_step();
-    goto* handlers[statement_kind[at]];
-}
+
+    // "if" "(" a op b ")" "{": the block starts 7 tokens on; "if" "(" a ")" "{": 5.
+less_if:
+    BRANCH(LEFT < RIGHT, at + 7);
+    NEXT();
+less_if_after:
+    BRANCH(last < RIGHT, at + 7);
+    NEXT();
+greater_if:
+    BRANCH(LEFT > RIGHT, at + 7);
+    NEXT();
+greater_if_after:
+    BRANCH(last > RIGHT, at + 7);
+    NEXT();
+equal_if:
+    BRANCH(LEFT == RIGHT, at + 7);
+    NEXT();
+equal_if_after:
+    BRANCH(last == RIGHT, at + 7);
+    NEXT();
+not_equal_if:
+    BRANCH(LEFT != RIGHT, at + 7);
+    NEXT();
+not_equal_if_after:
+    BRANCH(last != RIGHT, at + 7);
+    NEXT();
+pair_if:
+    BRANCH(holds(at + 3, LEFT, RIGHT), at + 7);
+    NEXT();
+operand_if:
+    BRANCH(LEFT != 0.0, at + 5);
+    NEXT();
+operand_if_after:
+    BRANCH(last != 0.0, at + 5);
+    NEXT();
+long_if:
+    BRANCH(trusted_long(at + 2) != 0.0, checked_until[at]);
+    NEXT();
+if_statement:
+    BRANCH(trusted_condition(at + 2), checked_until[at]);
+    NEXT();
+
 block_end:
-    if (at == body_end) goto test;
+    if (at == body_end) goto* test;
     at++;
-    count_step();
-    goto* handlers[statement_kind[at]];
-other:
+    NEXT();
+other: {
     current_token = static_cast<int32_t>(at);
-    if (pair_condition) last = LastStore{};
     execute_statement();
-    at = current_token;
-    count_step();
-    goto* handlers[statement_kind[at]];
+    intptr_t at_end = current_token;
+    if (token_type[at] == TOKEN_IDENTIFIER) {
+        last = token_variable[at]->number;
+        // The body's last statement, run for the first time, may be what the test reads.
+        if (at_end == body_end) {
+            test = tests[loop_test(static_cast<int32_t>(condition), static_cast<int32_t>(body_end))];
+        }
+    }
+    at = at_end;
+    NEXT();
+}
+#undef NEXT
+#undef LEFT
+#undef RIGHT
+#undef STORE
+#undef BRANCH
 }
 
 // while: "(" expression ")" "{" statement* "}"
@@ -426,13 +586,8 @@ other:
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
     // same store, with nothing run in between, gives the same value or the same error. That
-    // structure pass ran it without error, so from here on the condition is trusted. The
-    // condition's shape is the same on every pass: the commonest one gets its own loop.
+    // structure pass ran it without error, so from here on the condition is trusted.
     intptr_t body_end = block_end[body_start - 1];
-    if (expression_shape[condition_start] == SHAPE_PAIR) {
-        run_loop<true>(condition_start, body_start, body_end);
-    } else {
-        run_loop<false>(condition_start, body_start, body_end);
-    }
+    run_loop(condition_start, body_start, body_end);
     current_token = static_cast<int32_t>(body_end + 1);
 }

@@ -9,7 +9,8 @@ not been made yet costs nothing); with no suffix in a corpus, every file counts.
 writes N scripts of loops whose conditions or bodies fail only on a later pass, names
 declared after their first use, declarations repeated in loops, divisions by zero deep in an
 expression that ran before, string variables that turn into numbers, and names read just
-after a statement running for the first time stored them; nearly a third of
+after a statement running for the first time stored them, chains of statements each reading
+what the one before stored, and loops counting up or down to their test; nearly a third of
 them have one word deleted, doubled or replaced.
 """
 import concurrent.futures
@@ -107,6 +108,8 @@ class Generator:
             return [f"{name} = {self.expression()};",
                     f"if ({k} == {self.rng.randint(0, 3)}) {{", f"{name} = {self.expression()};",
                     "}", f"{other} = {name} {self.rng.choice(OPERATORS)} {self.operand()};"]
+        if r < 0.36:
+            return self.chain(depth)
         if r < 0.38:
             name = self.rng.choice(NAMES + ["late"])
             value = '"str"' if self.rng.random() < 0.3 else self.expression()
@@ -131,20 +134,43 @@ class Generator:
                     + ["}"])
         return self.loop(depth)
 
+    def chain(self, depth):
+        """Statements each reading the name the one before stored, with ifs on it, where any of
+        them may first run on a later pass of a loop or divide by a zero it just stored."""
+        a, b, c = (self.rng.choice(NAMES) for _ in range(3))
+        op = self.rng.choice(OPERATORS)
+        comparison = self.rng.choice(['>', '<', '==', '!='])
+        lines = [f"{a} = {self.expression()};", f"{b} = {a} {op} {self.operand()};",
+                 f"if ({b} {comparison} {self.rng.randint(0, 3)}) {{"]
+        lines += self.block(depth + 1, self.rng.randint(0, 2)) + ["}"]
+        lines += [f"{c} = {self.rng.choice([a, b])};", f"if ({c}) {{"]
+        lines += self.block(depth + 1, self.rng.randint(0, 2)) + ["}"]
+        if self.counters and self.rng.random() < 0.5:
+            k = self.rng.choice(self.counters)
+            lines = [f"if ({k} == {self.rng.randint(1, 3)}) {{"] + lines + ["}"]
+        return lines
+
     def loop(self, depth):
         k = f"i{depth}"
         limit = self.rng.choice([0, 1, 2, 3, 3, 4, 5])
         e = self.expression()
-        # Each condition is true only while the counter is below the limit, whatever e is.
+        # Each condition is true only while the counter is on the way to the limit, whatever
+        # e is; the counter is stored last in the body, so the test reads what was just stored.
+        start, step = 0, f"{k} = {k} + 1;"
         condition = self.rng.choice([f"{k} < {limit}", f"{k} < {limit} - 0 * ({e})",
                                      f"({k} < {limit}) > 0 * ({e})",
-                                     f"({k} < {limit}) * (({e}) == ({e}))"])
+                                     f"({k} < {limit}) * (({e}) == ({e}))",
+                                     f"{k} != {limit}", f"{limit} > {k}", f"{limit} - {k}",
+                                     "down", "down"])
+        if condition == "down":
+            start, step = limit, f"{k} = {k} - 1;"
+            condition = self.rng.choice([f"{k} > 0", f"{k} != 0", f"{k} + 0", f"{k}"])
         self.counters.append(k)
         body = self.block(depth + 1, self.rng.randint(1, 4))
         if self.rng.random() < 0.7:
             body.append("print(" + ", ".join(self.rng.sample(NAMES, 3)) + ");")
         self.counters.pop()
-        return [f"{k} = 0;", f"while ({condition}) {{"] + body + [f"{k} = {k} + 1;", "}"]
+        return [f"{k} = {start};", f"while ({condition}) {{"] + body + [step, "}"]
 
     def script(self):
         lines = [f"var i{d} = 0;" for d in range(4)]
