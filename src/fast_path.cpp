@@ -74,6 +74,7 @@ enum StatementKind : uint8_t {
     STATEMENT_EQUAL_IF_AFTER,
     STATEMENT_NOT_EQUAL_IF,
     STATEMENT_NOT_EQUAL_IF_AFTER,
+    STATEMENT_COMPARISON_IF,      // an if on "left cmp right", longer (see `comparison_at`)
     STATEMENT_KIND_COUNT,
 };
 
@@ -90,6 +91,7 @@ enum LoopTest : uint8_t {
     TEST_EQUAL_AFTER,
     TEST_NOT_EQUAL,
     TEST_NOT_EQUAL_AFTER,
+    TEST_COMPARISON,  // "left cmp right", longer (see `comparison_at`)
     LOOP_TEST_COUNT,
 };
 
@@ -111,6 +113,11 @@ static StatementKind statement_kind[MAX_TOKENS];
 // "{" or a "}", never after a ";"), so inside a loop the value stored is still in a register when
 // this statement starts.
 static const Variable* stored_before[MAX_TOKENS];
+// Once the expression starting here has run: the one comparison at its top level, when the part
+// before it is two or three primaries (`term_shape`), or 0. A condition of that form is tested
+// directly on its two sides: the right side is the expression starting after the comparison.
+static int32_t comparison_at[MAX_TOKENS];
+static ExpressionShape term_shape[MAX_TOKENS];
 
 // Counts the primaries joined by operators from this token on. It matters only once the
 // expression has run without error, and then it is exactly what the walk met: a primary's end
@@ -144,6 +151,7 @@ void derive_facts() {
         expression_end[i] = 0;
         checked_until[i] = 0;
         stored_before[i] = nullptr;
+        comparison_at[i] = 0;
         statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
@@ -161,8 +169,34 @@ void learn_variable(int32_t token, Variable* variable) {
     operand_value[token] = &variable->number;
 }
 
+// Finds the expression's one top-level comparison and the shape of what stands before it.
+static void learn_comparison(int32_t start) {
+    int32_t before = 0;  // primaries before the comparison
+    bool grouped = false;
+    int32_t comparison = 0;
+    for (int32_t at = start;;) {
+        if (comparison == 0) {
+            grouped = grouped || token_type[at] == TOKEN_LPAREN;
+            before++;
+        }
+        at = primary_end[at];
+        TokenType op = tokens[at].type;
+        if (!is_binary_operator(op)) break;
+        if (level_of(op) == LEVEL_COMPARISON) {
+            if (comparison != 0) return;  // a chain of comparisons: left as it is
+            comparison = at;
+        }
+        at++;
+    }
+    if (comparison == 0 || before < 2 || before > 3) return;
+    comparison_at[start] = comparison;
+    term_shape[start] = before == 2 ? (grouped ? SHAPE_GROUPED_PAIR : SHAPE_PAIR)
+                                    : (grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE);
+}
+
 void learn_expression_end(int32_t start, int32_t end) {
     expression_end[start] = end;
+    if (comparison_at[start] == 0) learn_comparison(start);
 }
 
 // Whether the name at `operand` is the variable stored just before the statement at `statement`.
@@ -195,7 +229,9 @@ static StatementKind pair_if_kind(uint8_t op, bool after) {
 // The test of a loop whose condition starts at `condition` and whose body ends at `body_end`:
 // the "}" is reached only from the body's last statement, so `stored_before` holds there too.
 static LoopTest loop_test(int32_t condition, int32_t body_end) {
-    if (expression_shape[condition] != SHAPE_PAIR) return TEST_GENERAL;
+    if (expression_shape[condition] != SHAPE_PAIR) {
+        return comparison_at[condition] != 0 ? TEST_COMPARISON : TEST_GENERAL;
+    }
     bool after = reads_last_store(body_end, condition);
     switch (token_type[condition + 1]) {
         case TOKEN_LT: return LoopTest(TEST_LESS + after);
@@ -230,8 +266,11 @@ void learn_if(int32_t if_token, int32_t block_start) {
     switch (expression_shape[start]) {
         case SHAPE_OPERAND: kind = StatementKind(STATEMENT_OPERAND_IF + after); break;
         case SHAPE_PAIR: kind = pair_if_kind(token_type[start + 1], after); break;
-        case SHAPE_LONG: kind = STATEMENT_LONG_IF; break;
-        default: break;
+        case SHAPE_TRIPLE: break;  // tested directly by trusted_condition
+        default:
+            if (comparison_at[start] != 0) kind = STATEMENT_COMPARISON_IF;
+            else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
+            break;
     }
     statement_kind[if_token] = kind;
 }
@@ -250,7 +289,7 @@ void learn_if(int32_t if_token, int32_t block_start) {
 
 // The trusted path: expressions that have run once without error.
 
-static double trusted_grouped(intptr_t start);
+static double trusted_grouped(intptr_t start, ExpressionShape shape);
 static double trusted_long(intptr_t start);
 
 // Computes "a op b op c": the operator of the higher level binds first, equal levels go left
@@ -269,9 +308,11 @@ static double trusted_long(intptr_t start);
     return left / right;
 }
 
-// Up to three numbers and names are computed inline: once trusted, each name has its slot.
-[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
-    switch (expression_shape[start]) {
+// The primaries from `start` in the given shape (of the whole expression or of the part before
+// its comparison). Up to three numbers and names are computed inline: once trusted, each name
+// has its slot.
+[[gnu::always_inline]] static inline double trusted_shaped(ExpressionShape shape, intptr_t start) {
+    switch (shape) {
         case SHAPE_OPERAND: return *operand_value[start];
         case SHAPE_PAIR:
             return apply(start + 1, *operand_value[start], *operand_value[start + 2]);
@@ -279,8 +320,21 @@ static double trusted_long(intptr_t start);
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
         case SHAPE_LONG: return trusted_long(start);
-        default: return trusted_grouped(start);
+        default: return trusted_grouped(start, shape);
     }
+}
+
+[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
+    return trusted_shaped(expression_shape[start], start);
+}
+
+// Whether "left cmp right" at `start` holds (see `comparison_at`): the left side first, as the
+// walk computes it, then the right.
+[[gnu::always_inline]] static inline bool trusted_comparison(intptr_t start) {
+    intptr_t comparison = comparison_at[start];
+    double left = trusted_shaped(term_shape[start], start);
+    double right = trusted_value(comparison + 1);
+    return holds(comparison, left, right);
 }
 
 // Whether the trusted expression at `start` is true (not 0), as an if asks: a comparison of two
@@ -300,7 +354,7 @@ static double trusted_long(intptr_t start);
             return holds(start + 3, apply(start + 1, a, b), c);
         }
         case SHAPE_LONG: return trusted_long(start) != 0.0;
-        default: return trusted_grouped(start) != 0.0;
+        default: return trusted_grouped(start, expression_shape[start]) != 0.0;
     }
 }
 
@@ -310,9 +364,9 @@ static double trusted_long(intptr_t start);
 }
 
 // Two or three primaries with parentheses among them.
-[[gnu::noinline]] static double trusted_grouped(intptr_t start) {
+[[gnu::noinline]] static double trusted_grouped(intptr_t start, ExpressionShape shape) {
     intptr_t first = primary_end[start];
-    if (expression_shape[start] == SHAPE_GROUPED_PAIR) {
+    if (shape == SHAPE_GROUPED_PAIR) {
         double a = primary_value(start);
         return apply(first, a, primary_value(first + 1));
     }
@@ -386,12 +440,12 @@ double evaluate() {
         &&pair_assignment, &&add, &&add_after, &&subtract, &&subtract_after, &&multiply,
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
-        &&not_equal_if_after};
+        &&not_equal_if_after, &&comparison_if};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     static const void* const tests[] = {
         &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
         &&test_greater_after, &&test_equal, &&test_equal_after, &&test_not_equal,
-        &&test_not_equal_after};
+        &&test_not_equal_after, &&test_comparison};
     static_assert(std::size(tests) == LOOP_TEST_COUNT);
 #define NEXT()                                \
     do {                                      \
@@ -450,6 +504,10 @@ test_not_equal_after:
 test_pair:
     count_step();
     if (!holds(condition + 1, *operand_value[condition], *operand_value[condition + 2])) return;
+    goto body;
+test_comparison:
+    count_step();
+    if (!trusted_comparison(condition)) return;
     goto body;
 test_general:
     count_step();
@@ -548,6 +606,9 @@ long_if:
     NEXT();
 if_statement:
     BRANCH(trusted_condition(at + 2), checked_until[at]);
+    NEXT();
+comparison_if:
+    BRANCH(trusted_comparison(at + 2), checked_until[at]);
     NEXT();
 
 block_end:
