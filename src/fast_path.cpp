@@ -385,23 +385,33 @@ static double trusted_long(intptr_t start);
     double factor = primary_value(at);
     double term = 0.0;
     double comparison = 0.0;
-    intptr_t term_op = 0;  // 0: no term in progress (an operator never stands at token 0)
+    // The operators in progress by type, 0 for none: a term's is "+" or "-", a comparison's one
+    // of the four, so completing either tests only among those.
+    uint8_t term_type = 0;
+    uint8_t comparison_type = 0;
     intptr_t comparison_op = 0;
     for (at = primary_end[at];; at = primary_end[at + 1]) {
-        uint8_t level = operator_level[at];
-        if (level == LEVEL_FACTOR) {
-            factor = apply(at, factor, primary_value(at + 1));
+        uint8_t type = token_type[at];
+        if (type == TOKEN_STAR) {
+            factor = factor * primary_value(at + 1);
             continue;
         }
-        term = term_op != 0 ? apply(term_op, term, factor) : factor;
-        if (level == LEVEL_TERM) {
-            term_op = at;
+        if (type == TOKEN_SLASH) {
+            factor = divide(at, factor, primary_value(at + 1));
+            continue;
+        }
+        if (term_type == 0) term = factor;
+        else term = term_type == TOKEN_PLUS ? term + factor : term - factor;
+        if (type == TOKEN_PLUS || type == TOKEN_MINUS) {
+            term_type = type;
             factor = primary_value(at + 1);
             continue;
         }
-        comparison = comparison_op != 0 ? apply(comparison_op, comparison, term) : term;
-        if (level == LEVEL_NONE) return comparison;
-        term_op = 0;
+        if (comparison_type != 0) comparison = holds(comparison_op, comparison, term);
+        else comparison = term;
+        if (!is_binary_operator(TokenType(type))) return comparison;
+        term_type = 0;
+        comparison_type = type;
         comparison_op = at;
         factor = primary_value(at + 1);
     }
