@@ -113,9 +113,10 @@ static StatementKind statement_kind[MAX_TOKENS];
 // "{" or a "}", never after a ";"), so inside a loop the value stored is still in a register when
 // this statement starts.
 static const Variable* stored_before[MAX_TOKENS];
-// Once the expression starting here has run: the one comparison at its top level, when the part
-// before it is two or three primaries (`term_shape`), or 0. A condition of that form is tested
-// directly on its two sides: the right side is the expression starting after the comparison.
+// Once the expression starting here has run: the one comparison at its top level, or 0, and the
+// shape of the part before it (`term_shape`, SHAPE_LONG for the long walk up to the comparison).
+// A condition of that form is tested directly on its two sides: the right side is the
+// expression starting after the comparison.
 static int32_t comparison_at[MAX_TOKENS];
 static ExpressionShape term_shape[MAX_TOKENS];
 
@@ -188,10 +189,12 @@ static void learn_comparison(int32_t start) {
         }
         at++;
     }
-    if (comparison == 0 || before < 2 || before > 3) return;
+    if (comparison == 0) return;
     comparison_at[start] = comparison;
-    term_shape[start] = before == 2 ? (grouped ? SHAPE_GROUPED_PAIR : SHAPE_PAIR)
-                                    : (grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE);
+    if (before == 1) term_shape[start] = grouped ? SHAPE_LONG : SHAPE_OPERAND;
+    else if (before == 2) term_shape[start] = grouped ? SHAPE_GROUPED_PAIR : SHAPE_PAIR;
+    else if (before == 3) term_shape[start] = grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE;
+    else term_shape[start] = SHAPE_LONG;
 }
 
 void learn_expression_end(int32_t start, int32_t end) {
@@ -290,6 +293,7 @@ void learn_if(int32_t if_token, int32_t block_start) {
 // The trusted path: expressions that have run once without error.
 
 static double trusted_grouped(intptr_t start, ExpressionShape shape);
+template <bool term_only>
 static double trusted_long(intptr_t start);
 
 // Computes "a op b op c": the operator of the higher level binds first, equal levels go left
@@ -319,7 +323,7 @@ static double trusted_long(intptr_t start);
         case SHAPE_TRIPLE:
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
-        case SHAPE_LONG: return trusted_long(start);
+        case SHAPE_LONG: return trusted_long<false>(start);
         default: return trusted_grouped(start, shape);
     }
 }
@@ -332,7 +336,8 @@ static double trusted_long(intptr_t start);
 // walk computes it, then the right.
 [[gnu::always_inline]] static inline bool trusted_comparison(intptr_t start) {
     intptr_t comparison = comparison_at[start];
-    double left = trusted_shaped(term_shape[start], start);
+    ExpressionShape shape = term_shape[start];
+    double left = shape == SHAPE_LONG ? trusted_long<true>(start) : trusted_shaped(shape, start);
     double right = trusted_value(comparison + 1);
     return holds(comparison, left, right);
 }
@@ -353,7 +358,7 @@ static double trusted_long(intptr_t start);
             }
             return holds(start + 3, apply(start + 1, a, b), c);
         }
-        case SHAPE_LONG: return trusted_long(start) != 0.0;
+        case SHAPE_LONG: return trusted_long<false>(start) != 0.0;
         default: return trusted_grouped(start, expression_shape[start]) != 0.0;
     }
 }
@@ -376,45 +381,70 @@ static double trusted_long(intptr_t start);
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
-// Four primaries or more, in one pass from left to right without the checks: each operator's
-// level is read once and says which results in progress it completes. The factor in progress
-// ends at an operator of a lower level and joins the term in progress (or starts one); a term
-// ends at a comparison or the end and joins the comparison in progress. So the right operand
-// is complete before an operator is applied, and equal levels go left to right, as in the walk.
+// The term in progress joined with the factor that ends: `term_type` is the "+" or "-" before the
+// factor, or 0 when the factor starts the term.
+[[gnu::always_inline]] static inline double complete_term(uint8_t term_type, double term,
+                                                          double factor) {
+    if (term_type == 0) return factor;
+    return term_type == TOKEN_PLUS ? term + factor : term - factor;
+}
+
+// Four primaries or more, in one pass from left to right without the checks: each operator
+// jumps to its own code, which says which results in progress it completes. The factor in
+// progress ends at an operator of a lower level and joins the term in progress (or starts one);
+// a term ends at a comparison or the end and joins the comparison in progress. So the right
+// operand is complete before an operator is applied, and equal levels go left to right, as in
+// the walk. `term_only` stops at the first comparison: the left side of a tested comparison.
+template <bool term_only>
 [[gnu::noinline]] static double trusted_long(intptr_t at) {
+    static_assert(TOKEN_PLUS == 17 && TOKEN_MINUS == 18 && TOKEN_STAR == 19 &&
+                  TOKEN_SLASH == 20 && TOKEN_EQ == 21 && TOKEN_NEQ == 22 && TOKEN_GT == 23 &&
+                  TOKEN_LT == 24 && TOKEN_NOT == 27);
+    // By token type: every token that is not a binary operator ends the expression.
+    static const void* const operators[] = {
+        &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end,
+        &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&plus, &&minus, &&times,
+        &&over, &&compare, &&compare, &&compare, &&compare, &&end, &&end, &&end};
     double factor = primary_value(at);
     double term = 0.0;
     double comparison = 0.0;
-    // The operators in progress by type, 0 for none: a term's is "+" or "-", a comparison's one
-    // of the four, so completing either tests only among those.
     uint8_t term_type = 0;
-    uint8_t comparison_type = 0;
-    intptr_t comparison_op = 0;
-    for (at = primary_end[at];; at = primary_end[at + 1]) {
-        uint8_t type = token_type[at];
-        if (type == TOKEN_STAR) {
-            factor = factor * primary_value(at + 1);
-            continue;
-        }
-        if (type == TOKEN_SLASH) {
-            factor = divide(at, factor, primary_value(at + 1));
-            continue;
-        }
-        if (term_type == 0) term = factor;
-        else term = term_type == TOKEN_PLUS ? term + factor : term - factor;
-        if (type == TOKEN_PLUS || type == TOKEN_MINUS) {
-            term_type = type;
-            factor = primary_value(at + 1);
-            continue;
-        }
-        if (comparison_type != 0) comparison = holds(comparison_op, comparison, term);
-        else comparison = term;
-        if (!is_binary_operator(TokenType(type))) return comparison;
-        term_type = 0;
-        comparison_type = type;
-        comparison_op = at;
-        factor = primary_value(at + 1);
-    }
+    intptr_t comparison_op = 0;  // 0: no comparison in progress (an operator never stands at 0)
+#define NEXT_OPERATOR()                          \
+    do {                                         \
+        at = primary_end[at + 1];                \
+        goto* operators[token_type[at]];         \
+    } while (false)
+    at = primary_end[at];
+    goto* operators[token_type[at]];
+times:
+    factor = factor * primary_value(at + 1);
+    NEXT_OPERATOR();
+over:
+    factor = divide(at, factor, primary_value(at + 1));
+    NEXT_OPERATOR();
+plus:
+    term = complete_term(term_type, term, factor);
+    term_type = TOKEN_PLUS;
+    factor = primary_value(at + 1);
+    NEXT_OPERATOR();
+minus:
+    term = complete_term(term_type, term, factor);
+    term_type = TOKEN_MINUS;
+    factor = primary_value(at + 1);
+    NEXT_OPERATOR();
+compare:
+    if (term_only) goto end;
+    term = complete_term(term_type, term, factor);
+    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
+    term_type = 0;
+    comparison_op = at;
+    factor = primary_value(at + 1);
+    NEXT_OPERATOR();
+end:
+    term = complete_term(term_type, term, factor);
+    return comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
+#undef NEXT_OPERATOR
 }
 
 // Parses and computes the expression at the cursor: trusted once it has run without error.
@@ -566,7 +596,7 @@ triple_assignment:
     NEXT();
 long_assignment: {
     intptr_t end = checked_until[at];
-    STORE(trusted_long(at + 2), 0);
+    STORE(trusted_long<false>(at + 2), 0);
     at = end;
     NEXT();
 }
@@ -612,7 +642,7 @@ operand_if_after:
     BRANCH(last != 0.0, at + 5);
     NEXT();
 long_if:
-    BRANCH(trusted_long(at + 2) != 0.0, checked_until[at]);
+    BRANCH(trusted_long<false>(at + 2) != 0.0, checked_until[at]);
     NEXT();
 if_statement:
     BRANCH(trusted_condition(at + 2), checked_until[at]);
