@@ -332,16 +332,6 @@ static double trusted_long(intptr_t start);
     return trusted_shaped(expression_shape[start], start);
 }
 
-// Whether "left cmp right" at `start` holds (see `comparison_at`): the left side first, as the
-// walk computes it, then the right.
-[[gnu::always_inline]] static inline bool trusted_comparison(intptr_t start) {
-    intptr_t comparison = comparison_at[start];
-    ExpressionShape shape = term_shape[start];
-    double left = shape == SHAPE_LONG ? trusted_long<true>(start) : trusted_shaped(shape, start);
-    double right = trusted_value(comparison + 1);
-    return holds(comparison, left, right);
-}
-
 // Whether the trusted expression at `start` is true (not 0), as an if asks: a comparison of two
 // operands is tested directly.
 [[gnu::always_inline]] static inline bool trusted_condition(intptr_t start) {
@@ -369,7 +359,7 @@ static double trusted_long(intptr_t start);
 }
 
 // Two or three primaries with parentheses among them.
-[[gnu::noinline]] static double trusted_grouped(intptr_t start, ExpressionShape shape) {
+[[gnu::always_inline]] static inline double grouped_value(intptr_t start, ExpressionShape shape) {
     intptr_t first = primary_end[start];
     if (shape == SHAPE_GROUPED_PAIR) {
         double a = primary_value(start);
@@ -379,6 +369,27 @@ static double trusted_long(intptr_t start);
     double a = primary_value(start);
     double b = primary_value(first + 1);
     return apply_three(a, b, primary_value(second + 1), first, second);
+}
+
+[[gnu::noinline]] static double trusted_grouped(intptr_t start, ExpressionShape shape) {
+    return grouped_value(start, shape);
+}
+
+// Whether "left cmp right" at `start` holds (see `comparison_at`): the left side first, as the
+// walk computes it, then the right. A grouped left side is computed here rather than called.
+[[gnu::always_inline]] static inline bool trusted_comparison(intptr_t start) {
+    intptr_t comparison = comparison_at[start];
+    ExpressionShape shape = term_shape[start];
+    double left;
+    if (shape == SHAPE_GROUPED_PAIR || shape == SHAPE_GROUPED_TRIPLE) {
+        left = grouped_value(start, shape);
+    } else if (shape == SHAPE_LONG) {
+        left = trusted_long<true>(start);
+    } else {
+        left = trusted_shaped(shape, start);
+    }
+    double right = trusted_value(comparison + 1);
+    return holds(comparison, left, right);
 }
 
 // The term in progress joined with the factor that ends: `term_type` is the "+" or "-" before the
