@@ -47,7 +47,6 @@ enum ExpressionShape : uint8_t {
 enum StatementKind : uint8_t {
     STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
     STATEMENT_BLOCK_END,   // a "}" (see run_loop)
-    STATEMENT_ASSIGNMENT,  // a checked assignment of any other shape
     STATEMENT_IF,          // a checked if of any other shape
     STATEMENT_TRIPLE_ASSIGNMENT,  // "x = a op b op c;", eight tokens
     STATEMENT_LONG_ASSIGNMENT,    // four operands or more
@@ -75,6 +74,7 @@ enum StatementKind : uint8_t {
     STATEMENT_NOT_EQUAL_IF,
     STATEMENT_NOT_EQUAL_IF_AFTER,
     STATEMENT_COMPARISON_IF,      // an if on "left cmp right", longer (see `comparison_at`)
+    STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_KIND_COUNT,
 };
 
@@ -250,7 +250,7 @@ void learn_assignment(int32_t name_token, int32_t end) {
     stored_before[end] = token_variable[name_token];
     int32_t start = name_token + 2;
     bool after = reads_last_store(name_token, start);
-    StatementKind kind = STATEMENT_ASSIGNMENT;
+    StatementKind kind = STATEMENT_GROUPED_ASSIGNMENT;
     switch (expression_shape[start]) {
         case SHAPE_OPERAND: kind = StatementKind(STATEMENT_COPY + after); break;
         case SHAPE_PAIR: kind = pair_assignment_kind(token_type[start + 1], after); break;
@@ -486,12 +486,12 @@ double evaluate() {
 [[gnu::noinline]] static void run_loop(intptr_t condition_start, intptr_t body_start,
                                        intptr_t body_end) {
     static const void* const handlers[] = {
-        &&other, &&block_end, &&assignment, &&if_statement, &&triple_assignment,
+        &&other, &&block_end, &&if_statement, &&triple_assignment,
         &&long_assignment, &&long_if, &&copy, &&copy_after, &&operand_if, &&operand_if_after,
         &&pair_assignment, &&add, &&add_after, &&subtract, &&subtract_after, &&multiply,
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
-        &&not_equal_if_after, &&comparison_if};
+        &&not_equal_if_after, &&comparison_if, &&grouped_assignment};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     static const void* const tests[] = {
         &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
@@ -611,9 +611,9 @@ long_assignment: {
     at = end;
     NEXT();
 }
-assignment: {
+grouped_assignment: {
     intptr_t end = checked_until[at];
-    STORE(trusted_value(at + 2), 0);
+    STORE(grouped_value(at + 2, expression_shape[at + 2]), 0);
     at = end;
     NEXT();
 }
