@@ -119,6 +119,9 @@ static const Variable* stored_before[MAX_TOKENS];
 // expression starting after the comparison.
 static int32_t comparison_at[MAX_TOKENS];
 static ExpressionShape term_shape[MAX_TOKENS];
+// Binary operators: where the long walk goes from here (its jump table's index), which says
+// both the operator and whether the primary after it is parenthesised; 0 for other tokens.
+static uint8_t walk_step[MAX_TOKENS];
 
 // Counts the primaries joined by operators from this token on. It matters only once the
 // expression has run without error, and then it is exactly what the walk met: a primary's end
@@ -148,6 +151,11 @@ void derive_facts() {
         token_variable[i] = nullptr;
         operand_value[i] = nullptr;
         token_type[i] = static_cast<uint8_t>(token.type);
+        walk_step[i] = 0;
+        if (is_binary_operator(token.type)) {
+            bool group = i + 1 < token_count && tokens[i + 1].type == TOKEN_LPAREN;
+            walk_step[i] = static_cast<uint8_t>(1 + 2 * (token.type - TOKEN_PLUS) + group);
+        }
         primary_end[i] = 0;
         expression_end[i] = 0;
         checked_until[i] = 0;
@@ -401,48 +409,84 @@ static double trusted_long(intptr_t start);
 }
 
 // Four primaries or more, in one pass from left to right without the checks: each operator
-// jumps to its own code, which says which results in progress it completes. The factor in
-// progress ends at an operator of a lower level and joins the term in progress (or starts one);
-// a term ends at a comparison or the end and joins the comparison in progress. So the right
-// operand is complete before an operator is applied, and equal levels go left to right, as in
-// the walk. `term_only` stops at the first comparison: the left side of a tested comparison.
+// jumps to its own code (`walk_step`), which says which results in progress it completes. The
+// factor in progress ends at an operator of a lower level and joins the term in progress (or
+// starts one); a term ends at a comparison or the end and joins the comparison in progress. So
+// the right operand is complete before an operator is applied, and equal levels go left to
+// right, as in the walk. A number or a name after an operator is read in place and the walk
+// moves two tokens on; a parenthesised primary is computed by its own expression's shape.
+// `term_only` stops at the first comparison: the left side of a tested comparison.
 template <bool term_only>
 [[gnu::noinline]] static double trusted_long(intptr_t at) {
     static_assert(TOKEN_PLUS == 17 && TOKEN_MINUS == 18 && TOKEN_STAR == 19 &&
                   TOKEN_SLASH == 20 && TOKEN_EQ == 21 && TOKEN_NEQ == 22 && TOKEN_GT == 23 &&
-                  TOKEN_LT == 24 && TOKEN_NOT == 27);
-    // By token type: every token that is not a binary operator ends the expression.
+                  TOKEN_LT == 24);
+    // By walk_step: each operator twice, before a number or name and before a "(".
     static const void* const operators[] = {
-        &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&end,
-        &&end, &&end, &&end, &&end, &&end, &&end, &&end, &&plus, &&minus, &&times,
-        &&over, &&compare, &&compare, &&compare, &&compare, &&end, &&end, &&end};
+        &&end,   &&plus,  &&plus_group,  &&minus,   &&minus_group, &&times,
+        &&times_group, &&over, &&over_group, &&compare, &&compare_group, &&compare,
+        &&compare_group, &&compare, &&compare_group, &&compare, &&compare_group};
     double factor = primary_value(at);
     double term = 0.0;
     double comparison = 0.0;
+    double right;
     uint8_t term_type = 0;
     intptr_t comparison_op = 0;  // 0: no comparison in progress (an operator never stands at 0)
-#define NEXT_OPERATOR()                          \
-    do {                                         \
-        at = primary_end[at + 1];                \
-        goto* operators[token_type[at]];         \
-    } while (false)
     at = primary_end[at];
-    goto* operators[token_type[at]];
+    goto* operators[walk_step[at]];
+// The primary after the operator at `at`, and the move to the operator after it.
+#define PLAIN_OPERAND()                     \
+    do {                                    \
+        right = *operand_value[at + 1];     \
+        at += 2;                            \
+    } while (false)
+#define GROUP_OPERAND()                     \
+    do {                                    \
+        right = trusted_value(at + 2);      \
+        at = primary_end[at + 1];           \
+    } while (false)
+#define NEXT_OPERATOR() goto* operators[walk_step[at]]
 times:
-    factor = factor * primary_value(at + 1);
+    PLAIN_OPERAND();
+    factor = factor * right;
+    NEXT_OPERATOR();
+times_group:
+    GROUP_OPERAND();
+    factor = factor * right;
     NEXT_OPERATOR();
 over:
-    factor = divide(at, factor, primary_value(at + 1));
+    PLAIN_OPERAND();
+    factor = divide(at - 2, factor, right);
     NEXT_OPERATOR();
+over_group: {
+    intptr_t op = at;
+    GROUP_OPERAND();
+    factor = divide(op, factor, right);
+    NEXT_OPERATOR();
+}
 plus:
     term = complete_term(term_type, term, factor);
     term_type = TOKEN_PLUS;
-    factor = primary_value(at + 1);
+    PLAIN_OPERAND();
+    factor = right;
+    NEXT_OPERATOR();
+plus_group:
+    term = complete_term(term_type, term, factor);
+    term_type = TOKEN_PLUS;
+    GROUP_OPERAND();
+    factor = right;
     NEXT_OPERATOR();
 minus:
     term = complete_term(term_type, term, factor);
     term_type = TOKEN_MINUS;
-    factor = primary_value(at + 1);
+    PLAIN_OPERAND();
+    factor = right;
+    NEXT_OPERATOR();
+minus_group:
+    term = complete_term(term_type, term, factor);
+    term_type = TOKEN_MINUS;
+    GROUP_OPERAND();
+    factor = right;
     NEXT_OPERATOR();
 compare:
     if (term_only) goto end;
@@ -450,11 +494,23 @@ compare:
     comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
     term_type = 0;
     comparison_op = at;
-    factor = primary_value(at + 1);
+    PLAIN_OPERAND();
+    factor = right;
+    NEXT_OPERATOR();
+compare_group:
+    if (term_only) goto end;
+    term = complete_term(term_type, term, factor);
+    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
+    term_type = 0;
+    comparison_op = at;
+    GROUP_OPERAND();
+    factor = right;
     NEXT_OPERATOR();
 end:
     term = complete_term(term_type, term, factor);
     return comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
+#undef PLAIN_OPERAND
+#undef GROUP_OPERAND
 #undef NEXT_OPERATOR
 }
 
