@@ -73,7 +73,11 @@ enum StatementKind : uint8_t {
     STATEMENT_EQUAL_IF_AFTER,
     STATEMENT_NOT_EQUAL_IF,
     STATEMENT_NOT_EQUAL_IF_AFTER,
-    STATEMENT_COMPARISON_IF,      // an if on "left cmp right", longer (see `comparison_at`)
+    // An if on "left cmp right", longer (see `comparison_at`), one kind per comparison.
+    STATEMENT_LESS_COMPARISON_IF,
+    STATEMENT_GREATER_COMPARISON_IF,
+    STATEMENT_EQUAL_COMPARISON_IF,
+    STATEMENT_NOT_EQUAL_COMPARISON_IF,
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_KIND_COUNT,
 };
@@ -91,7 +95,11 @@ enum LoopTest : uint8_t {
     TEST_EQUAL_AFTER,
     TEST_NOT_EQUAL,
     TEST_NOT_EQUAL_AFTER,
-    TEST_COMPARISON,  // "left cmp right", longer (see `comparison_at`)
+    // "left cmp right", longer (see `comparison_at`), one test per comparison.
+    TEST_LESS_COMPARISON,
+    TEST_GREATER_COMPARISON,
+    TEST_EQUAL_COMPARISON,
+    TEST_NOT_EQUAL_COMPARISON,
     LOOP_TEST_COUNT,
 };
 
@@ -215,6 +223,11 @@ static bool reads_last_store(int32_t statement, int32_t operand) {
     return stored_before[statement] != nullptr && token_variable[operand] == stored_before[statement];
 }
 
+// The comparisons in the order of their kinds and tests: "<", ">", "==", "!=".
+static int comparison_index(uint8_t op) {
+    return op == TOKEN_LT ? 0 : op == TOKEN_GT ? 1 : op == TOKEN_EQ ? 2 : 3;
+}
+
 // The kind of "x = a op b;" by its operator; `after` adds one for the kinds that have it.
 static StatementKind pair_assignment_kind(uint8_t op, bool after) {
     switch (op) {
@@ -241,7 +254,9 @@ static StatementKind pair_if_kind(uint8_t op, bool after) {
 // the "}" is reached only from the body's last statement, so `stored_before` holds there too.
 static LoopTest loop_test(int32_t condition, int32_t body_end) {
     if (expression_shape[condition] != SHAPE_PAIR) {
-        return comparison_at[condition] != 0 ? TEST_COMPARISON : TEST_GENERAL;
+        int32_t comparison = comparison_at[condition];
+        if (comparison == 0) return TEST_GENERAL;
+        return LoopTest(TEST_LESS_COMPARISON + comparison_index(token_type[comparison]));
     }
     bool after = reads_last_store(body_end, condition);
     switch (token_type[condition + 1]) {
@@ -279,7 +294,10 @@ void learn_if(int32_t if_token, int32_t block_start) {
         case SHAPE_PAIR: kind = pair_if_kind(token_type[start + 1], after); break;
         case SHAPE_TRIPLE: break;  // tested directly by trusted_condition
         default:
-            if (comparison_at[start] != 0) kind = STATEMENT_COMPARISON_IF;
+            if (int32_t comparison = comparison_at[start]) {
+                kind = StatementKind(STATEMENT_LESS_COMPARISON_IF +
+                                     comparison_index(token_type[comparison]));
+            }
             else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
             break;
     }
@@ -383,10 +401,15 @@ static double trusted_long(intptr_t start);
     return grouped_value(start, shape);
 }
 
-// Whether "left cmp right" at `start` holds (see `comparison_at`): the left side first, as the
-// walk computes it, then the right. A grouped left side is computed here rather than called.
-[[gnu::always_inline]] static inline bool trusted_comparison(intptr_t start) {
-    intptr_t comparison = comparison_at[start];
+// The two sides of "left cmp right" at `start` (see `comparison_at`): the left side first, as
+// the walk computes it, then the right. A grouped left side is computed here rather than
+// called; a right side of one number or name is read in place.
+struct Sides {
+    double left;
+    double right;
+};
+[[gnu::always_inline]] static inline Sides comparison_sides(intptr_t start) {
+    intptr_t right_start = comparison_at[start] + 1;
     ExpressionShape shape = term_shape[start];
     double left;
     if (shape == SHAPE_GROUPED_PAIR || shape == SHAPE_GROUPED_TRIPLE) {
@@ -396,8 +419,9 @@ static double trusted_long(intptr_t start);
     } else {
         left = trusted_shaped(shape, start);
     }
-    double right = trusted_value(comparison + 1);
-    return holds(comparison, left, right);
+    double right = expression_shape[right_start] == SHAPE_OPERAND ? *operand_value[right_start]
+                                                                 : trusted_value(right_start);
+    return Sides{left, right};
 }
 
 // The term in progress joined with the factor that ends: `term_type` is the "+" or "-" before the
@@ -547,12 +571,14 @@ double evaluate() {
         &&pair_assignment, &&add, &&add_after, &&subtract, &&subtract_after, &&multiply,
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
-        &&not_equal_if_after, &&comparison_if, &&grouped_assignment};
+        &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
+        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     static const void* const tests[] = {
         &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
         &&test_greater_after, &&test_equal, &&test_equal_after, &&test_not_equal,
-        &&test_not_equal_after, &&test_comparison};
+        &&test_not_equal_after, &&test_less_comparison, &&test_greater_comparison,
+        &&test_equal_comparison, &&test_not_equal_comparison};
     static_assert(std::size(tests) == LOOP_TEST_COUNT);
 #define NEXT()                                \
     do {                                      \
@@ -612,10 +638,30 @@ test_pair:
     count_step();
     if (!holds(condition + 1, *operand_value[condition], *operand_value[condition + 2])) return;
     goto body;
-test_comparison:
+test_less_comparison: {
     count_step();
-    if (!trusted_comparison(condition)) return;
+    Sides sides = comparison_sides(condition);
+    if (!(sides.left < sides.right)) return;
     goto body;
+}
+test_greater_comparison: {
+    count_step();
+    Sides sides = comparison_sides(condition);
+    if (!(sides.left > sides.right)) return;
+    goto body;
+}
+test_equal_comparison: {
+    count_step();
+    Sides sides = comparison_sides(condition);
+    if (!(sides.left == sides.right)) return;
+    goto body;
+}
+test_not_equal_comparison: {
+    count_step();
+    Sides sides = comparison_sides(condition);
+    if (!(sides.left != sides.right)) return;
+    goto body;
+}
 test_general:
     count_step();
     if (trusted_value(condition) == 0.0) return;
@@ -714,9 +760,26 @@ long_if:
 if_statement:
     BRANCH(trusted_condition(at + 2), checked_until[at]);
     NEXT();
-comparison_if:
-    BRANCH(trusted_comparison(at + 2), checked_until[at]);
+less_comparison_if: {
+    Sides sides = comparison_sides(at + 2);
+    BRANCH(sides.left < sides.right, checked_until[at]);
     NEXT();
+}
+greater_comparison_if: {
+    Sides sides = comparison_sides(at + 2);
+    BRANCH(sides.left > sides.right, checked_until[at]);
+    NEXT();
+}
+equal_comparison_if: {
+    Sides sides = comparison_sides(at + 2);
+    BRANCH(sides.left == sides.right, checked_until[at]);
+    NEXT();
+}
+not_equal_comparison_if: {
+    Sides sides = comparison_sides(at + 2);
+    BRANCH(sides.left != sides.right, checked_until[at]);
+    NEXT();
+}
 
 block_end:
     if (at == body_end) goto* test;
