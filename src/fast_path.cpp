@@ -79,6 +79,7 @@ enum StatementKind : uint8_t {
     STATEMENT_EQUAL_COMPARISON_IF,
     STATEMENT_NOT_EQUAL_COMPARISON_IF,
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
+    STATEMENT_WHILE,               // a while whose header has been checked
     STATEMENT_KIND_COUNT,
 };
 
@@ -130,6 +131,8 @@ static ExpressionShape term_shape[MAX_TOKENS];
 // Binary operators: where the long walk goes from here (its jump table's index), which says
 // both the operator and whether the primary after it is parenthesised; 0 for other tokens.
 static uint8_t walk_step[MAX_TOKENS];
+// A loop condition's first token: its LoopTest plus one, once its loop has started; 0 before.
+static uint8_t known_test[MAX_TOKENS];
 
 // Counts the primaries joined by operators from this token on. It matters only once the
 // expression has run without error, and then it is exactly what the walk met: a primary's end
@@ -169,6 +172,7 @@ void derive_facts() {
         checked_until[i] = 0;
         stored_before[i] = nullptr;
         comparison_at[i] = 0;
+        known_test[i] = 0;
         statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
@@ -563,6 +567,15 @@ double evaluate() {
 // same; the register only spares the read a round trip through memory, which on current
 // processors takes longer than the arithmetic and, for a counter, is the loop's whole critical
 // path.
+// Chooses the test of a loop and keeps it for the loop's next start (see `known_test`): what it
+// depends on is learnt before the loop first starts, but for the body's last statement, which
+// is learnt by its first run inside the loop, where the test is chosen again.
+static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
+    LoopTest test = loop_test(static_cast<int32_t>(condition), static_cast<int32_t>(body_end));
+    known_test[condition] = static_cast<uint8_t>(test + 1);
+    return static_cast<uint8_t>(test + 1);
+}
+
 [[gnu::noinline]] static void run_loop(intptr_t condition_start, intptr_t body_start,
                                        intptr_t body_end) {
     static const void* const handlers[] = {
@@ -572,7 +585,7 @@ double evaluate() {
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
         &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
-        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment};
+        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment, &&loop};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     static const void* const tests[] = {
         &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
@@ -596,8 +609,9 @@ double evaluate() {
     } while (false)
 #define BRANCH(condition, block) at = (condition) ? (block) : block_end[(block) - 1] + 1
     const intptr_t condition = condition_start;
-    const void* test = tests[loop_test(static_cast<int32_t>(condition),
-                                       static_cast<int32_t>(body_end))];
+    uint8_t known = known_test[condition];
+    if (known == 0) known = remember_test(condition, body_end);
+    const void* test = tests[known - 1];
     double last = expression_shape[condition] == SHAPE_PAIR ? *operand_value[condition] : 0.0;
     intptr_t at = body_start;
     goto* test;
@@ -781,6 +795,14 @@ not_equal_comparison_if: {
     NEXT();
 }
 
+loop: {
+    // A loop in the body, its header checked: run here rather than through execute_statement.
+    intptr_t inner_start = checked_until[at];
+    intptr_t inner_end = block_end[inner_start - 1];
+    run_loop(at + 2, inner_start, inner_end);
+    at = inner_end + 1;
+    NEXT();
+}
 block_end:
     if (at == body_end) goto* test;
     at++;
@@ -793,7 +815,7 @@ other: {
         last = token_variable[at]->number;
         // The body's last statement, run for the first time, may be what the test reads.
         if (at_end == body_end) {
-            test = tests[loop_test(static_cast<int32_t>(condition), static_cast<int32_t>(body_end))];
+            test = tests[remember_test(condition, body_end) - 1];
         }
     }
     at = at_end;
@@ -814,6 +836,7 @@ other: {
     if (body_start == 0) {
         body_start = check_while_header();
         checked_until[while_token] = static_cast<int32_t>(body_start);
+        statement_kind[while_token] = STATEMENT_WHILE;
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
     // same store, with nothing run in between, gives the same value or the same error. That
