@@ -9,7 +9,7 @@
 //   append-only and a lookup returns the earliest entry, so a found slot never changes); where an
 //   expression ends once it has run to its end without an error (`expression_end`); and, once a
 //   statement has run without an error, where its checked part ends (`checked_until`) and which
-//   kind of statement it is (`statement_kind`, what a loop body dispatches on).
+//   kind of statement it is (`statement_address`, what a loop body dispatches on).
 //
 // Checked once, trusted after: the first run of any expression or statement takes the checked
 // path, which reports every error in the order the language defines. Once it has succeeded, its
@@ -116,7 +116,16 @@ static int32_t expression_end[MAX_TOKENS];  // once run without error: the token
 // its ";", for an if or a while the first token of its block (its condition, ")" and "{" and a
 // matching "}" all checked).
 static int32_t checked_until[MAX_TOKENS];
-static StatementKind statement_kind[MAX_TOKENS];
+// What a loop body jumps to at the statement starting here: the address of its kind's handler
+// in run_loop (see StatementKind), kept per token so that a dispatch is one load, not two.
+static const void* statement_address[MAX_TOKENS];
+// run_loop's handlers by kind; run_loop owns the labels and hands the table out (see
+// derive_facts).
+static const void* const* statement_handlers = nullptr;
+
+static void set_kind(int32_t token, StatementKind kind) {
+    statement_address[token] = statement_handlers[kind];
+}
 // The variable stored by the assignment that ends just before this token, once it has run. A
 // statement here is only ever reached straight after that assignment (every jump lands after a
 // "{" or a "}", never after a ";"), so inside a loop the value stored is still in a register when
@@ -154,7 +163,10 @@ static ExpressionShape shape_at(int32_t index) {
     return grouped ? SHAPE_GROUPED_TRIPLE : SHAPE_TRIPLE;
 }
 
+static void run_loop(intptr_t condition_start, intptr_t body_start, intptr_t body_end);
+
 void derive_facts() {
+    if (statement_handlers == nullptr) run_loop(0, 0, -1);
     int32_t open_parens[MAX_TOKENS];
     int32_t parens = 0;
     for (int32_t i = 0; i < token_count; i++) {
@@ -173,7 +185,7 @@ void derive_facts() {
         stored_before[i] = nullptr;
         comparison_at[i] = 0;
         known_test[i] = 0;
-        statement_kind[i] = token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER;
+        set_kind(i, token.type == TOKEN_RBRACE ? STATEMENT_BLOCK_END : STATEMENT_OTHER);
         if (token.type == TOKEN_NUMBER) {
             literal_value[i] = convert_literal(token.value, token_length[i]);
             operand_value[i] = &literal_value[i];
@@ -285,7 +297,7 @@ void learn_assignment(int32_t name_token, int32_t end) {
         case SHAPE_LONG: kind = STATEMENT_LONG_ASSIGNMENT; break;
         default: break;
     }
-    statement_kind[name_token] = kind;
+    set_kind(name_token, kind);
 }
 
 void learn_if(int32_t if_token, int32_t block_start) {
@@ -305,7 +317,7 @@ void learn_if(int32_t if_token, int32_t block_start) {
             else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
             break;
     }
-    statement_kind[if_token] = kind;
+    set_kind(if_token, kind);
 }
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
@@ -587,6 +599,10 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
         &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
         &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment, &&loop};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
+    if (body_end < 0) {  // asked for the table only (see derive_facts)
+        statement_handlers = handlers;
+        return;
+    }
     static const void* const tests[] = {
         &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
         &&test_greater_after, &&test_equal, &&test_equal_after, &&test_not_equal,
@@ -596,7 +612,7 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
 #define NEXT()                                \
     do {                                      \
         count_step();                         \
-        goto* handlers[statement_kind[at]];   \
+        goto* statement_address[at];          \
     } while (false)
     // A pair's operands: each name has its slot once trusted.
 #define LEFT (*operand_value[at + 2])
@@ -836,7 +852,7 @@ other: {
     if (body_start == 0) {
         body_start = check_while_header();
         checked_until[while_token] = static_cast<int32_t>(body_start);
-        statement_kind[while_token] = STATEMENT_WHILE;
+        set_kind(while_token, STATEMENT_WHILE);
     }
     // Once checked, the first test stands in for the structure pass: the same condition on the
     // same store, with nothing run in between, gives the same value or the same error. That
