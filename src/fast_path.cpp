@@ -441,10 +441,10 @@ struct Sides {
 }
 
 // The term in progress joined with the factor that ends: `term_type` is the "+" or "-" before the
-// factor, or 0 when the factor starts the term.
+// factor. A term starts as -0 with a "+" pending, which gives its first factor exactly: -0 + f
+// is f for every f, zeros of either sign included.
 [[gnu::always_inline]] static inline double complete_term(uint8_t term_type, double term,
                                                           double factor) {
-    if (term_type == 0) return factor;
     return term_type == TOKEN_PLUS ? term + factor : term - factor;
 }
 
@@ -467,10 +467,10 @@ template <bool term_only>
         &&times_group, &&over, &&over_group, &&compare, &&compare_group, &&compare,
         &&compare_group, &&compare, &&compare_group, &&compare, &&compare_group};
     double factor = primary_value(at);
-    double term = 0.0;
+    double term = -0.0;
     double comparison = 0.0;
     double right;
-    uint8_t term_type = 0;
+    uint8_t term_type = TOKEN_PLUS;
     intptr_t comparison_op = 0;  // 0: no comparison in progress (an operator never stands at 0)
     at = primary_end[at];
     goto* operators[walk_step[at]];
@@ -532,7 +532,8 @@ compare:
     if (term_only) goto end;
     term = complete_term(term_type, term, factor);
     comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
-    term_type = 0;
+    term = -0.0;
+    term_type = TOKEN_PLUS;
     comparison_op = at;
     PLAIN_OPERAND();
     factor = right;
@@ -541,7 +542,8 @@ compare_group:
     if (term_only) goto end;
     term = complete_term(term_type, term, factor);
     comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
-    term_type = 0;
+    term = -0.0;
+    term_type = TOKEN_PLUS;
     comparison_op = at;
     GROUP_OPERAND();
     factor = right;
