@@ -65,6 +65,8 @@ class Generator:
 
     def operand(self):
         r = self.rng.random()
+        if r < 0.03:
+            return "(0 * (0 - 1))"  # -0, whose sign a sum must keep or lose as the walk does
         if r < 0.35:
             return self.rng.choice(NUMBERS)
         if r < 0.55 and self.counters:
