@@ -80,6 +80,7 @@ enum StatementKind : uint8_t {
     STATEMENT_NOT_EQUAL_COMPARISON_IF,
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_WHILE,               // a while whose header has been checked
+    STATEMENT_GROUPED_IF,          // an if on two or three primaries, parenthesised, no split
     STATEMENT_KIND_COUNT,
 };
 
@@ -87,6 +88,7 @@ enum StatementKind : uint8_t {
 // checked path (which is when facts are learnt). The same per-operator split as the statements.
 enum LoopTest : uint8_t {
     TEST_GENERAL,  // any condition that is not two operands
+    TEST_GROUPED,  // two or three primaries with parentheses among them, no tested comparison
     TEST_PAIR,     // two operands and an arithmetic operator
     TEST_LESS,
     TEST_LESS_AFTER,
@@ -271,7 +273,11 @@ static StatementKind pair_if_kind(uint8_t op, bool after) {
 static LoopTest loop_test(int32_t condition, int32_t body_end) {
     if (expression_shape[condition] != SHAPE_PAIR) {
         int32_t comparison = comparison_at[condition];
-        if (comparison == 0) return TEST_GENERAL;
+        if (comparison == 0) {
+            ExpressionShape shape = expression_shape[condition];
+            bool grouped = shape == SHAPE_GROUPED_PAIR || shape == SHAPE_GROUPED_TRIPLE;
+            return grouped ? TEST_GROUPED : TEST_GENERAL;
+        }
         return LoopTest(TEST_LESS_COMPARISON + comparison_index(token_type[comparison]));
     }
     bool after = reads_last_store(body_end, condition);
@@ -315,6 +321,7 @@ void learn_if(int32_t if_token, int32_t block_start) {
                                      comparison_index(token_type[comparison]));
             }
             else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
+            else kind = STATEMENT_GROUPED_IF;
             break;
     }
     set_kind(if_token, kind);
@@ -599,14 +606,15 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
         &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
-        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment, &&loop};
+        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment, &&loop,
+        &&grouped_if};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     if (body_end < 0) {  // asked for the table only (see derive_facts)
         statement_handlers = handlers;
         return;
     }
     static const void* const tests[] = {
-        &&test_general, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
+        &&test_general, &&test_grouped, &&test_pair, &&test_less, &&test_less_after, &&test_greater,
         &&test_greater_after, &&test_equal, &&test_equal_after, &&test_not_equal,
         &&test_not_equal_after, &&test_less_comparison, &&test_greater_comparison,
         &&test_equal_comparison, &&test_not_equal_comparison};
@@ -694,6 +702,10 @@ test_not_equal_comparison: {
     if (!(sides.left != sides.right)) return;
     goto body;
 }
+test_grouped:
+    count_step();
+    if (grouped_value(condition, expression_shape[condition]) == 0.0) return;
+    goto body;
 test_general:
     count_step();
     if (trusted_value(condition) == 0.0) return;
@@ -791,6 +803,9 @@ long_if:
     NEXT();
 if_statement:
     BRANCH(trusted_condition(at + 2), checked_until[at]);
+    NEXT();
+grouped_if:
+    BRANCH(grouped_value(at + 2, expression_shape[at + 2]) != 0.0, checked_until[at]);
     NEXT();
 less_comparison_if: {
     Sides sides = comparison_sides(at + 2);
