@@ -12,22 +12,28 @@ lua=lua5.4
 sized_workloads=(loop nested arith print)
 declare -A full_size=([loop]=10000000 [nested]=2000 [arith]=200 [print]=1000000)
 # --quick and --check: small enough to keep the whole run short even for a slow build.
-# nested needs a multiple of 10 (n * 3 / 10 must be a whole number in every language).
+# nested needs a multiple of 10 (n * 3 / 10 must be a whole number in every language);
+# simpson an even number (its rule pairs the panels).
 declare -A quick_size=([loop]=1000000 [nested]=500 [arith]=80 [print]=100000)
 all_workloads=(loop nested arith print startup)
 
 # Two more sets of programs, each NAME.az with NAME.lua and NAME.py in its own folder.
 # kinds: one typical small program of each kind of script (bench/kinds).
 # holdout: programs of similar kinds but other code, left out of tuning (bench/holdout).
+# fresh: four programs written after the tuning for the other sets was done, never tuned on
+# (bench/fresh).
 # classic is the five workloads above. Each program has one size literal, as above.
 kinds_programs=(sortnet fizz lattice newton shortloops primes report poly deep manyvars)
 holdout_programs=(bubble collatz gcd ledger)
+fresh_programs=(walk digits loan simpson)
 full_size+=([sortnet]=2000000 [fizz]=12000000 [lattice]=2000 [newton]=800000
     [shortloops]=3000000 [primes]=600000 [report]=300000 [poly]=2000000 [deep]=140
-    [manyvars]=3000000 [bubble]=300000 [collatz]=120000 [gcd]=800 [ledger]=140000)
+    [manyvars]=3000000 [bubble]=300000 [collatz]=120000 [gcd]=800 [ledger]=140000
+    [walk]=3000000 [digits]=600000 [loan]=40000 [simpson]=2800000)
 quick_size+=([sortnet]=200000 [fizz]=1000000 [lattice]=600 [newton]=80000
     [shortloops]=300000 [primes]=100000 [report]=30000 [poly]=200000 [deep]=70
-    [manyvars]=300000 [bubble]=30000 [collatz]=15000 [gcd]=250 [ledger]=14000)
+    [manyvars]=300000 [bubble]=30000 [collatz]=15000 [gcd]=250 [ledger]=14000
+    [walk]=300000 [digits]=60000 [loan]=4000 [simpson]=280000)
 # What each program stands for, for the table.
 declare -A kind_of=([loop]="bare loop" [nested]="nested loops, ifs" [arith]="float arithmetic"
     [print]="printing" [startup]="start-up"
@@ -37,7 +43,9 @@ declare -A kind_of=([loop]="bare loop" [nested]="nested loops, ifs" [arith]="flo
     [report]="printing, strings and numbers" [poly]="long expressions"
     [deep]="deep nesting" [manyvars]="many variables"
     [bubble]="compare-and-swap ifs, flag loop" [collatz]="division, data-driven loops"
-    [gcd]="short loops in nested loops" [ledger]="printing, many variables")
+    [gcd]="short loops in nested loops" [ledger]="printing, many variables"
+    [walk]="random walk, bounds and counters" [digits]="digits by division and floor"
+    [loan]="float loops with ifs, schedules" [simpson]="numeric integration, weights by ifs")
 # Programs whose output is written to a file when timed, as a printing program's would be.
 declare -A writes_file=([print]=1 [report]=1 [ledger]=1)
 # The folder of each program.
@@ -45,16 +53,21 @@ declare -A program_dir
 for _name in "${all_workloads[@]}"; do program_dir[$_name]=$bench_dir; done
 for _name in "${kinds_programs[@]}"; do program_dir[$_name]=$bench_dir/kinds; done
 for _name in "${holdout_programs[@]}"; do program_dir[$_name]=$bench_dir/holdout; done
+for _name in "${fresh_programs[@]}"; do program_dir[$_name]=$bench_dir/fresh; done
 unset _name
 
-# Prints the programs of a set (classic, kinds, holdout or all), one a line.
+# Prints the programs of a set (classic, kinds, holdout, fresh or all), one a line.
 set_programs() {
     case $1 in
     classic) printf '%s\n' "${all_workloads[@]}" ;;
     kinds) printf '%s\n' "${kinds_programs[@]}" ;;
     holdout) printf '%s\n' "${holdout_programs[@]}" ;;
-    all) printf '%s\n' "${all_workloads[@]}" "${kinds_programs[@]}" "${holdout_programs[@]}" ;;
-    *) die "unknown set: $1 (classic, kinds, holdout or all)" ;;
+    fresh) printf '%s\n' "${fresh_programs[@]}" ;;
+    all)
+        printf '%s\n' "${all_workloads[@]}" "${kinds_programs[@]}" "${holdout_programs[@]}" \
+            "${fresh_programs[@]}"
+        ;;
+    *) die "unknown set: $1 (classic, kinds, holdout, fresh or all)" ;;
     esac
 }
 
@@ -62,6 +75,7 @@ set_programs() {
 set_of() {
     case " ${kinds_programs[*]} " in *" $1 "*) echo kinds; return ;; esac
     case " ${holdout_programs[*]} " in *" $1 "*) echo holdout; return ;; esac
+    case " ${fresh_programs[*]} " in *" $1 "*) echo fresh; return ;; esac
     echo classic
 }
 
@@ -145,6 +159,10 @@ unit_name() {
     manyvars) echo "step" ;;
     gcd) echo "pair" ;;
     ledger) echo "month" ;;
+    walk) echo "step" ;;
+    digits) echo "number" ;;
+    loan) echo "loan" ;;
+    simpson) echo "point" ;;
     esac
 }
 
@@ -158,6 +176,9 @@ unit_count() {
     startup) echo 1 ;;
     sortnet | fizz | newton | shortloops | primes | report | poly | manyvars) echo "$size" ;;
     bubble | collatz | ledger) echo "$size" ;;
+    walk | digits | loan) echo "$size" ;;
+    # simpson's points run from 0 to n.
+    simpson) echo $((size + 1)) ;;
     lattice | gcd) echo $((size * size)) ;;
     # The passes of deep's innermost loop, counted as its loops prune them.
     deep)
