@@ -447,40 +447,40 @@ struct Sides {
     return Sides{left, right};
 }
 
-// The term in progress joined with the factor that ends: `term_type` is the "+" or "-" before the
-// factor. A term starts as -0 with a "+" pending, which gives its first factor exactly: -0 + f
-// is f for every f, zeros of either sign included.
-[[gnu::always_inline]] static inline double complete_term(uint8_t term_type, double term,
-                                                          double factor) {
-    return term_type == TOKEN_PLUS ? term + factor : term - factor;
-}
-
 // Four primaries or more, in one pass from left to right without the checks: each operator
 // jumps to its own code (`walk_step`), which says which results in progress it completes. The
-// factor in progress ends at an operator of a lower level and joins the term in progress (or
-// starts one); a term ends at a comparison or the end and joins the comparison in progress. So
-// the right operand is complete before an operator is applied, and equal levels go left to
-// right, as in the walk. A number or a name after an operator is read in place and the walk
-// moves two tokens on; a parenthesised primary is computed by its own expression's shape.
-// `term_only` stops at the first comparison: the left side of a tested comparison.
+// factor in progress ends at an operator of a lower level and joins the term in progress; a term
+// ends at a comparison or the end and joins the comparison in progress. So the right operand is
+// complete before an operator is applied, and equal levels go left to right, as in the walk. A
+// number or a name after an operator is read in place and the walk moves two tokens on; a
+// parenthesised primary is computed by its own expression's shape.
+//
+// Whether the factor in progress is to be added to the term or subtracted is not a variable but
+// where the walk is: each operator has its code twice, after a "+" (`_plus`, also a term's
+// start) and after a "-" (`_minus`), and jumps through the table of the state it leaves. A term
+// starts as -0, which adding the first factor leaves exactly that factor (zeros of either sign
+// included). `term_only` stops at the first comparison: the left side of a tested comparison.
 template <bool term_only>
 [[gnu::noinline]] static double trusted_long(intptr_t at) {
     static_assert(TOKEN_PLUS == 17 && TOKEN_MINUS == 18 && TOKEN_STAR == 19 &&
                   TOKEN_SLASH == 20 && TOKEN_EQ == 21 && TOKEN_NEQ == 22 && TOKEN_GT == 23 &&
                   TOKEN_LT == 24);
     // By walk_step: each operator twice, before a number or name and before a "(".
-    static const void* const operators[] = {
-        &&end,   &&plus,  &&plus_group,  &&minus,   &&minus_group, &&times,
-        &&times_group, &&over, &&over_group, &&compare, &&compare_group, &&compare,
-        &&compare_group, &&compare, &&compare_group, &&compare, &&compare_group};
+#define WALK_TABLE(S)                                                                        \
+    {&&end##S,     &&plus##S,    &&plus_group##S,    &&minus##S,   &&minus_group##S,         \
+     &&times##S,   &&times_group##S, &&over##S,      &&over_group##S, &&compare##S,          \
+     &&compare_group##S, &&compare##S, &&compare_group##S, &&compare##S, &&compare_group##S, \
+     &&compare##S, &&compare_group##S}
+    static const void* const after_plus[] = WALK_TABLE(_plus);
+    static const void* const after_minus[] = WALK_TABLE(_minus);
+#undef WALK_TABLE
     double factor = primary_value(at);
     double term = -0.0;
     double comparison = 0.0;
     double right;
-    uint8_t term_type = TOKEN_PLUS;
     intptr_t comparison_op = 0;  // 0: no comparison in progress (an operator never stands at 0)
     at = primary_end[at];
-    goto* operators[walk_step[at]];
+    goto* after_plus[walk_step[at]];
 // The primary after the operator at `at`, and the move to the operator after it.
 #define PLAIN_OPERAND()                     \
     do {                                    \
@@ -492,75 +492,62 @@ template <bool term_only>
         right = trusted_value(at + 2);      \
         at = primary_end[at + 1];           \
     } while (false)
-#define NEXT_OPERATOR() goto* operators[walk_step[at]]
-times:
-    PLAIN_OPERAND();
-    factor = factor * right;
-    NEXT_OPERATOR();
-times_group:
-    GROUP_OPERAND();
-    factor = factor * right;
-    NEXT_OPERATOR();
-over:
-    PLAIN_OPERAND();
-    factor = divide(at - 2, factor, right);
-    NEXT_OPERATOR();
-over_group: {
-    intptr_t op = at;
-    GROUP_OPERAND();
-    factor = divide(op, factor, right);
-    NEXT_OPERATOR();
-}
-plus:
-    term = complete_term(term_type, term, factor);
-    term_type = TOKEN_PLUS;
-    PLAIN_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-plus_group:
-    term = complete_term(term_type, term, factor);
-    term_type = TOKEN_PLUS;
-    GROUP_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-minus:
-    term = complete_term(term_type, term, factor);
-    term_type = TOKEN_MINUS;
-    PLAIN_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-minus_group:
-    term = complete_term(term_type, term, factor);
-    term_type = TOKEN_MINUS;
-    GROUP_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-compare:
-    if (term_only) goto end;
-    term = complete_term(term_type, term, factor);
-    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
-    term = -0.0;
-    term_type = TOKEN_PLUS;
-    comparison_op = at;
-    PLAIN_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-compare_group:
-    if (term_only) goto end;
-    term = complete_term(term_type, term, factor);
-    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
-    term = -0.0;
-    term_type = TOKEN_PLUS;
-    comparison_op = at;
-    GROUP_OPERAND();
-    factor = right;
-    NEXT_OPERATOR();
-end:
-    term = complete_term(term_type, term, factor);
+// One state's code: S names it, `term OP factor` completes its term.
+#define WALK_STATE(S, OP, TABLE)                                                        \
+    times##S : PLAIN_OPERAND();                                                         \
+    factor = factor * right;                                                            \
+    goto* TABLE[walk_step[at]];                                                         \
+    times_group##S : GROUP_OPERAND();                                                   \
+    factor = factor * right;                                                            \
+    goto* TABLE[walk_step[at]];                                                         \
+    over##S : PLAIN_OPERAND();                                                          \
+    factor = divide(at - 2, factor, right);                                             \
+    goto* TABLE[walk_step[at]];                                                         \
+    over_group##S : {                                                                   \
+        intptr_t op = at;                                                               \
+        GROUP_OPERAND();                                                                \
+        factor = divide(op, factor, right);                                             \
+        goto* TABLE[walk_step[at]];                                                     \
+    }                                                                                   \
+    plus##S : term = term OP factor;                                                    \
+    PLAIN_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_plus[walk_step[at]];                                                    \
+    plus_group##S : term = term OP factor;                                              \
+    GROUP_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_plus[walk_step[at]];                                                    \
+    minus##S : term = term OP factor;                                                   \
+    PLAIN_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_minus[walk_step[at]];                                                   \
+    minus_group##S : term = term OP factor;                                             \
+    GROUP_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_minus[walk_step[at]];                                                   \
+    compare##S : if (term_only) goto end##S;                                            \
+    term = term OP factor;                                                              \
+    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;    \
+    term = -0.0;                                                                        \
+    comparison_op = at;                                                                 \
+    PLAIN_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_plus[walk_step[at]];                                                    \
+    compare_group##S : if (term_only) goto end##S;                                      \
+    term = term OP factor;                                                              \
+    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;    \
+    term = -0.0;                                                                        \
+    comparison_op = at;                                                                 \
+    GROUP_OPERAND();                                                                    \
+    factor = right;                                                                     \
+    goto* after_plus[walk_step[at]];                                                    \
+    end##S : term = term OP factor;                                                     \
     return comparison_op != 0 ? holds(comparison_op, comparison, term) : term;
+    WALK_STATE(_plus, +, after_plus)
+    WALK_STATE(_minus, -, after_minus)
+#undef WALK_STATE
 #undef PLAIN_OPERAND
 #undef GROUP_OPERAND
-#undef NEXT_OPERATOR
 }
 
 // Parses and computes the expression at the cursor: trusted once it has run without error.
