@@ -40,6 +40,21 @@ const CursorCase cursor_cases[] = {
      "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = (1 + 1) * (6 / d);\nd = d - 1;\n}\n", 4},
     {"loop condition", "var d = 1;\nwhile (\n6 / d > 0) {\nd = d - 1;\n}\n", 3},
     {"if condition", "var d = 1;\nwhile (d > 0 - 1) {\nif (6 / d) { }\nd = d - 1;\n}\n", 3},
+    {"divide after a store",
+     "var d = 1;\nvar q = 0;\nvar r = 0;\nwhile (d > 0 - 1) {\nq = d + 1;\nr = q / d;\nd = d - 1;\n}\n",
+     6},
+    {"long, after a minus",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 1 - 2 - 6\n/ d + 0;\nd = d - 1;\n}\n", 5},
+    {"long, before a group",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 1 + 2 + 6\n/ (d * 1) + 0;\nd = d - 1;\n}\n", 5},
+    {"compared, long left side",
+     "var d = 1;\nwhile (d > 0 - 1) {\nif (1 + 6\n/ d + 1 + 1 > 0) { }\nd = d - 1;\n}\n", 4},
+    {"compared, right side",
+     "var d = 1;\nwhile (d > 0 - 1) {\nif (0 < 1 + 6\n/ d) { }\nd = d - 1;\n}\n", 4},
+    {"grouped if", "var d = 1;\nwhile (d > 0 - 1) {\nif ((1 + 1) * (6\n/ d)) { }\nd = d - 1;\n}\n",
+     4},
+    {"grouped loop condition", "var d = 1;\nwhile ((d > 0 - 1) * (6\n/ d)) {\nd = d - 1;\n}\n", 3},
+    {"inner loop", "var d = 1;\nwhile (d > 0 - 1) {\nwhile (6\n/ d < 0) { }\nd = d - 1;\n}\n", 4},
 };
 
 TEST(Cursor, DivisionByZeroStopsOnItsSlash) {
