@@ -78,6 +78,12 @@ enum StatementKind : uint8_t {
     STATEMENT_GREATER_COMPARISON_IF,
     STATEMENT_EQUAL_COMPARISON_IF,
     STATEMENT_NOT_EQUAL_COMPARISON_IF,
+    // The same with a parenthesised pair on the left and one number or name on the right, such
+    // as "(q + big) - big == q".
+    STATEMENT_LESS_GROUPED_COMPARISON_IF,
+    STATEMENT_GREATER_GROUPED_COMPARISON_IF,
+    STATEMENT_EQUAL_GROUPED_COMPARISON_IF,
+    STATEMENT_NOT_EQUAL_GROUPED_COMPARISON_IF,
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_WHILE,               // a while whose header has been checked
     STATEMENT_GROUPED_IF,          // an if on two or three primaries, parenthesised, no split
@@ -317,8 +323,11 @@ void learn_if(int32_t if_token, int32_t block_start) {
         case SHAPE_TRIPLE: break;  // tested directly by trusted_condition
         default:
             if (int32_t comparison = comparison_at[start]) {
-                kind = StatementKind(STATEMENT_LESS_COMPARISON_IF +
-                                     comparison_index(token_type[comparison]));
+                bool grouped_pair = term_shape[start] == SHAPE_GROUPED_PAIR &&
+                                    expression_shape[comparison + 1] == SHAPE_OPERAND;
+                StatementKind first = grouped_pair ? STATEMENT_LESS_GROUPED_COMPARISON_IF
+                                                   : STATEMENT_LESS_COMPARISON_IF;
+                kind = StatementKind(first + comparison_index(token_type[comparison]));
             }
             else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
             else kind = STATEMENT_GROUPED_IF;
@@ -593,7 +602,9 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
         &&multiply_after, &&divide, &&divide_after, &&pair_if, &&less_if, &&less_if_after,
         &&greater_if, &&greater_if_after, &&equal_if, &&equal_if_after, &&not_equal_if,
         &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
-        &&equal_comparison_if, &&not_equal_comparison_if, &&grouped_assignment, &&loop,
+        &&equal_comparison_if, &&not_equal_comparison_if, &&less_grouped_comparison_if,
+        &&greater_grouped_comparison_if, &&equal_grouped_comparison_if,
+        &&not_equal_grouped_comparison_if, &&grouped_assignment, &&loop,
         &&grouped_if};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     if (body_end < 0) {  // asked for the table only (see derive_facts)
@@ -809,6 +820,32 @@ equal_comparison_if: {
     BRANCH(sides.left == sides.right, checked_until[at]);
     NEXT();
 }
+// "if" "(" grouped pair cmp operand ")": its two sides without the tests of their shapes.
+#define GROUPED_SIDES()                                                         \
+    intptr_t comparison = comparison_at[at + 2];                                \
+    double left = grouped_value(at + 2, SHAPE_GROUPED_PAIR);                    \
+    double right = *operand_value[comparison + 1]
+less_grouped_comparison_if: {
+    GROUPED_SIDES();
+    BRANCH(left < right, checked_until[at]);
+    NEXT();
+}
+greater_grouped_comparison_if: {
+    GROUPED_SIDES();
+    BRANCH(left > right, checked_until[at]);
+    NEXT();
+}
+equal_grouped_comparison_if: {
+    GROUPED_SIDES();
+    BRANCH(left == right, checked_until[at]);
+    NEXT();
+}
+not_equal_grouped_comparison_if: {
+    GROUPED_SIDES();
+    BRANCH(left != right, checked_until[at]);
+    NEXT();
+}
+#undef GROUPED_SIDES
 not_equal_comparison_if: {
     Sides sides = comparison_sides(at + 2);
     BRANCH(sides.left != sides.right, checked_until[at]);

@@ -49,6 +49,8 @@ const CursorCase cursor_cases[] = {
      "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 1 + 2 + 6\n/ (d * 1) + 0;\nd = d - 1;\n}\n", 5},
     {"compared, long left side",
      "var d = 1;\nwhile (d > 0 - 1) {\nif (1 + 6\n/ d + 1 + 1 > 0) { }\nd = d - 1;\n}\n", 4},
+    {"compared, grouped left side",
+     "var d = 1;\nwhile (d > 0 - 1) {\nif ((1 + 1) * (6\n/ d) > 0) { }\nd = d - 1;\n}\n", 4},
     {"compared, right side",
      "var d = 1;\nwhile (d > 0 - 1) {\nif (0 < 1 + 6\n/ d) { }\nd = d - 1;\n}\n", 4},
     {"grouped if", "var d = 1;\nwhile (d > 0 - 1) {\nif ((1 + 1) * (6\n/ d)) { }\nd = d - 1;\n}\n",
