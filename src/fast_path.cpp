@@ -29,6 +29,15 @@
 #include "operators.h"
 #include "steps.h"
 
+// The trusted path's helpers are inlined into the loop runner wherever the build optimises. An
+// unoptimised build calls them instead: inlined there, each copy keeps its own stack slots, and
+// the runner's frame (one per nested loop) grew past 100 KiB under the sanitizers.
+#ifdef __OPTIMIZE__
+#define FAST_INLINE [[gnu::always_inline]]
+#else
+#define FAST_INLINE
+#endif
+
 // How an expression is built, by structure only: the commonest forms get straight-line code.
 enum ExpressionShape : uint8_t {
     SHAPE_LONG,     // four primaries or more, or not an expression at all: the level-by-level walk
@@ -338,13 +347,13 @@ void learn_if(int32_t if_token, int32_t block_start) {
 
 // Applies the binary operator at token `op`; it is always one (the walk only calls this after
 // one).
-[[gnu::always_inline]] static inline double apply(intptr_t op, double left, double right) {
+FAST_INLINE static inline double apply(intptr_t op, double left, double right) {
     return apply_operator(token_type[op], left, right,
                           [op] { division_by_zero(op); });
 }
 
 // Whether the binary operator at token `op` gives true, for a condition.
-[[gnu::always_inline]] static inline bool holds(intptr_t op, double left, double right) {
+FAST_INLINE static inline bool holds(intptr_t op, double left, double right) {
     return operator_holds(token_type[op], left, right, [op] { division_by_zero(op); });
 }
 
@@ -356,7 +365,7 @@ static double trusted_long(intptr_t start);
 
 // Computes "a op b op c": the operator of the higher level binds first, equal levels go left
 // to right. `first` and `second` are the operators' positions.
-[[gnu::always_inline]] static inline double apply_three(double a, double b, double c,
+FAST_INLINE static inline double apply_three(double a, double b, double c,
                                                         intptr_t first, intptr_t second) {
     if (operator_level[second] > operator_level[first]) {
         return apply(first, a, apply(second, b, c));
@@ -365,7 +374,7 @@ static double trusted_long(intptr_t start);
 }
 
 // Divides for a trusted "/" at token `op`.
-[[gnu::always_inline]] static inline double divide(intptr_t op, double left, double right) {
+FAST_INLINE static inline double divide(intptr_t op, double left, double right) {
     if (is_zero_divisor(right)) division_by_zero(op);
     return left / right;
 }
@@ -373,7 +382,7 @@ static double trusted_long(intptr_t start);
 // The primaries from `start` in the given shape (of the whole expression or of the part before
 // its comparison). Up to three numbers and names are computed inline: once trusted, each name
 // has its slot.
-[[gnu::always_inline]] static inline double trusted_shaped(ExpressionShape shape, intptr_t start) {
+FAST_INLINE static inline double trusted_shaped(ExpressionShape shape, intptr_t start) {
     switch (shape) {
         case SHAPE_OPERAND: return *operand_value[start];
         case SHAPE_PAIR:
@@ -386,13 +395,13 @@ static double trusted_long(intptr_t start);
     }
 }
 
-[[gnu::always_inline]] static inline double trusted_value(intptr_t start) {
+FAST_INLINE static inline double trusted_value(intptr_t start) {
     return trusted_shaped(expression_shape[start], start);
 }
 
 // Whether the trusted expression at `start` is true (not 0), as an if asks: a comparison of two
 // operands is tested directly.
-[[gnu::always_inline]] static inline bool trusted_condition(intptr_t start) {
+FAST_INLINE static inline bool trusted_condition(intptr_t start) {
     switch (expression_shape[start]) {
         case SHAPE_OPERAND: return *operand_value[start] != 0.0;
         case SHAPE_PAIR:
@@ -411,13 +420,13 @@ static double trusted_long(intptr_t start);
     }
 }
 
-[[gnu::always_inline]] static inline double primary_value(intptr_t at) {
+FAST_INLINE static inline double primary_value(intptr_t at) {
     if (const double* value = operand_value[at]) return *value;
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
 }
 
 // Two or three primaries with parentheses among them.
-[[gnu::always_inline]] static inline double grouped_value(intptr_t start, ExpressionShape shape) {
+FAST_INLINE static inline double grouped_value(intptr_t start, ExpressionShape shape) {
     intptr_t first = primary_end[start];
     if (shape == SHAPE_GROUPED_PAIR) {
         double a = primary_value(start);
@@ -440,7 +449,7 @@ struct Sides {
     double left;
     double right;
 };
-[[gnu::always_inline]] static inline Sides comparison_sides(intptr_t start) {
+FAST_INLINE static inline Sides comparison_sides(intptr_t start) {
     intptr_t right_start = comparison_at[start] + 1;
     ExpressionShape shape = term_shape[start];
     double left;
