@@ -14,7 +14,7 @@
 // Checked once, trusted after: the first run of any expression or statement takes the checked
 // path, which reports every error in the order the language defines. Once it has succeeded, its
 // structure is known to be valid and every name in it found, so later runs (`trusted_value`,
-// `run_body`) skip the structure checks; the only error left to them is a division by zero,
+// `run_loop`) skip the structure checks; the only error left to them is a division by zero,
 // which depends on values and is still tested on every division. They still read each operand
 // from its token; in a loop, the commonest statements' operator is part of their kind.
 //
