@@ -57,7 +57,7 @@ enum StatementKind : uint8_t {
     STATEMENT_OTHER,       // not yet run without error, or not one of these: the checked path
     STATEMENT_BLOCK_END,   // a "}" (see run_loop)
     STATEMENT_IF,          // a checked if of any other shape
-    STATEMENT_TRIPLE_ASSIGNMENT,  // "x = a op b op c;", eight tokens
+    STATEMENT_TRIPLE_ASSIGNMENT,  // "x = a op b op c;", eight tokens, a comparison among them
     STATEMENT_LONG_ASSIGNMENT,    // four operands or more
     STATEMENT_LONG_IF,            // an if whose condition is four operands or more
     STATEMENT_COPY,               // "x = a;", four tokens
@@ -96,6 +96,24 @@ enum StatementKind : uint8_t {
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_WHILE,               // a while whose header has been checked
     STATEMENT_GROUPED_IF,          // an if on two or three primaries, parenthesised, no split
+    // "x = a op b op c;" with arithmetic operators: one kind per pair of operators, in the
+    // order of the tokens, "+" "-" "*" "/" each.
+    STATEMENT_ADD_ADD,
+    STATEMENT_ADD_SUBTRACT,
+    STATEMENT_ADD_MULTIPLY,
+    STATEMENT_ADD_DIVIDE,
+    STATEMENT_SUBTRACT_ADD,
+    STATEMENT_SUBTRACT_SUBTRACT,
+    STATEMENT_SUBTRACT_MULTIPLY,
+    STATEMENT_SUBTRACT_DIVIDE,
+    STATEMENT_MULTIPLY_ADD,
+    STATEMENT_MULTIPLY_SUBTRACT,
+    STATEMENT_MULTIPLY_MULTIPLY,
+    STATEMENT_MULTIPLY_DIVIDE,
+    STATEMENT_DIVIDE_ADD,
+    STATEMENT_DIVIDE_SUBTRACT,
+    STATEMENT_DIVIDE_MULTIPLY,
+    STATEMENT_DIVIDE_DIVIDE,
     STATEMENT_KIND_COUNT,
 };
 
@@ -305,6 +323,13 @@ static LoopTest loop_test(int32_t condition, int32_t body_end) {
     }
 }
 
+// The kind of "x = a op b op c;" by its two operators.
+static StatementKind triple_assignment_kind(uint8_t first, uint8_t second) {
+    auto arithmetic = [](uint8_t op) { return op >= TOKEN_PLUS && op <= TOKEN_SLASH; };
+    if (!arithmetic(first) || !arithmetic(second)) return STATEMENT_TRIPLE_ASSIGNMENT;
+    return StatementKind(STATEMENT_ADD_ADD + 4 * (first - TOKEN_PLUS) + (second - TOKEN_PLUS));
+}
+
 void learn_assignment(int32_t name_token, int32_t end) {
     checked_until[name_token] = end;
     stored_before[end] = token_variable[name_token];
@@ -314,7 +339,9 @@ void learn_assignment(int32_t name_token, int32_t end) {
     switch (expression_shape[start]) {
         case SHAPE_OPERAND: kind = StatementKind(STATEMENT_COPY + after); break;
         case SHAPE_PAIR: kind = pair_assignment_kind(token_type[start + 1], after); break;
-        case SHAPE_TRIPLE: kind = STATEMENT_TRIPLE_ASSIGNMENT; break;
+        case SHAPE_TRIPLE:
+            kind = triple_assignment_kind(token_type[start + 1], token_type[start + 3]);
+            break;
         case SHAPE_LONG: kind = STATEMENT_LONG_ASSIGNMENT; break;
         default: break;
     }
@@ -614,7 +641,7 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
         &&equal_comparison_if, &&not_equal_comparison_if, &&less_grouped_comparison_if,
         &&greater_grouped_comparison_if, &&equal_grouped_comparison_if,
         &&not_equal_grouped_comparison_if, &&grouped_assignment, &&loop,
-        &&grouped_if};
+        &&grouped_if, &&add_add, &&add_subtract, &&add_multiply, &&add_divide, &&subtract_add, &&subtract_subtract, &&subtract_multiply, &&subtract_divide, &&multiply_add, &&multiply_subtract, &&multiply_multiply, &&multiply_divide, &&divide_add, &&divide_subtract, &&divide_multiply, &&divide_divide};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     if (body_end < 0) {  // asked for the table only (see derive_facts)
         statement_handlers = handlers;
@@ -873,6 +900,34 @@ block_end:
     if (at == body_end) goto* test;
     at++;
     NEXT();
+// "x = a op b op c;": the operator of the higher level binds first, equal levels go left to
+// right; a division tests its divisor at its own token (the first operator's is at + 3, the
+// second's at + 5).
+#define TRIPLE(NAME, VALUE)                        \
+    NAME : {                                       \
+        double a = LEFT;                           \
+        double b = RIGHT;                          \
+        double c = *operand_value[at + 6];         \
+        STORE(VALUE, 8);                           \
+        NEXT();                                    \
+    }
+    TRIPLE(add_add, (a + b) + c)
+    TRIPLE(add_subtract, (a + b) - c)
+    TRIPLE(add_multiply, a + (b * c))
+    TRIPLE(add_divide, a + divide(at + 5, b, c))
+    TRIPLE(subtract_add, (a - b) + c)
+    TRIPLE(subtract_subtract, (a - b) - c)
+    TRIPLE(subtract_multiply, a - (b * c))
+    TRIPLE(subtract_divide, a - divide(at + 5, b, c))
+    TRIPLE(multiply_add, (a * b) + c)
+    TRIPLE(multiply_subtract, (a * b) - c)
+    TRIPLE(multiply_multiply, (a * b) * c)
+    TRIPLE(multiply_divide, divide(at + 5, (a * b), c))
+    TRIPLE(divide_add, divide(at + 3, a, b) + c)
+    TRIPLE(divide_subtract, divide(at + 3, a, b) - c)
+    TRIPLE(divide_multiply, divide(at + 3, a, b) * c)
+    TRIPLE(divide_divide, divide(at + 5, divide(at + 3, a, b), c))
+#undef TRIPLE
 other: {
     current_token = static_cast<int32_t>(at);
     execute_statement();

@@ -56,6 +56,7 @@ def compare(fast, plain, script, out_dir, tag):
 NAMES = ["a", "b", "c", "s", "t"]  # all declared at the start; "late" only by a var statement
 NUMBERS = ["0", "1", "2", "3", "0.5", "10", "007", "1.2.3", ".5", "4.", "2", "3"]
 OPERATORS = ["+", "-", "*", "/", "==", "!=", "<", ">"]
+ARITHMETIC = OPERATORS[:4]
 
 
 class Generator:
@@ -98,6 +99,11 @@ class Generator:
     def statement(self, depth):
         r = self.rng.random()
         name = self.rng.choice(NAMES)
+        if r < 0.08:
+            # Three operands and two arithmetic operators: each pair of operators has its kind.
+            a, b = (self.rng.choice(ARITHMETIC) for _ in range(2))
+            return [f"{name} = {self.operand()} {a} {self.operand()} {b} {self.operand()};",
+                    f"print({name});"]
         if r < 0.25:
             return [f"{name} = {self.expression()};"]
         if r < 0.3:

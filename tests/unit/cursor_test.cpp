@@ -56,6 +56,14 @@ const CursorCase cursor_cases[] = {
     {"grouped if", "var d = 1;\nwhile (d > 0 - 1) {\nif ((1 + 1) * (6\n/ d)) { }\nd = d - 1;\n}\n",
      4},
     {"grouped loop condition", "var d = 1;\nwhile ((d > 0 - 1) * (6\n/ d)) {\nd = d - 1;\n}\n", 3},
+    {"triple, first of two divisions",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 6\n/ d\n/ 2;\nd = d - 1;\n}\n", 5},
+    {"triple, second of two divisions",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 6\n/ 2\n/ d;\nd = d - 1;\n}\n", 6},
+    {"triple, product then a division",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 6 * 2\n/ d;\nd = d - 1;\n}\n", 5},
+    {"triple, division then a sum",
+     "var d = 1;\nvar q = 0;\nwhile (d > 0 - 1) {\nq = 6\n/ d + 2;\nd = d - 1;\n}\n", 5},
     {"inner loop", "var d = 1;\nwhile (d > 0 - 1) {\nwhile (6\n/ d < 0) { }\nd = d - 1;\n}\n", 4},
 };
 
