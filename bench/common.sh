@@ -22,18 +22,23 @@ all_workloads=(loop nested arith print startup)
 # holdout: programs of similar kinds but other code, left out of tuning (bench/holdout).
 # fresh: four programs written after the tuning for the other sets was done, never tuned on
 # (bench/fresh).
+# blind: five programs written after all tuning, by someone who had not looked at the
+# interpreter's fast path; never to be tuned on (bench/blind).
 # classic is the five workloads above. Each program has one size literal, as above.
 kinds_programs=(sortnet fizz lattice newton shortloops primes report poly deep manyvars)
 holdout_programs=(bubble collatz gcd ledger)
 fresh_programs=(walk digits loan simpson)
+blind_programs=(histogram rule30 springs tickets bisect)
 full_size+=([sortnet]=2000000 [fizz]=12000000 [lattice]=2000 [newton]=800000
     [shortloops]=3000000 [primes]=600000 [report]=300000 [poly]=2000000 [deep]=140
     [manyvars]=3000000 [bubble]=300000 [collatz]=120000 [gcd]=800 [ledger]=140000
-    [walk]=3000000 [digits]=600000 [loan]=40000 [simpson]=2800000)
+    [walk]=3000000 [digits]=600000 [loan]=40000 [simpson]=2800000
+    [histogram]=3000000 [rule30]=700000 [springs]=3000000 [tickets]=3000000 [bisect]=210000)
 quick_size+=([sortnet]=200000 [fizz]=1000000 [lattice]=600 [newton]=80000
     [shortloops]=300000 [primes]=100000 [report]=30000 [poly]=200000 [deep]=70
     [manyvars]=300000 [bubble]=30000 [collatz]=15000 [gcd]=250 [ledger]=14000
-    [walk]=300000 [digits]=60000 [loan]=4000 [simpson]=280000)
+    [walk]=300000 [digits]=60000 [loan]=4000 [simpson]=280000
+    [histogram]=300000 [rule30]=70000 [springs]=300000 [tickets]=300000 [bisect]=21000)
 # What each program stands for, for the table.
 declare -A kind_of=([loop]="bare loop" [nested]="nested loops, ifs" [arith]="float arithmetic"
     [print]="printing" [startup]="start-up"
@@ -45,7 +50,10 @@ declare -A kind_of=([loop]="bare loop" [nested]="nested loops, ifs" [arith]="flo
     [bubble]="compare-and-swap ifs, flag loop" [collatz]="division, data-driven loops"
     [gcd]="short loops in nested loops" [ledger]="printing, many variables"
     [walk]="random walk, bounds and counters" [digits]="digits by division and floor"
-    [loan]="float loops with ifs, schedules" [simpson]="numeric integration, weights by ifs")
+    [loan]="float loops with ifs, schedules" [simpson]="numeric integration, weights by ifs"
+    [histogram]="generator, running statistics, buckets" [rule30]="cellular automaton in variables"
+    [springs]="physics, several updates a step" [tickets]="odometer digits, nested carries"
+    [bisect]="root finding, inner loops by tolerance")
 # Programs whose output is written to a file when timed, as a printing program's would be.
 declare -A writes_file=([print]=1 [report]=1 [ledger]=1)
 # The folder of each program.
@@ -54,20 +62,22 @@ for _name in "${all_workloads[@]}"; do program_dir[$_name]=$bench_dir; done
 for _name in "${kinds_programs[@]}"; do program_dir[$_name]=$bench_dir/kinds; done
 for _name in "${holdout_programs[@]}"; do program_dir[$_name]=$bench_dir/holdout; done
 for _name in "${fresh_programs[@]}"; do program_dir[$_name]=$bench_dir/fresh; done
+for _name in "${blind_programs[@]}"; do program_dir[$_name]=$bench_dir/blind; done
 unset _name
 
-# Prints the programs of a set (classic, kinds, holdout, fresh or all), one a line.
+# Prints the programs of a set (classic, kinds, holdout, fresh, blind or all), one a line.
 set_programs() {
     case $1 in
     classic) printf '%s\n' "${all_workloads[@]}" ;;
     kinds) printf '%s\n' "${kinds_programs[@]}" ;;
     holdout) printf '%s\n' "${holdout_programs[@]}" ;;
     fresh) printf '%s\n' "${fresh_programs[@]}" ;;
+    blind) printf '%s\n' "${blind_programs[@]}" ;;
     all)
         printf '%s\n' "${all_workloads[@]}" "${kinds_programs[@]}" "${holdout_programs[@]}" \
-            "${fresh_programs[@]}"
+            "${fresh_programs[@]}" "${blind_programs[@]}"
         ;;
-    *) die "unknown set: $1 (classic, kinds, holdout, fresh or all)" ;;
+    *) die "unknown set: $1 (classic, kinds, holdout, fresh, blind or all)" ;;
     esac
 }
 
@@ -76,6 +86,7 @@ set_of() {
     case " ${kinds_programs[*]} " in *" $1 "*) echo kinds; return ;; esac
     case " ${holdout_programs[*]} " in *" $1 "*) echo holdout; return ;; esac
     case " ${fresh_programs[*]} " in *" $1 "*) echo fresh; return ;; esac
+    case " ${blind_programs[*]} " in *" $1 "*) echo blind; return ;; esac
     echo classic
 }
 
@@ -163,6 +174,11 @@ unit_name() {
     digits) echo "number" ;;
     loan) echo "loan" ;;
     simpson) echo "point" ;;
+    histogram) echo "value" ;;
+    rule30) echo "generation" ;;
+    springs) echo "step" ;;
+    tickets) echo "number" ;;
+    bisect) echo "root" ;;
     esac
 }
 
@@ -177,6 +193,7 @@ unit_count() {
     sortnet | fizz | newton | shortloops | primes | report | poly | manyvars) echo "$size" ;;
     bubble | collatz | ledger) echo "$size" ;;
     walk | digits | loan) echo "$size" ;;
+    histogram | rule30 | springs | tickets | bisect) echo "$size" ;;
     # simpson's points run from 0 to n.
     simpson) echo $((size + 1)) ;;
     lattice | gcd) echo $((size * size)) ;;
