@@ -386,7 +386,7 @@ FAST_INLINE static inline bool holds(intptr_t op, double left, double right) {
 
 // The trusted path: expressions that have run once without error.
 
-static double trusted_grouped(intptr_t start, ExpressionShape shape);
+static double grouped_value(intptr_t start, ExpressionShape shape);
 template <bool term_only>
 static double trusted_long(intptr_t start);
 
@@ -418,7 +418,7 @@ FAST_INLINE static inline double trusted_shaped(ExpressionShape shape, intptr_t 
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
         case SHAPE_LONG: return trusted_long<false>(start);
-        default: return trusted_grouped(start, shape);
+        default: return grouped_value(start, shape);
     }
 }
 
@@ -443,7 +443,7 @@ FAST_INLINE static inline bool trusted_condition(intptr_t start) {
             return holds(start + 3, apply(start + 1, a, b), c);
         }
         case SHAPE_LONG: return trusted_long<false>(start) != 0.0;
-        default: return trusted_grouped(start, expression_shape[start]) != 0.0;
+        default: return grouped_value(start, expression_shape[start]) != 0.0;
     }
 }
 
@@ -452,8 +452,10 @@ FAST_INLINE static inline double primary_value(intptr_t at) {
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
 }
 
-// Two or three primaries with parentheses among them.
-FAST_INLINE static inline double grouped_value(intptr_t start, ExpressionShape shape) {
+// Two or three primaries with parentheses among them. Called, not inlined: each copy inlines
+// a shape's whole computation for every primary, and the loop runner, with a copy in each
+// handler that computes one, was 134 KiB of code.
+[[gnu::noinline]] static double grouped_value(intptr_t start, ExpressionShape shape) {
     intptr_t first = primary_end[start];
     if (shape == SHAPE_GROUPED_PAIR) {
         double a = primary_value(start);
@@ -465,18 +467,14 @@ FAST_INLINE static inline double grouped_value(intptr_t start, ExpressionShape s
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
-[[gnu::noinline]] static double trusted_grouped(intptr_t start, ExpressionShape shape) {
-    return grouped_value(start, shape);
-}
-
 // The two sides of "left cmp right" at `start` (see `comparison_at`): the left side first, as
-// the walk computes it, then the right. A grouped left side is computed here rather than
-// called; a right side of one number or name is read in place.
+// the walk computes it, then the right; a right side of one number or name is read in place.
+// Called, not inlined, like grouped_value.
 struct Sides {
     double left;
     double right;
 };
-FAST_INLINE static inline Sides comparison_sides(intptr_t start) {
+[[gnu::noinline]] static Sides comparison_sides(intptr_t start) {
     intptr_t right_start = comparison_at[start] + 1;
     ExpressionShape shape = term_shape[start];
     double left;
