@@ -93,6 +93,11 @@ enum StatementKind : uint8_t {
     STATEMENT_GREATER_GROUPED_COMPARISON_IF,
     STATEMENT_EQUAL_GROUPED_COMPARISON_IF,
     STATEMENT_NOT_EQUAL_GROUPED_COMPARISON_IF,
+    // The same with four primaries or more on the left, such as "i * i + j * j < r2".
+    STATEMENT_LESS_LONG_COMPARISON_IF,
+    STATEMENT_GREATER_LONG_COMPARISON_IF,
+    STATEMENT_EQUAL_LONG_COMPARISON_IF,
+    STATEMENT_NOT_EQUAL_LONG_COMPARISON_IF,
     STATEMENT_GROUPED_ASSIGNMENT,  // two or three primaries with parentheses among them
     STATEMENT_WHILE,               // a while whose header has been checked
     STATEMENT_GROUPED_IF,          // an if on two or three primaries, parenthesised, no split
@@ -359,10 +364,13 @@ void learn_if(int32_t if_token, int32_t block_start) {
         case SHAPE_TRIPLE: break;  // tested directly by trusted_condition
         default:
             if (int32_t comparison = comparison_at[start]) {
-                bool grouped_pair = term_shape[start] == SHAPE_GROUPED_PAIR &&
-                                    expression_shape[comparison + 1] == SHAPE_OPERAND;
-                StatementKind first = grouped_pair ? STATEMENT_LESS_GROUPED_COMPARISON_IF
-                                                   : STATEMENT_LESS_COMPARISON_IF;
+                bool one_right = expression_shape[comparison + 1] == SHAPE_OPERAND;
+                StatementKind first = STATEMENT_LESS_COMPARISON_IF;
+                if (one_right && term_shape[start] == SHAPE_GROUPED_PAIR) {
+                    first = STATEMENT_LESS_GROUPED_COMPARISON_IF;
+                } else if (one_right && term_shape[start] == SHAPE_LONG) {
+                    first = STATEMENT_LESS_LONG_COMPARISON_IF;
+                }
                 kind = StatementKind(first + comparison_index(token_type[comparison]));
             }
             else if (expression_shape[start] == SHAPE_LONG) kind = STATEMENT_LONG_IF;
@@ -638,8 +646,12 @@ static uint8_t remember_test(intptr_t condition, intptr_t body_end) {
         &&not_equal_if_after, &&less_comparison_if, &&greater_comparison_if,
         &&equal_comparison_if, &&not_equal_comparison_if, &&less_grouped_comparison_if,
         &&greater_grouped_comparison_if, &&equal_grouped_comparison_if,
-        &&not_equal_grouped_comparison_if, &&grouped_assignment, &&loop,
-        &&grouped_if, &&add_add, &&add_subtract, &&add_multiply, &&add_divide, &&subtract_add, &&subtract_subtract, &&subtract_multiply, &&subtract_divide, &&multiply_add, &&multiply_subtract, &&multiply_multiply, &&multiply_divide, &&divide_add, &&divide_subtract, &&divide_multiply, &&divide_divide};
+        &&not_equal_grouped_comparison_if, &&less_long_comparison_if,
+        &&greater_long_comparison_if, &&equal_long_comparison_if, &&not_equal_long_comparison_if,
+        &&grouped_assignment, &&loop, &&grouped_if, &&add_add, &&add_subtract, &&add_multiply,
+        &&add_divide, &&subtract_add, &&subtract_subtract, &&subtract_multiply,
+        &&subtract_divide, &&multiply_add, &&multiply_subtract, &&multiply_multiply,
+        &&multiply_divide, &&divide_add, &&divide_subtract, &&divide_multiply, &&divide_divide};
     static_assert(std::size(handlers) == STATEMENT_KIND_COUNT);
     if (body_end < 0) {  // asked for the table only (see derive_facts)
         statement_handlers = handlers;
@@ -854,32 +866,28 @@ equal_comparison_if: {
     BRANCH(sides.left == sides.right, checked_until[at]);
     NEXT();
 }
-// "if" "(" grouped pair cmp operand ")": its two sides without the tests of their shapes.
-#define GROUPED_SIDES()                                                         \
-    intptr_t comparison = comparison_at[at + 2];                                \
-    double left = grouped_value(at + 2, SHAPE_GROUPED_PAIR);                    \
-    double right = *operand_value[comparison + 1]
-less_grouped_comparison_if: {
-    GROUPED_SIDES();
-    BRANCH(left < right, checked_until[at]);
-    NEXT();
-}
-greater_grouped_comparison_if: {
-    GROUPED_SIDES();
-    BRANCH(left > right, checked_until[at]);
-    NEXT();
-}
-equal_grouped_comparison_if: {
-    GROUPED_SIDES();
-    BRANCH(left == right, checked_until[at]);
-    NEXT();
-}
-not_equal_grouped_comparison_if: {
-    GROUPED_SIDES();
-    BRANCH(left != right, checked_until[at]);
-    NEXT();
-}
-#undef GROUPED_SIDES
+// "if" "(" left cmp operand ")" with a grouped pair or the long walk on the left: its two sides
+// without the tests of their shapes, the left first.
+#define SIDES_IF(NAME, LEFT_VALUE, TEST)                                        \
+    NAME : {                                                                    \
+        double left = LEFT_VALUE;                                               \
+        double right = *operand_value[comparison_at[at + 2] + 1];               \
+        BRANCH(TEST, checked_until[at]);                                        \
+        NEXT();                                                                 \
+    }
+#define GROUPED_LEFT grouped_value(at + 2, SHAPE_GROUPED_PAIR)
+#define LONG_LEFT trusted_long<true>(at + 2)
+    SIDES_IF(less_grouped_comparison_if, GROUPED_LEFT, left < right)
+    SIDES_IF(greater_grouped_comparison_if, GROUPED_LEFT, left > right)
+    SIDES_IF(equal_grouped_comparison_if, GROUPED_LEFT, left == right)
+    SIDES_IF(not_equal_grouped_comparison_if, GROUPED_LEFT, left != right)
+    SIDES_IF(less_long_comparison_if, LONG_LEFT, left < right)
+    SIDES_IF(greater_long_comparison_if, LONG_LEFT, left > right)
+    SIDES_IF(equal_long_comparison_if, LONG_LEFT, left == right)
+    SIDES_IF(not_equal_long_comparison_if, LONG_LEFT, left != right)
+#undef SIDES_IF
+#undef GROUPED_LEFT
+#undef LONG_LEFT
 not_equal_comparison_if: {
     Sides sides = comparison_sides(at + 2);
     BRANCH(sides.left != sides.right, checked_until[at]);
