@@ -394,7 +394,7 @@ FAST_INLINE static inline bool holds(intptr_t op, double left, double right) {
 
 // The trusted path: expressions that have run once without error.
 
-static double grouped_value(intptr_t start, ExpressionShape shape);
+static double trusted_grouped(intptr_t start, ExpressionShape shape);
 template <bool term_only>
 static double trusted_long(intptr_t start);
 
@@ -426,7 +426,7 @@ FAST_INLINE static inline double trusted_shaped(ExpressionShape shape, intptr_t 
             return apply_three(*operand_value[start], *operand_value[start + 2],
                                *operand_value[start + 4], start + 1, start + 3);
         case SHAPE_LONG: return trusted_long<false>(start);
-        default: return grouped_value(start, shape);
+        default: return trusted_grouped(start, shape);
     }
 }
 
@@ -451,7 +451,7 @@ FAST_INLINE static inline bool trusted_condition(intptr_t start) {
             return holds(start + 3, apply(start + 1, a, b), c);
         }
         case SHAPE_LONG: return trusted_long<false>(start) != 0.0;
-        default: return grouped_value(start, expression_shape[start]) != 0.0;
+        default: return trusted_grouped(start, expression_shape[start]) != 0.0;
     }
 }
 
@@ -460,10 +460,11 @@ FAST_INLINE static inline double primary_value(intptr_t at) {
     return trusted_value(at + 1);  // a "(": its inner expression was checked with this one
 }
 
-// Two or three primaries with parentheses among them. Called, not inlined: each copy inlines
-// a shape's whole computation for every primary, and the loop runner, with a copy in each
-// handler that computes one, was 134 KiB of code.
-[[gnu::noinline]] static double grouped_value(intptr_t start, ExpressionShape shape) {
+// Two or three primaries with parentheses among them: inlined into the handlers of statements
+// of that shape, and called elsewhere (`trusted_grouped`). Each copy inlines a shape's whole
+// computation for each primary; with a copy wherever one could be computed, the loop runner
+// was 134 KiB of code.
+FAST_INLINE static inline double grouped_value(intptr_t start, ExpressionShape shape) {
     intptr_t first = primary_end[start];
     if (shape == SHAPE_GROUPED_PAIR) {
         double a = primary_value(start);
@@ -475,9 +476,13 @@ FAST_INLINE static inline double primary_value(intptr_t at) {
     return apply_three(a, b, primary_value(second + 1), first, second);
 }
 
+[[gnu::noinline]] static double trusted_grouped(intptr_t start, ExpressionShape shape) {
+    return grouped_value(start, shape);
+}
+
 // The two sides of "left cmp right" at `start` (see `comparison_at`): the left side first, as
 // the walk computes it, then the right; a right side of one number or name is read in place.
-// Called, not inlined, like grouped_value.
+// Called, not inlined: most comparisons that take this path run straight from their handlers.
 struct Sides {
     double left;
     double right;
@@ -487,7 +492,7 @@ struct Sides {
     ExpressionShape shape = term_shape[start];
     double left;
     if (shape == SHAPE_GROUPED_PAIR || shape == SHAPE_GROUPED_TRIPLE) {
-        left = grouped_value(start, shape);
+        left = trusted_grouped(start, shape);
     } else if (shape == SHAPE_LONG) {
         left = trusted_long<true>(start);
     } else {
