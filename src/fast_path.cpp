@@ -548,6 +548,15 @@ template <bool term_only>
         right = trusted_value(at + 2);      \
         at = primary_end[at + 1];           \
     } while (false)
+// At a comparison: the term in progress ends and joins the comparison in progress, and the
+// comparison at `at` starts the next one.
+#define START_COMPARISON(OP)                                                            \
+    do {                                                                                \
+        term = term OP factor;                                                          \
+        comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term; \
+        term = -0.0;                                                                    \
+        comparison_op = at;                                                             \
+    } while (false)
 // One state's code: S names it, `term OP factor` completes its term.
 #define WALK_STATE(S, OP, TABLE)                                                        \
     times##S : PLAIN_OPERAND();                                                         \
@@ -582,18 +591,12 @@ template <bool term_only>
     factor = right;                                                                     \
     goto* after_minus[walk_step[at]];                                                   \
     compare##S : if (term_only) goto end##S;                                            \
-    term = term OP factor;                                                              \
-    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;    \
-    term = -0.0;                                                                        \
-    comparison_op = at;                                                                 \
+    START_COMPARISON(OP);                                                               \
     PLAIN_OPERAND();                                                                    \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
     compare_group##S : if (term_only) goto end##S;                                      \
-    term = term OP factor;                                                              \
-    comparison = comparison_op != 0 ? holds(comparison_op, comparison, term) : term;    \
-    term = -0.0;                                                                        \
-    comparison_op = at;                                                                 \
+    START_COMPARISON(OP);                                                               \
     GROUP_OPERAND();                                                                    \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
@@ -602,6 +605,7 @@ template <bool term_only>
     WALK_STATE(_plus, +, after_plus)
     WALK_STATE(_minus, -, after_minus)
 #undef WALK_STATE
+#undef START_COMPARISON
 #undef PLAIN_OPERAND
 #undef GROUP_OPERAND
 }
