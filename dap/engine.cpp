@@ -12,26 +12,19 @@
 // `interval` steps and thinned out as the run grows, so a replay is never long.
 #include "engine.h"
 
-#include <unistd.h>
-
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "blocks.h"
 #include "debug_hook.h"
-#include "error.h"
+#include "embed.h"
 #include "interpreter.h"
 #include "lexer.h"
 #include "output.h"
-#include "run.h"
+#include "scan.h"
 
 namespace {
 
-struct ScriptError {
-    std::string message;
-};
 // Thrown by the hook to end a run at a stop.
 struct Halt {};
 
@@ -61,62 +54,34 @@ struct RunState {
 };
 RunState state;
 
-#ifdef __EMSCRIPTEN__
-// The WebAssembly C library's stdout cannot be replaced: it writes to a file of the in-memory
-// file system instead, and pull_output moves what was flushed there to the session.
-struct Capture {
-    explicit Capture(std::string&) {
-        static FILE* reopened = std::freopen("/azuvel-debug-output", "w+", stdout);
-        (void)reopened;
-    }
-};
+// Before each statement of a run the engine drives; defined below.
+void engine_hook(int32_t token);
 
-void pull_output(std::string& output) {
-    std::fflush(stdout);
-    long size = std::ftell(stdout);
-    if (size <= 0) return;
-    std::rewind(stdout);
-    size_t at = output.size();
-    output.resize(at + static_cast<size_t>(size));
-    output.resize(at + std::fread(&output[at], 1, static_cast<size_t>(size), stdout));
-    std::rewind(stdout);
-    if (ftruncate(fileno(stdout), 0) != 0) std::abort();
-}
-#else
-// Appends what the interpreter writes to standard output to the session's output.
-ssize_t append_output(void* cookie, const char* data, size_t size) {
-    static_cast<std::string*>(cookie)->append(data, size);
-    return static_cast<ssize_t>(size);
+// Appends what the interpreter writes to the session's output.
+void append_output(void* output, const char* data, size_t size) {
+    static_cast<std::string*>(output)->append(data, size);
 }
 
-// While it lives, standard output is the session's output: the adapter's own standard output is
-// the protocol's channel.
+// While it lives, the interpreter's output is the session's output (the adapter's own standard
+// output is the protocol's channel), and the statement hook is the engine's.
 struct Capture {
-    FILE* saved;
-    FILE* stream;
     explicit Capture(std::string& output) {
-        stream = fopencookie(&output, "w",
-                             cookie_io_functions_t{nullptr, append_output, nullptr, nullptr});
-        std::setvbuf(stream, nullptr, _IONBF, 0);
-        saved = stdout;
-        stdout = stream;
+        output_sink = append_output;
+        output_sink_context = &output;
+        statement_hook = engine_hook;
     }
     ~Capture() {
-        stdout = saved;
-        std::fclose(stream);
+        output_sink = nullptr;
+        output_sink_context = nullptr;
+        statement_hook = nullptr;
     }
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 };
 
-// The capture writes through at once: nothing to move.
-void pull_output(std::string&) {}
-#endif
-
 // Writes out what the interpreter buffered, into the session's output.
 void flush_to_session() {
     flush_output();
-    pull_output(state.session->output);
 }
 
 // Two entries' names or strings, either of which may be null.
@@ -326,30 +291,34 @@ int32_t error_statement(const Session& session) {
 Stop run_from(Session& session) {
     Capture capture(session.output);
     state.session = &session;
+    RunStop stop;
     try {
         resume(session);
-        while (tokens[current_token].type != TOKEN_EOF) execute_statement();
-        flush_to_session();
-        adopt_entries();
-        session.ended = true;
-        session.last_step = state.step + 1;
-        session.current =
-            Snapshot{state.step + 1, current_token, copy_store(), session.output.size()};
-        return Stop::end;
+        if (run_embedded_statements(stop)) {
+            flush_to_session();
+            adopt_entries();
+            session.ended = true;
+            session.last_step = state.step + 1;
+            session.current =
+                Snapshot{state.step + 1, current_token, copy_store(), session.output.size()};
+            return Stop::end;
+        }
     } catch (const Halt&) {
         return state.stop;
-    } catch (const ScriptError& error) {
-        put_back_tokens();
-        flush_to_session();
-        adopt_entries();
-        session.ended = true;
-        session.last_step = state.step + 1;
-        session.error_message = error.message;
-        session.current =
-            Snapshot{state.step + 1, error_statement(session), copy_store(), session.output.size()};
-        session.final_point = session.current;
-        return Stop::error;
     }
+    put_back_tokens();
+    flush_to_session();
+    adopt_entries();
+    place_stop(session.text.c_str(), stop);
+    session.ended = true;
+    session.last_step = state.step + 1;
+    session.error_message = stop.message;
+    session.error_line = stop.line;
+    session.error_column = stop.column;
+    session.current =
+        Snapshot{state.step + 1, error_statement(session), copy_store(), session.output.size()};
+    session.final_point = session.current;
+    return Stop::error;
 }
 
 // A store entry's value as print writes it.
@@ -359,44 +328,30 @@ std::string format_value(const Variable& entry) {
     return std::string(text, format_number(entry.number, text));
 }
 
-Evaluation compute(const std::string& expression) {
-    static Token saved[MAX_TOKENS];
-    int32_t saved_count = token_count;
-    std::copy(tokens, tokens + token_count, saved);
-    int32_t saved_vars = var_count;
-    int32_t saved_cursor = current_token;
-    Evaluation result{false, "", "", 0.0};
-    try {
-        tokenize(expression.c_str());
-        start_interpreter();
-        var_count = saved_vars;
-        double value = evaluate();
-        if (tokens[current_token].type != TOKEN_EOF) {
-            throw ScriptError{"Unexpected token after the expression"};
-        }
-        result = Evaluation{true, "", "number", value};
-        const Variable* named = nullptr;
-        if (token_count == 2 && tokens[0].type == TOKEN_IDENTIFIER) {
-            for (int32_t i = 0; i < var_count && named == nullptr; i++) {
-                if (std::strcmp(vars[i].name, tokens[0].value) == 0) named = &vars[i];
-            }
-        }
-        if (named != nullptr && named->is_string) {
-            result = Evaluation{true, named->string, "string", value};
-        } else {
-            char text[32];
-            result.value.assign(text, format_number(value, text));
-        }
-    } catch (const ScriptError& error) {
-        result = Evaluation{false, error.message, "", 0.0};
+// The store entry an expression names when it is one name alone, or null.
+const Variable* lone_name(const std::string& expression) {
+    Scan name = scan_token(expression.c_str(), 0, 1);
+    if (name.status != SCAN_TOKEN || name.type != TOKEN_IDENTIFIER) return nullptr;
+    if (scan_token(expression.c_str(), name.end, 1).status != SCAN_END) return nullptr;
+    std::string text = expression.substr(name.start, name.end - name.start);
+    for (int32_t i = 0; i < var_count; i++) {
+        if (text == vars[i].name) return &vars[i];
     }
-    for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
-    std::copy(saved, saved + saved_count, tokens);
-    token_count = saved_count;
-    start_interpreter();
-    var_count = saved_vars;
-    current_token = saved_cursor;
-    return result;
+    return nullptr;
+}
+
+Evaluation compute(const std::string& expression) {
+    double value = 0.0;
+    int32_t end_type = TOKEN_EOF;
+    RunStop stop;
+    if (!compute_embedded(expression.c_str(), &value, &end_type, stop)) {
+        return Evaluation{false, stop.message, "", 0.0};
+    }
+    if (end_type != TOKEN_EOF) return Evaluation{false, "Unexpected token after the expression", "", 0.0};
+    const Variable* named = lone_name(expression);
+    if (named != nullptr && named->is_string) return Evaluation{true, named->string, "string", value};
+    char text[32];
+    return Evaluation{true, std::string(text, format_number(value, text)), "number", value};
 }
 
 std::string log_text(const std::string& message) {
@@ -462,17 +417,9 @@ void find_blocks(Session& session) {
 
 }  // namespace
 
-// The debug build's fatal reporter: the run stops and the engine takes over.
-void error(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    char message[512];
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    throw ScriptError{message};
-}
+namespace {
 
-void debug_before_statement(int32_t) {
+void engine_hook(int32_t) {
     Session& session = *state.session;
     if (state.path_at < state.path.size()) {
         current_token = state.path[state.path_at++];
@@ -499,6 +446,8 @@ void debug_before_statement(int32_t) {
     }
 }
 
+}  // namespace
+
 void start_session(Session& session, std::string text) {
     end_session(session);
     text.resize(std::strlen(text.c_str()));
@@ -506,28 +455,22 @@ void start_session(Session& session, std::string text) {
     session.source = lex_source(session.text);
     Capture capture(session.output);
     state.session = &session;
-    parse_config(session.text.c_str());
-    char* copy = strip_config(session.text.c_str());
-    try {
-        tokenize(copy);
-    } catch (const ScriptError& error) {
-        for (int32_t i = 0; i < token_count; i++) delete[] tokens[i].value;
-        token_count = 0;
-        delete[] copy;
-        // The error stands where scanning stopped, or at the first token too many.
-        int32_t place = static_cast<int32_t>(session.source.size()) - 1;
-        if (error.message == "Too many tokens") place = MAX_TOKENS - 1;
+    RunStop stop;
+    if (!load_embedded(session.text.c_str(), stop)) {
+        // The error stands where lexing stopped: at the token it could not make.
+        release_embedded();
         session.ended = true;
         session.last_step = 1;
-        session.error_message = error.message;
-        session.current = Snapshot{1, place, {}, 0};
+        session.error_message = stop.message;
+        session.error_line = stop.line;
+        session.error_column = stop.column;
+        session.current = Snapshot{1, stop.token, {}, 0};
         session.final_point = session.current;
         session.snapshots = {Snapshot{}};
         return;
     }
-    delete[] copy;
+    session.loaded = true;
     session.token_count = token_count;
-    for (int32_t i = 0; i < token_count; i++) session.token_values.push_back(tokens[i].value);
     if (session.source.size() != static_cast<size_t>(token_count)) {
         // Cannot happen while both read the text with scan_token; lines from the tokens then.
         session.source.assign(token_count, SourceToken{});
@@ -542,13 +485,12 @@ void start_session(Session& session, std::string text) {
 }
 
 void end_session(Session& session) {
-    for (const char* value : session.token_values) delete[] value;
     for (const Variable& entry : session.made) {
         delete[] entry.name;
         delete[] entry.string;
     }
-    if (!session.token_values.empty()) token_count = 0;
-    var_count = 0;
+    var_count = 0;  // the entries' names and strings were the session's
+    if (session.loaded) release_embedded();
     session = Session{};
 }
 

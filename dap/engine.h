@@ -75,6 +75,8 @@ struct Session {
     bool ended = false;         // the run's last step is known: it ended or stopped with an error
     int64_t last_step = 0;      // then: the step after the last statement (the error's, or the end)
     std::string error_message;  // the error's message, without "[Error] "
+    int32_t error_line = 0;     // where the error stands in the text, 1-based (bytes)
+    int32_t error_column = 0;
     Snapshot final_point;       // the error's state, once there is one
     std::string output;         // the bytes printed up to the current step
 
@@ -83,7 +85,7 @@ struct Session {
     // Store entry n is made by the same var statement in every replay: its first name and
     // string are kept, and later copies freed, so replays allocate nothing that stays.
     std::vector<Variable> made;
-    std::vector<const char*> token_values;
+    bool loaded = false;  // the script is loaded into the interpreter
 };
 
 // Loads a script. A lexical error ends the run at once: the session's first stop is the error.

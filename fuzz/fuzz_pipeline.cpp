@@ -1,15 +1,15 @@
 // libFuzzer target for the whole pipeline: header directive, lexer and interpreter.
 //
-// The product ends the process at the first error. Here each input runs in-process
-// (tests/support/in_process.h): `error` throws back, and everything a run leaves behind is freed
-// before the next one.
+// The product ends the process at the first error. Here each input runs in the embedding
+// (src/embed.h): a stop comes back here, and everything a run leaves behind is freed before the
+// next one.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "in_process.h"
+#include "embed.h"
 #include "messages.h"
 
 namespace {
@@ -38,9 +38,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // As read from a file: the bytes and a NUL, so an embedded NUL ends the script early.
-    RunOutcome run = run_in_process(std::string_view(reinterpret_cast<const char*>(data), size));
+    RunStop run = run_embedded(std::string_view(reinterpret_cast<const char*>(data), size));
     if (run.stopped && !is_known(run.message)) {
         std::fprintf(stderr, "unexpected error message: %s\n", run.message.c_str());
+        std::abort();
+    }
+    // Where a stop is shown comes from the cursor: it must stand inside the text.
+    if (run.stopped && (run.line < 1 || run.column < 1 || run.offset > size)) {
+        std::fprintf(stderr, "stop placed outside the text: line %d, column %d, offset %zu\n",
+                     run.line, run.column, run.offset);
         std::abort();
     }
     if (!run.stopped && run.token != run.token_count - 1) {

@@ -17,13 +17,17 @@
 #include "debug_hook.h"
 #endif
 
+#ifdef AZUVEL_DEBUG
+void (*statement_hook)(int32_t token) = nullptr;
+#endif
+
 int32_t current_token = 0;
 Variable vars[MAX_VARS];
 int32_t var_count = 0;
 
-uint8_t operator_level[MAX_TOKENS];
-int32_t block_end[MAX_TOKENS];
-uint32_t token_length[MAX_TOKENS];
+uint8_t operator_level[TOKEN_ROOM];
+int32_t block_end[TOKEN_ROOM];
+uint32_t token_length[TOKEN_ROOM];
 
 Token peek() { return tokens[current_token]; }
 
@@ -33,20 +37,41 @@ int match(TokenType kind) {
     return 1;
 }
 
+// The token at the cursor is not the one that belongs there: it is missing before it.
+[[noreturn, gnu::cold]] static void missing_token(const char* message) {
+    error_missing = true;
+    error("%s", message);
+}
+
 void consume(TokenType kind, const char* message) {
-    if (tokens[current_token].type != kind) error("%s", message);
+    if (tokens[current_token].type != kind) missing_token(message);
     current_token++;
+}
+
+// Each token's operator level and length in [first, end), and no block yet.
+static void derive_token_tables(int32_t first, int32_t end) {
+    for (int32_t i = first; i < end; i++) {
+        operator_level[i] = level_of(tokens[i].type);
+        block_end[i] = -1;
+        token_length[i] = static_cast<uint32_t>(std::strlen(tokens[i].value));
+    }
+}
+
+void start_expression(int32_t first, int32_t end) {
+    derive_token_tables(first, end);
+    for (int32_t i = first; i < end; i++) {
+        token_variable[i] = nullptr;
+        operand_value[i] = nullptr;
+    }
+    current_token = first;
 }
 
 void start_interpreter() {
     current_token = 0;
     var_count = 0;
+    error_missing = false;
     reset_steps();
-    for (int32_t i = 0; i < token_count; i++) {
-        operator_level[i] = level_of(tokens[i].type);
-        block_end[i] = -1;
-        token_length[i] = static_cast<uint32_t>(std::strlen(tokens[i].value));
-    }
+    derive_token_tables(0, token_count);
     int32_t open_braces[MAX_TOKENS];
     pair_braces(tokens, token_count, block_end, open_braces);
     derive_facts();
@@ -61,6 +86,11 @@ static Variable* find_variable(const char* name) {
     return nullptr;
 }
 
+[[noreturn, gnu::cold]] static void undefined_variable(int32_t index) {
+    current_token = index;
+    error(MESSAGE_UNDEFINED_VARIABLE, tokens[index].value);
+}
+
 // The variable a name token refers to, or null while the name is undeclared. The store is
 // append-only and a lookup returns the earliest entry, so a found entry never changes.
 static Variable* token_lookup(int32_t index) {
@@ -73,9 +103,10 @@ static Variable* token_lookup(int32_t index) {
     return variable;
 }
 
+// The name at `index` as it is read, the cursor left on it when it is undefined.
 static Variable* token_lookup_or_fail(int32_t index) {
     Variable* variable = token_lookup(index);
-    if (variable == nullptr) error(MESSAGE_UNDEFINED_VARIABLE, tokens[index].value);
+    if (variable == nullptr) undefined_variable(index);
     return variable;
 }
 
@@ -213,10 +244,16 @@ static void write_separator(bool first) {
     consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
 }
 
+// A name that starts a statement and is not followed by "=": the cursor goes back to it.
+[[noreturn, gnu::cold]] static void unexpected_identifier(int32_t name) {
+    current_token = name;
+    error(MESSAGE_UNEXPECTED_IDENTIFIER);
+}
+
 // assignment: IDENTIFIER "=" expression ";" -- the name is already taken
 [[gnu::noinline]] static void execute_assignment() {
     int32_t name = current_token - 1;
-    if (!match(TOKEN_ASSIGN)) error(MESSAGE_UNEXPECTED_IDENTIFIER);
+    if (!match(TOKEN_ASSIGN)) unexpected_identifier(name);
     // The name is looked up before the right-hand side, so its error wins.
     Variable* variable = token_lookup_or_fail(name);
     double value = evaluate();
@@ -232,10 +269,16 @@ static void write_separator(bool first) {
     consume(TOKEN_SEMICOLON, MESSAGE_EXPECTED_SEMICOLON);
 }
 
+// A block that is never closed: its "}" is missing at the end of the script.
+[[noreturn, gnu::cold]] static void unclosed_block() {
+    current_token = token_count - 1;
+    missing_token(MESSAGE_EXPECTED_RBRACE);
+}
+
 // Moves past the "}" matching the "{" just taken; an unclosed block never reads past the end.
 static void skip_block() {
     int32_t end = block_end[current_token - 1];
-    if (end < 0) error(MESSAGE_EXPECTED_RBRACE);
+    if (end < 0) unclosed_block();
     current_token = end + 1;
 }
 
@@ -263,13 +306,13 @@ int32_t check_while_header() {
     evaluate();
     consume(TOKEN_RPAREN, MESSAGE_EXPECTED_RPAREN);
     consume(TOKEN_LBRACE, MESSAGE_EXPECTED_LBRACE);
-    if (block_end[current_token - 1] < 0) error(MESSAGE_EXPECTED_RBRACE);
+    if (block_end[current_token - 1] < 0) unclosed_block();
     return current_token;
 }
 
 void execute_statement() {
 #ifdef AZUVEL_DEBUG
-    debug_before_statement(current_token);  // the switch reads the cursor the hook left
+    if (statement_hook != nullptr) statement_hook(current_token);  // it may move the cursor
 #endif
     count_step();
     switch (tokens[current_token].type) {

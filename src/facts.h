@@ -16,13 +16,13 @@
 #include "interpreter.h"
 
 // Derived from the tokens by the checked path before the first statement.
-extern uint8_t operator_level[MAX_TOKENS];  // binary operators: their OperatorLevel
-extern int32_t block_end[MAX_TOKENS];       // "{" tokens: the matching "}", or -1
-extern uint32_t token_length[MAX_TOKENS];   // the length of each token's value
+extern uint8_t operator_level[TOKEN_ROOM];  // binary operators: their OperatorLevel
+extern int32_t block_end[TOKEN_ROOM];        // "{" tokens: the matching "}", or -1
+extern uint32_t token_length[TOKEN_ROOM];   // the length of each token's value
 
 // Kept by the fast-path unit, read by the checked path; the plain unit leaves them null.
-extern Variable* token_variable[MAX_TOKENS];     // name tokens: the entry, once found
-extern const double* operand_value[MAX_TOKENS];  // numbers and found names: their value
+extern Variable* token_variable[TOKEN_ROOM];     // name tokens: the entry, once found
+extern const double* operand_value[TOKEN_ROOM];  // numbers and found names: their value
 
 // The checked path, for the fast-path unit.
 double parse_expression();

@@ -144,8 +144,8 @@ enum LoopTest : uint8_t {
     LOOP_TEST_COUNT,
 };
 
-Variable* token_variable[MAX_TOKENS];
-const double* operand_value[MAX_TOKENS];
+Variable* token_variable[TOKEN_ROOM];
+const double* operand_value[TOKEN_ROOM];
 
 static double literal_value[MAX_TOKENS];   // number tokens
 static uint8_t token_type[MAX_TOKENS];     // each token's type, one byte a token

@@ -28,6 +28,10 @@ void consume(TokenType kind, const char* message);  // a mismatch is fatal with 
 // Resets the cursor and the store and derives the per-token tables from a fresh token array.
 void start_interpreter();
 
+// Readies the tokens [first, end) after the script's end token as an expression of their own:
+// its tables, and the cursor on its first token. The script's tokens and tables stay.
+void start_expression(int32_t first, int32_t end);
+
 // Executes one statement at the cursor and leaves the cursor just after it.
 void execute_statement();
 

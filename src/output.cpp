@@ -14,22 +14,34 @@
 char output_buffer[OUTPUT_BUFFER_SIZE];
 size_t output_length = 0;
 bool output_interactive = false;
+OutputSink output_sink = nullptr;
+void* output_sink_context = nullptr;
 
 void start_output() {
-    output_interactive = isatty(fileno(stdout));
+    output_interactive = output_sink == nullptr && isatty(fileno(stdout));
+}
+
+// Writes bytes where output goes; false when the stream refused them.
+static bool write_through(const char* data, size_t length) {
+    if (output_sink != nullptr) {
+        output_sink(output_sink_context, data, length);
+        return true;
+    }
+    return std::fwrite(data, 1, length, stdout) == length;
 }
 
 bool flush_output() {
     size_t length = output_length;
     output_length = 0;  // whatever happens, a failed write is not tried again
-    if (length > 0 && std::fwrite(output_buffer, 1, length, stdout) != length) return false;
+    if (length > 0 && !write_through(output_buffer, length)) return false;
+    if (output_sink != nullptr) return true;
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 void write_output_slow(const char* data, size_t length) {
     if (!flush_output()) error(MESSAGE_CANNOT_WRITE_OUTPUT);
     if (length > OUTPUT_BUFFER_SIZE) {
-        if (std::fwrite(data, 1, length, stdout) != length) error(MESSAGE_CANNOT_WRITE_OUTPUT);
+        if (!write_through(data, length)) error(MESSAGE_CANNOT_WRITE_OUTPUT);
         return;
     }
     std::memcpy(output_buffer, data, length);

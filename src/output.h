@@ -9,6 +9,11 @@ extern char output_buffer[OUTPUT_BUFFER_SIZE];
 extern size_t output_length;
 extern bool output_interactive;  // a terminal sees each print statement at once
 
+// Where output goes instead of standard output, for a caller that embeds the run; null: stdout.
+using OutputSink = void (*)(void* context, const char* data, size_t length);
+extern OutputSink output_sink;
+extern void* output_sink_context;
+
 // Notes whether standard output is a terminal; called before a script runs.
 void start_output();
 

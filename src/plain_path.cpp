@@ -6,8 +6,8 @@
 #include "facts.h"
 #include "steps.h"
 
-Variable* token_variable[MAX_TOKENS];
-const double* operand_value[MAX_TOKENS];
+Variable* token_variable[TOKEN_ROOM];
+const double* operand_value[TOKEN_ROOM];
 
 void derive_facts() {}
 void learn_variable(int32_t, Variable*) {}

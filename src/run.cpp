@@ -1,5 +1,5 @@
 // The run pipeline: reading the script file, the header directive, the cleaned copy that is
-// lexed, and the statement loop.
+// lexed, and the statement loop. In-process callers run the same pipeline through embed.h.
 #include "run.h"
 
 #include <fcntl.h>
@@ -18,6 +18,7 @@
 #include "messages.h"
 
 int32_t print_newline = 1;
+char* cleaned_text = nullptr;
 
 // Only the first line can hold the directive; see read_directive.
 void parse_config(const char* text) {
@@ -35,13 +36,22 @@ char* strip_config(const char* text) {
     return result;
 }
 
-void run(const char* text) {
+void load_script(const char* text) {
     parse_config(text);
-    char* copy = strip_config(text);
-    tokenize(copy);
+    cleaned_text = strip_config(text);
+    tokenize(cleaned_text);
     start_interpreter();
+}
+
+void run_statements() {
     while (peek().type != TOKEN_EOF) execute_statement();
-    delete[] copy;
+}
+
+void run(const char* text) {
+    load_script(text);
+    run_statements();
+    delete[] cleaned_text;
+    cleaned_text = nullptr;
 }
 
 // A regular file, or a character device that seeks and reads as size 0 (/dev/null): only

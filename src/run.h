@@ -9,5 +9,13 @@ extern int32_t print_newline;
 
 void run_file(const char* path);
 void run(const char* text);
+// The text without the directive, which the tokens were lexed from; freed after the last
+// statement.
+extern char* cleaned_text;
+
+// The two halves of run: the directive applied, the cleaned copy lexed and the interpreter
+// started; then the statements from the cursor to the end token.
+void load_script(const char* text);
+void run_statements();
 void parse_config(const char* text);
 char* strip_config(const char* text);

@@ -42,6 +42,10 @@ struct Token {
 };
 
 inline constexpr int MAX_TOKENS = 1000;  // the end token included
+// An expression computed beside a loaded script (embed.h) is lexed after the script's end token,
+// so the per-token tables of the checked path leave room for one.
+inline constexpr int MAX_EXPRESSION_TOKENS = 256;  // its end token included
+inline constexpr int TOKEN_ROOM = MAX_TOKENS + MAX_EXPRESSION_TOKENS;
 
 // Character classes of the "C" locale on the byte value: bytes >= 0x80 are none of them.
 inline bool is_digit(char c) { return c >= '0' && c <= '9'; }

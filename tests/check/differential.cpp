@@ -7,7 +7,7 @@
 //
 // Scripts: ROOT's golden scripts, examples and fuzz regressions, every file of CORPUS_DIR, and
 // generated near-valid scripts with injected faults (fixed seed). Each runs in-process
-// (tests/support/in_process.h).
+// (src/embed.h).
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "check.h"
-#include "in_process.h"
+#include "embed.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ struct Outcome {
 };
 
 Outcome run_script(const std::string& text) {
-    RunOutcome run = run_in_process(text);
+    RunStop run = run_embedded(text, [](void*, const char*, size_t) {});
     return Outcome{run.stopped, run.message, run.token};
 }
 

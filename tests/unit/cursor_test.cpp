@@ -4,23 +4,18 @@
 
 #include <string>
 
-#include "in_process.h"
+#include "embed.h"
 #include "interpreter.h"
-#include "run.h"
 
 namespace {
 
-// Runs a script to its error and returns the message; the cursor stays where the run stopped.
-std::string run_to_error(const std::string& text) {
-    try {
-        parse_config(text.c_str());
-        tokenize(strip_config(text.c_str()));
-        start_interpreter();
-        while (peek().type != TOKEN_EOF) execute_statement();
-    } catch (const ScriptStopped& e) {
-        return e.what();
-    }
-    return "(no error)";
+// Runs a script to its error and returns the stop; the cursor stays where the run stopped, and
+// the script stays loaded until release_embedded.
+RunStop run_to_error(const std::string& text) {
+    RunStop stop;
+    if (load_embedded(text.c_str(), stop) && run_embedded_statements(stop)) return stop;
+    place_stop(text.c_str(), stop);
+    return stop;
 }
 
 struct CursorCase {
@@ -70,9 +65,12 @@ const CursorCase cursor_cases[] = {
 TEST(Cursor, DivisionByZeroStopsOnItsSlash) {
     for (const CursorCase& c : cursor_cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(run_to_error(c.script), "Division by zero");
+        RunStop stop = run_to_error(c.script);
+        EXPECT_EQ(stop.message, "Division by zero");
         EXPECT_EQ(tokens[current_token].type, TOKEN_SLASH);
         EXPECT_EQ(tokens[current_token].line, c.line);
+        EXPECT_EQ(stop.line, c.line);  // the place shown is the "/" too
+        release_embedded();
     }
 }
 

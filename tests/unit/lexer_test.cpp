@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "embed.h"
 #include "lexer.h"
-#include "in_process.h"
 
 namespace {
 
@@ -21,12 +21,12 @@ std::vector<Expected> lex(const std::string& text) {
 }
 
 std::string lex_error(const std::string& text) {
-    try {
-        tokenize(text.c_str());
-    } catch (const ScriptStopped& e) {
-        return e.what();
+    RunStop stop;
+    if (call_embedded([](void* script) { tokenize(static_cast<const char*>(script)); },
+                      const_cast<char*>(text.c_str()), stop)) {
+        return "(no error)";
     }
-    return "(no error)";
+    return stop.message;
 }
 
 bool operator==(const Expected& a, const Expected& b) {
