@@ -16,7 +16,7 @@
 #include "messages.h"
 #include "render.h"
 #include "scan.h"
-#include "script_file.h"
+#include "tool_files.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 // The Debug Adapter Protocol's requests, responses and events over the engine.
 #include "adapter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+
+#include "messages.h"
+#include "script_file.h"
 
 using json = nlohmann::json;
 
@@ -63,32 +64,28 @@ json capabilities() {
         {"supportsExceptionInfoRequest", false},     {"exceptionBreakpointFilters", json::array()}};
 }
 
-// The script's file, read whole: a regular file only, which never blocks.
+// A run message with its name filled in: "Cannot open file: x.az".
+std::string with_subject(std::string message, const std::string& subject) {
+    return message.replace(message.find("%s"), 2, subject);
+}
+
+// The script's file, read whole as azuvel reads it; the problem in azuvel's words, and why.
 bool read_program_file(const std::string& path, std::string& text, std::string& problem) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        problem = "Cannot open file: " + path + " (no such file)";
+    ScriptText script = read_script_file(path.c_str(), false);
+    if (script.problem == SCRIPT_READ) {
+        text.assign(script.text, script.length);
+        std::free(script.text);
+        return true;
+    }
+    if (script.problem == SCRIPT_TOO_LARGE) {
+        problem = with_subject(MESSAGE_FILE_TOO_LARGE, path);
         return false;
     }
-    if (S_ISDIR(info.st_mode)) {
-        problem = "Cannot open file: " + path + " (a directory)";
-        return false;
-    }
-    int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (descriptor >= 0) close(descriptor);
-        problem = "Cannot open file: " + path + " (not a regular file that can be read)";
-        return false;
-    }
-    text.clear();
-    char chunk[1 << 16];
-    for (;;) {
-        ssize_t n = read(descriptor, chunk, sizeof chunk);
-        if (n <= 0) break;
-        text.append(chunk, static_cast<size_t>(n));
-    }
-    close(descriptor);
-    return true;
+    const char* why = script.error_number == ENOENT   ? "no such file"
+                      : script.error_number == EISDIR ? "a directory"
+                                                      : "not a regular file that can be read";
+    problem = with_subject(MESSAGE_CANNOT_OPEN_FILE, path) + " (" + why + ")";
+    return false;
 }
 
 // A path made absolute with its links resolved, to compare a breakpoint's file with the
@@ -97,6 +94,12 @@ std::string canonical(const std::string& path) {
     std::error_code failed;
     std::filesystem::path result = std::filesystem::weakly_canonical(path, failed);
     return failed ? path : result.string();
+}
+
+// The program as a protocol source.
+json program_source(const Adapter& adapter) {
+    std::string file = std::filesystem::path(adapter.program).filename().string();
+    return {{"name", file}, {"path", adapter.program}};
 }
 
 // Whether the run stands at a stop that can be looked at and moved from.
@@ -167,8 +170,13 @@ void report(Adapter& adapter, Stop stop, std::vector<std::string>& out) {
         case Stop::error: {
             std::string line = "[Error] " + session.error_message;
             if (!adapter.error_reported) {
-                out.push_back(
-                    event(adapter, "output", {{"category", "stderr"}, {"output", line + "\n"}}));
+                json body = {{"category", "stderr"}, {"output", line + "\n"}};
+                if (session.error_line > 0) {
+                    body["source"] = program_source(adapter);
+                    body["line"] = session.error_line;
+                    body["column"] = session.error_column;
+                }
+                out.push_back(event(adapter, "output", std::move(body)));
                 adapter.error_reported = true;
             }
             adapter.running = false;
@@ -205,7 +213,7 @@ json frame(const Adapter& adapter, int id, int32_t token, const std::string& nam
     std::string file = std::filesystem::path(adapter.program).filename().string();
     return {{"id", id},
             {"name", name.empty() ? "(" + file + ")" : name},
-            {"source", {{"name", file}, {"path", adapter.program}}},
+            {"source", program_source(adapter)},
             {"line", line_of(session, token)},
             {"column", column_of(session, token)}};
 }

@@ -14,7 +14,7 @@
 
 #include "diff.h"
 #include "format.h"
-#include "script_file.h"
+#include "tool_files.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Reading scripts and replacing files, for the command-line tools.
-#include "script_file.h"
+#include "tool_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,46 +10,21 @@
 #include <cstdlib>
 #include <cstring>
 
-// Reads a whole file, or standard input for "-"; on failure says why in `problem`. Opening
-// never waits for a pipe's writer, and a device is read only as far as its size says, so
-// /dev/zero is empty rather than endless.
+#include "script_file.h"
+
+// Reads a whole file, or standard input for "-", with the reader azuvel itself uses; on failure
+// says why in `problem`.
 bool read_script(const std::string& path, std::string& text, std::string& problem) {
-    bool is_stdin = path == "-";
-    int descriptor =
-        is_stdin ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        problem = std::strerror(errno);
-        return false;
+    ScriptText script = read_script_file(path.c_str(), true);
+    if (script.problem == SCRIPT_READ) {
+        text.assign(script.text, script.length);
+        std::free(script.text);
+        return true;
     }
-    struct stat info;
-    if (fstat(descriptor, &info) != 0) {
-        problem = std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        problem = "Is a directory";
-    } else if (!is_stdin && !S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) &&
-               !S_ISCHR(info.st_mode)) {
-        problem = "Not a file";
-    }
-    if (!is_stdin) fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    // A device has no end but the one its size gives.
-    size_t limit = !is_stdin && S_ISCHR(info.st_mode) ? static_cast<size_t>(info.st_size)
-                                                      : MAX_SCRIPT_SIZE + 1;
-    char buffer[1 << 16];
-    while (problem.empty() && text.size() < limit) {
-        size_t want = std::min(sizeof buffer, limit - text.size());
-        ssize_t got = read(descriptor, buffer, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            problem = std::strerror(errno);
-        } else if (got == 0) {
-            break;
-        } else {
-            text.append(buffer, static_cast<size_t>(got));
-            if (text.size() > MAX_SCRIPT_SIZE) problem = "File too large";
-        }
-    }
-    if (!is_stdin) close(descriptor);
-    return problem.empty();
+    problem = script.error_number != 0           ? std::strerror(script.error_number)
+              : script.problem == SCRIPT_TOO_LARGE ? "File too large"
+                                                   : "Not a file";
+    return false;
 }
 
 // Writes `text` to a new file beside the script, with the script's mode, and renames it over

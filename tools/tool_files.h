@@ -5,10 +5,6 @@
 #include <cstddef>
 #include <string>
 
-// A script larger than this is refused rather than read: the reader might be a device that
-// never ends.
-inline constexpr size_t MAX_SCRIPT_SIZE = size_t{1} << 30;
-
 // Reads a whole file, or standard input for "-"; on failure says why in `problem`.
 bool read_script(const std::string& path, std::string& text, std::string& problem);
 
