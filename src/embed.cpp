@@ -116,6 +116,17 @@ void place_stop(const char* text, RunStop& stop) {
     place_offset(text, written_offset(text, after ? end : start), stop);
 }
 
+RunStop last_stop(const char* text) {
+    RunStop stop;
+    stop.stopped = true;
+    stop.lexical = lex_error_offset != std::numeric_limits<size_t>::max();
+    stop.token = stop.lexical ? token_count : current_token;
+    stop.token_count = token_count;
+    stop.missing = error_missing;
+    place_stop(text, stop);
+    return stop;
+}
+
 bool load_embedded(const char* text, RunStop& stop) {
     stop = RunStop{};
     lex_error_offset = std::numeric_limits<size_t>::max();

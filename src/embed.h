@@ -45,6 +45,10 @@ void release_embedded();
 // the stop's place. Also for a run that ended the process's own way (the playground's main).
 void place_stop(const char* text, RunStop& stop);
 
+// The stop of a run that ended the process's own way (azuvel's main, in the playground), read
+// from the interpreter's state as the error left it, placed in the text the run was given.
+RunStop last_stop(const char* text);
+
 // Computes an expression against the current store, lexed into the tokens after the script's
 // end token; the script's tokens, tables and cursor are as they were afterwards. False when it
 // stops with an error (the stop holds the message). `end_type` is the token the expression left

@@ -10,7 +10,7 @@
 
 Token tokens[TOKEN_ROOM];
 int32_t token_count = 0;
-size_t lex_error_offset = 0;
+size_t lex_error_offset = SIZE_MAX;  // none yet
 
 char* str_dup(const char* s) {
     size_t length = std::strlen(s) + 1;

@@ -8,7 +8,8 @@
 
 extern Token tokens[TOKEN_ROOM];
 extern int32_t token_count;
-// Where lexing stopped at a lexical error: the byte offset in the text given to tokenize.
+// Where lexing stopped at a lexical error: the byte offset in the text given to tokenize;
+// SIZE_MAX while there was none.
 extern size_t lex_error_offset;
 
 // Fills tokens/token_count from a NUL-terminated text; a lexical error is fatal.

@@ -1,5 +1,5 @@
 // What the playground calls besides main: the checker's diagnostics, the tokens and the
-// formatted script as JSON, and where a stopped run's cursor stood. Each result is a malloc'd
+// formatted script as JSON, and where a stopped run stood. Each result is a malloc'd
 // string the page frees.
 #include <emscripten/emscripten.h>
 
@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include "check.h"
+#include "embed.h"
 #include "format.h"
-#include "interpreter.h"
 #include "render.h"
 
 static char* to_c_string(const std::string& text) {
@@ -52,9 +52,11 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_format_json(const char* text) {
     return to_c_string(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-// The token index the statement cursor stood on when the run stopped.
-EMSCRIPTEN_KEEPALIVE int32_t azuvel_cursor() {
-    return current_token;
+// Where the run that just ended with an error stopped, in the text it ran: {"line", "column"},
+// 1-based, from the interpreter's cursor.
+EMSCRIPTEN_KEEPALIVE char* azuvel_stop_json(const char* text) {
+    RunStop stop = last_stop(text);
+    return to_c_string(nlohmann::json{{"line", stop.line}, {"column", stop.column}}.dump());
 }
 
 }  // extern "C"

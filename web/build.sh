@@ -16,48 +16,13 @@ export NODE_PATH=/usr/share/nodejs
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-# The checker's JSON comes from nlohmann's header alone: only that folder joins the include path,
-# never the host's C library headers beside it.
-include=$(mktemp -d)
-trap 'rm -rf "$include"' EXIT
-ln -s /usr/include/nlohmann "$include/nlohmann"
-
-# One module for both jobs: main runs a script, the exports check and format one. The checker
-# library is every source in check/ but the command's own main, the formatter fmt/format.cpp;
-# compat/ gives them the floating-point to_chars and from_chars that this C++ library lacks.
-# The Node environment is kept for the test that holds this build to the native one.
-checker=()
-for source in "$root"/check/*.cpp; do
-    [ "$(basename "$source")" = main.cpp ] || checker+=("$source")
-done
-# The interpreter as azuvel is built: every source of src/ but the plain unit.
-core=()
-for source in "$root"/src/*.cpp; do
-    [ "$(basename "$source")" = plain_path.cpp ] || core+=("$source")
-done
-emcc -std=c++20 -Os -Wall -Wextra -Werror -I"$root/src" -I"$root/check" -I"$root/fmt" \
-    -isystem "$web/compat" -isystem "$include" \
-    "${core[@]}" "${checker[@]}" "$root/fmt/format.cpp" "$web/azuvel_web.cpp" \
-    --pre-js "$web/pre.js" -o "$out/azuvel.js" \
-    -sMODULARIZE=1 -sEXPORT_NAME=AzuvelModule -sENVIRONMENT=web,worker,node \
-    -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 \
-    -sEXPORTED_FUNCTIONS=_main,_malloc,_free -sEXPORTED_RUNTIME_METHODS=callMain,FS
-
-# The debugger's module: azuvel-dap's engine over the interpreter built again as the debugger
-# runs it: the checked path with the statement hook, the plain unit (every statement through
-# execute_statement), and the engine's own error, which throws back to it.
-objects=$(mktemp -d)
-trap 'rm -rf "$include" "$objects"' EXIT
-debug_flags=(-std=c++20 -Os -fexceptions -Wall -Wextra -Werror -I"$root/src" -I"$root/check"
-             -I"$root/dap" -isystem "$web/compat" -isystem "$include")
-emcc "${debug_flags[@]}" -DAZUVEL_DEBUG -c "$root/src/checked_path.cpp" \
-    -o "$objects/checked_path.o"
-emcc "${debug_flags[@]}" "$objects/checked_path.o" "$root/src/plain_path.cpp" \
-    "$root/src/lexer.cpp" "$root/src/output.cpp" "$root/src/run.cpp" "$root/src/scan.cpp" \
-    "$root/src/directive.cpp" "$root/src/literal.cpp" "${checker[@]}" "$root/dap/engine.cpp" \
-    "$root/dap/record.cpp" "$web/debug_web.cpp" -o "$out/azuvel_debug.js" \
-    -sMODULARIZE=1 -sEXPORT_NAME=AzuvelDebugModule -sENVIRONMENT=web,worker,node \
-    -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS=_malloc,_free
+# Both modules are built by CMake from the same libraries as the native programs
+# (web/CMakeLists.txt), in a build folder beside OUT.
+wasm_build="$out-wasm"
+emcmake cmake -S "$root" -B "$wasm_build" -DCMAKE_BUILD_TYPE=MinSizeRel -DAZUVEL_WERROR=ON \
+    -DAZUVEL_TESTS=OFF >/dev/null
+cmake --build "$wasm_build" -j"$(nproc)" >/dev/null
+cp "$wasm_build"/web/azuvel.{js,wasm} "$wasm_build"/web/azuvel_debug.{js,wasm} "$out/"
 
 cd "$web"
 npm ci --no-audit --no-fund --loglevel=error

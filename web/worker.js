@@ -76,7 +76,20 @@ async function run(code, outputLimit) {
   const status = module.callMain(['/script.az']);
   const time = performance.now() - started;
   flush();
-  postMessage({ type: 'exit', status, time, cut, cursor: module._azuvel_cursor() });
+  postMessage({ type: 'exit', status, time, cut, stop: status === 0 ? null : stopPlace(module, code) });
+}
+
+// Where the run stopped, from the interpreter's cursor: { line, column } in the script's text.
+function stopPlace(module, code) {
+  const input = module._malloc(code.length + 1);
+  module.HEAPU8.set(code, input);
+  module.HEAPU8[input + code.length] = 0;
+  const result = module._azuvel_stop_json(input);
+  const end = module.HEAPU8.indexOf(0, result);
+  const place = JSON.parse(new TextDecoder().decode(module.HEAPU8.subarray(result, end)));
+  module._free(input);
+  module._free(result);
+  return place;
 }
 
 // Records a run statement by statement for the debugger, with azuvel-dap's engine.

@@ -25,8 +25,6 @@ const examples = byId('examples');
 
 const OUTPUT_LIMIT = 1 << 20;  // stdout bytes shown: a runaway loop must not eat the page
 const BLOCK_SIZE = 16 << 10;
-const TOKEN_IDENTIFIER = 1;
-const MAX_TOKENS = 1000;
 
 // A server that does not label it application/wasm still gets it compiled, a little later.
 const wasm = WebAssembly.compileStreaming(fetch('azuvel.wasm')).catch(() =>
@@ -40,8 +38,6 @@ const checker = wasm.then((module) => AzuvelModule({
   print() {},
   printErr() {},
 }));
-let lastChecker = null;  // the checker once it is ready, for what cannot wait for it
-checker.then((module) => { lastChecker = module; });
 
 // Calls an exported text-to-JSON function; the texts on both sides are bytes.
 function callJson(module, name, text) {
@@ -143,31 +139,6 @@ function setScript(text) {
   view.dispatch({ changes: { from: 0, to: view.state.doc.length, insert: text } });
 }
 
-// Where a stopped run was: a scan error at the token list's end; a message the checker also
-// found, its place; an undefined name, its next use; otherwise the statement being run.
-function stopLine(text, message, cursor) {
-  const tokens = callJson(lastChecker, '_azuvel_tokens_json', text);
-  const last = tokens[tokens.length - 1];
-  if (/^(Unknown character|Unterminated string)/.test(message)) return last[3];
-  if (message === 'Too many tokens') return tokens[Math.min(MAX_TOKENS - 1, tokens.length - 1)][3];
-  const [, start, , line, column] = tokens[Math.min(cursor, tokens.length - 1)];
-  // The text that ran, checked now: the list on screen may lag behind the typing.
-  const diagnostics = callJson(lastChecker, '_azuvel_check_json', text);
-  const found = diagnostics.find((diagnostic) => diagnostic.severity === 'error' &&
-    diagnostic.message === message &&
-    (diagnostic.line > line || (diagnostic.line === line && diagnostic.column >= column)));
-  if (found) return found.line;
-  const name = /^Undefined variable: (.*)$/.exec(message);
-  if (name) {
-    const bytes = new TextEncoder().encode(text);
-    const decoder = new TextDecoder();
-    const use = tokens.find(([type, from, to]) => type === TOKEN_IDENTIFIER && from >= start &&
-      decoder.decode(bytes.subarray(from, to)) === name[1]);
-    if (use) return use[3];
-  }
-  return line;
-}
-
 // A spare worker waits prepared, so a run starts without loading anything; the next one is
 // prepared once a run ends, not while it competes for the processor.
 let spare = null;
@@ -261,9 +232,8 @@ function finish(state, text, result, stderr) {
   error.className = 'stderr';
   error.textContent = stderr.replace(/\n$/, '');
   output.append(error);
-  const message = /^\[Error\] (.*)\n?$/.exec(stderr);
-  if (message === null || lastChecker === null) return;
-  const line = stopLine(text, message[1], result.cursor);
+  if (result.stop === null) return;
+  const { line } = result.stop;
   if (line < 1 || line > view.state.doc.lines) return;
   view.dispatch({ effects: markErrorLine.of(view.state.doc.line(line).from) });
   const where = document.createElement('button');
