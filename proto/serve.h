@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-// What a server gives the loop. Each call returns the message bodies to send, in order.
+// What a server gives the loop: handle, bad_input and finished always, busy and work when it
+// has work of its own. Each call returns the message bodies to send, in order.
 struct Service {
     // One message body from the client.
     std::function<std::vector<std::string>(std::string_view body)> handle;
