@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "json_text.h"
 #include "messages.h"
 #include "script_file.h"
 
@@ -16,16 +17,11 @@ namespace {
 constexpr int THREAD_ID = 1;
 constexpr int STORE_REFERENCE = 1;
 
-// Script text and printed bytes need not be UTF-8: bad bytes become U+FFFD on the wire.
-std::string dump(const json& message) {
-    return message.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
 // An event, with the adapter's next sequence number.
 std::string event(Adapter& adapter, const char* name, json body) {
     json message = {{"seq", adapter.next_seq++}, {"type", "event"}, {"event", name}};
     if (!body.is_null()) message["body"] = std::move(body);
-    return dump(message);
+    return json_text(message);
 }
 
 // The fields every response to this request has.
@@ -43,14 +39,14 @@ std::string failure(Adapter& adapter, const json& request, const std::string& te
     json message = response(adapter, request, false);
     message["message"] = text;
     message["body"] = {{"error", {{"id", 1}, {"format", text}, {"showUser", false}}}};
-    return dump(message);
+    return json_text(message);
 }
 
 // A successful response, with its body when it has one.
 std::string success(Adapter& adapter, const json& request, json body = nullptr) {
     json message = response(adapter, request, true);
     if (!body.is_null()) message["body"] = std::move(body);
-    return dump(message);
+    return json_text(message);
 }
 
 // What initialize answers: what the adapter supports, and nothing it does not.

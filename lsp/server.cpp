@@ -3,6 +3,7 @@
 #include "server.h"
 
 #include "formatting.h"
+#include "json_text.h"
 
 namespace {
 
@@ -14,27 +15,21 @@ constexpr int INVALID_PARAMS = -32602;
 constexpr int SERVER_NOT_INITIALIZED = -32002;
 constexpr int REQUEST_FAILED = -32803;
 
-// Script text may hold bytes that are not UTF-8 (a message such as "Unknown character: \xff"
-// carries one); those become U+FFFD instead of failing the whole message.
-std::string serialize(const json& message) {
-    return message.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
 // A response that carries a result (null included).
 std::string response(const json& id, json result) {
-    return serialize({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+    return json_text({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
 }
 
 // A response that carries an error.
 std::string error_response(const json& id, int code, std::string message) {
-    return serialize({{"jsonrpc", "2.0"},
+    return json_text({{"jsonrpc", "2.0"},
                       {"id", id},
                       {"error", {{"code", code}, {"message", std::move(message)}}}});
 }
 
 // A notification from the server.
 std::string notification(std::string method, json params) {
-    return serialize({{"jsonrpc", "2.0"}, {"method", std::move(method)}, {"params", params}});
+    return json_text({{"jsonrpc", "2.0"}, {"method", std::move(method)}, {"params", params}});
 }
 
 // The client's choice of position encoding: UTF-8 when it offers it, else the default.

@@ -1,4 +1,5 @@
-// Content-Length framing of the protocol's messages over a byte stream.
+// Content-Length framing of the messages of both protocol servers over a byte stream: the
+// language server's and the debug adapter's headers are the same.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +31,7 @@ struct MessageReader {
     size_t skip = 0;  // body bytes of an oversized message still to be dropped
 };
 
+// Adds bytes as they arrive, less those of an oversized body still being skipped.
 void feed(MessageReader& reader, std::string_view bytes);
 
 // The next complete message or protocol error, or need_more.
