@@ -16,12 +16,13 @@
 #include <cstring>
 
 #include "blocks.h"
+#include "breakpoints.h"
 #include "debug_hook.h"
 #include "embed.h"
+#include "inspect.h"
 #include "interpreter.h"
 #include "lexer.h"
 #include "output.h"
-#include "scan.h"
 
 namespace {
 
@@ -197,44 +198,10 @@ void resume(Session& session) {
     current_token = state.path[0];
 }
 
-// Interpolates "{expression}" in a log point's message.
-std::string log_text(const std::string& message);
-
-// A computation on the interpreter's state as it is; see evaluate_text.
-Evaluation compute(const std::string& expression);
-
-bool condition_holds(const Breakpoint& breakpoint) {
-    if (breakpoint.condition.empty()) return true;
-    Evaluation result = compute(breakpoint.condition);
-    if (!result.ok) return true;  // a condition that cannot be computed stops, to be seen
-    return result.number != 0.0;  // the language's truth: nan holds
-}
-
-// Breakpoints at the statement about to run, going forward: true to stop.
-bool breakpoint_stops(Session& session) {
-    bool stop = false;
-    for (Breakpoint& breakpoint : session.breakpoints) {
-        if (breakpoint.token != current_token || !condition_holds(breakpoint)) continue;
-        breakpoint.hits++;
-        if (!breakpoint.hit_condition.empty() &&
-            check_hit_condition(breakpoint.hit_condition, breakpoint.hits) == 0) {
-            continue;
-        }
-        if (breakpoint.log_message.empty()) {
-            stop = true;
-        } else {
-            flush_to_session();
-            session.log_lines.push_back(
-                LogLine{session.output.size(), log_text(breakpoint.log_message)});
-        }
-    }
-    return stop;
-}
-
 // A step of a motion the user asked for: stops where the motion or a breakpoint says.
 void live_step(Session& session) {
     int32_t at = current_token;
-    bool breakpoint = state.has_breakpoint[at] && breakpoint_stops(session);
+    bool breakpoint = state.has_breakpoint[at] && breakpoint_stops(session, at);
     bool done = false;
     switch (state.motion) {
         case Motion::step_in:
@@ -262,16 +229,6 @@ void scan_step(Session& session) {
         if (breakpoint.token == current_token && breakpoint.log_message.empty() &&
             condition_holds(breakpoint)) {
             state.last_hit = state.step;
-        }
-    }
-}
-
-// Which tokens have a breakpoint, so that a step without one costs one load.
-void mark_breakpoints(const Session& session) {
-    state.has_breakpoint.assign(static_cast<size_t>(session.token_count) + 1, 0);
-    for (const Breakpoint& breakpoint : session.breakpoints) {
-        if (breakpoint.token >= 0 && breakpoint.token < session.token_count) {
-            state.has_breakpoint[breakpoint.token] = 1;
         }
     }
 }
@@ -319,56 +276,6 @@ Stop run_from(Session& session) {
         Snapshot{state.step + 1, error_statement(session), copy_store(), session.output.size()};
     session.final_point = session.current;
     return Stop::error;
-}
-
-// A store entry's value as print writes it.
-std::string format_value(const Variable& entry) {
-    if (entry.is_string) return entry.string;
-    char text[32];
-    return std::string(text, format_number(entry.number, text));
-}
-
-// The store entry an expression names when it is one name alone, or null.
-const Variable* lone_name(const std::string& expression) {
-    Scan name = scan_token(expression.c_str(), 0, 1);
-    if (name.status != SCAN_TOKEN || name.type != TOKEN_IDENTIFIER) return nullptr;
-    if (scan_token(expression.c_str(), name.end, 1).status != SCAN_END) return nullptr;
-    std::string text = expression.substr(name.start, name.end - name.start);
-    for (int32_t i = 0; i < var_count; i++) {
-        if (text == vars[i].name) return &vars[i];
-    }
-    return nullptr;
-}
-
-Evaluation compute(const std::string& expression) {
-    double value = 0.0;
-    int32_t end_type = TOKEN_EOF;
-    RunStop stop;
-    if (!compute_embedded(expression.c_str(), &value, &end_type, stop)) {
-        return Evaluation{false, stop.message, "", 0.0};
-    }
-    if (end_type != TOKEN_EOF) return Evaluation{false, "Unexpected token after the expression", "", 0.0};
-    const Variable* named = lone_name(expression);
-    if (named != nullptr && named->is_string) return Evaluation{true, named->string, "string", value};
-    char text[32];
-    return Evaluation{true, std::string(text, format_number(value, text)), "number", value};
-}
-
-std::string log_text(const std::string& message) {
-    std::string out;
-    for (size_t at = 0; at < message.size();) {
-        size_t open = message.find('{', at);
-        size_t close = open == std::string::npos ? open : message.find('}', open);
-        if (close == std::string::npos) {
-            out += message.substr(at);
-            break;
-        }
-        out += message.substr(at, open - at);
-        Evaluation value = compute(message.substr(open + 1, close - open - 1));
-        out += value.ok ? value.value : "<" + value.value + ">";
-        at = close + 1;
-    }
-    return out;
 }
 
 // Where each block is, from the brace and parenthesis pairs: see the top of this file.
@@ -503,7 +410,7 @@ Stop advance(Session& session, Motion motion, int64_t origin_depth, int64_t budg
     state.origin_depth = origin_depth;
     state.budget_end = session.current.step + (budget > 0 ? budget : 1);
     state.from = session.current;
-    mark_breakpoints(session);
+    state.has_breakpoint = breakpoint_marks(session);
     return run_from(session);
 }
 
@@ -535,7 +442,7 @@ bool go_to_step(Session& session, int64_t step) {
 
 bool reverse_continue(Session& session) {
     int64_t now = session.current.step;
-    mark_breakpoints(session);
+    state.has_breakpoint = breakpoint_marks(session);
     for (size_t i = session.snapshots.size(); i-- > 0;) {
         if (session.snapshots[i].step >= now) continue;
         state.mode = Mode::scan;
@@ -606,17 +513,6 @@ std::string statement_text(const Session& session, int32_t token) {
     return text;
 }
 
-std::vector<Shown> show_store(const std::vector<Variable>& store) {
-    std::vector<Shown> shown;
-    for (size_t i = 0; i < store.size(); i++) {
-        bool unread = false;
-        for (size_t j = 0; j < i && !unread; j++) unread = same_text(store[j].name, store[i].name);
-        shown.push_back(Shown{store[i].name, format_value(store[i]),
-                              store[i].is_string ? "string" : "number", unread});
-    }
-    return shown;
-}
-
 Evaluation evaluate_text(Session& session, const std::string& expression) {
     Capture capture(session.output);
     state.session = &session;
@@ -629,31 +525,5 @@ int32_t statement_at_line(const Session& session, int32_t line) {
     for (int32_t i = 0; i < session.token_count; i++) {
         if (session.statement_start[i] && session.source[i].line >= line) return i;
     }
-    return -1;
-}
-
-int check_hit_condition(const std::string& text, int64_t hits) {
-    size_t at = 0;
-    auto skip_spaces = [&] {
-        while (at < text.size() && text[at] == ' ') at++;
-    };
-    skip_spaces();
-    std::string op;
-    while (at < text.size() && std::strchr("<>=%", text[at]) != nullptr) op += text[at++];
-    skip_spaces();
-    int64_t number = 0;
-    size_t digits = 0;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 18) {
-        number = number * 10 + (text[at++] - '0');
-        digits++;
-    }
-    skip_spaces();
-    if (digits == 0 || at != text.size()) return -1;
-    if (op.empty() || op == ">=") return hits >= number;
-    if (op == "==" || op == "=") return hits == number;
-    if (op == ">") return hits > number;
-    if (op == "<") return hits < number;
-    if (op == "<=") return hits <= number;
-    if (op == "%") return number > 0 && hits % number == 0;
     return -1;
 }
