@@ -13,6 +13,7 @@
 #include "habits.h"
 #include "literal.h"
 #include "operators.h"
+#include "places.h"
 #include "rules.h"
 
 namespace {
@@ -117,15 +118,8 @@ struct Parser {
     // "}", the end), the caret goes just after the token before it; any other token stands
     // where the thing belongs, and is shown itself.
     Diagnostic& missing(int32_t at, Code code) {
-        TokenType kind = type(at);
-        bool closer = kind == TOKEN_SEMICOLON || kind == TOKEN_RPAREN || kind == TOKEN_COMMA ||
-                      kind == TOKEN_EOF;
-        // A "}" where a statement starts closes nothing, and is the mistake itself.
-        if (kind == TOKEN_RBRACE && at > 0) {
-            TokenType before = type(at - 1);
-            closer = before != TOKEN_SEMICOLON && before != TOKEN_LBRACE && before != TOKEN_RBRACE;
-        }
-        return closer ? sink.after(at, code) : sink.at(at, code);
+        bool after = at > 0 && missing_goes_after(type(at), type(at - 1));
+        return after ? sink.after(at, code) : sink.at(at, code);
     }
     bool fail(int32_t at) {
         resume = at;

@@ -11,6 +11,7 @@
 #include "messages.h"
 #include "operators.h"
 #include "output.h"
+#include "places.h"
 #include "run.h"
 #include "steps.h"
 #ifdef AZUVEL_DEBUG
@@ -123,6 +124,14 @@ static double apply_at(int32_t op, double left, double right) {
                           [op] { division_by_zero(op); });
 }
 
+// Something missing at the cursor, where the token there may stand in its place or end what came
+// before it (missing_goes_after).
+[[noreturn, gnu::cold]] static void missing_here(const char* message) {
+    int32_t at = current_token;
+    error_missing = at > 0 && missing_goes_after(tokens[at].type, tokens[at - 1].type);
+    error("%s", message);
+}
+
 // The primaries that are neither a known operand nor "(": a literal or a name not yet known to
 // the fast-path unit, and the errors.
 [[gnu::noinline]] static double parse_other_primary(int32_t index) {
@@ -131,7 +140,7 @@ static double apply_at(int32_t op, double left, double right) {
         case TOKEN_NUMBER: return convert_literal(tokens[index].value, token_length[index]);
         case TOKEN_STRING: error(MESSAGE_STRING_IN_EXPRESSION);
         case TOKEN_IDENTIFIER: return token_lookup_or_fail(index)->number;
-        default: error(MESSAGE_EXPECTED_EXPRESSION);
+        default: missing_here(MESSAGE_EXPECTED_EXPRESSION);
     }
 }
 
@@ -232,7 +241,8 @@ static void write_separator(bool first) {
 
 // var: IDENTIFIER "=" (STRING | expression) ";"
 [[gnu::noinline]] static void execute_var() {
-    consume(TOKEN_IDENTIFIER, MESSAGE_EXPECTED_VARIABLE_NAME);
+    if (tokens[current_token].type != TOKEN_IDENTIFIER) missing_here(MESSAGE_EXPECTED_VARIABLE_NAME);
+    current_token++;
     const char* name = tokens[current_token - 1].value;
     consume(TOKEN_ASSIGN, MESSAGE_EXPECTED_ASSIGN);
     int32_t is_string = match(TOKEN_STRING);

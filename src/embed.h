@@ -21,7 +21,8 @@ struct RunStop {
     bool lexical = false;  // the error was met while lexing, before any statement ran
     int32_t token = 0;     // the cursor when the run ended; for a lexical stop, the tokens made
     int32_t token_count = 0;  // the script's tokens, the end token included
-    bool missing = false;  // a token is missing just before `token` ("Expected ';'")
+    bool missing = false;  // the error is shown just after the token before `token`: what
+                           // is missing belongs there ("Expected ';'")
     size_t offset = 0;     // where the error stands in the text as written, in bytes
     int32_t line = 0;      // of `offset`, 1-based
     int32_t column = 0;    // of `offset`, 1-based, in bytes
