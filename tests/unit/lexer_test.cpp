@@ -17,16 +17,16 @@ std::vector<Expected> lex(const std::string& text) {
     tokenize(text.c_str());
     std::vector<Expected> result;
     for (int i = 0; i < token_count; i++) result.push_back({tokens[i].type, tokens[i].value});
+    release_embedded();
     return result;
 }
 
 std::string lex_error(const std::string& text) {
     RunStop stop;
-    if (call_embedded([](void* script) { tokenize(static_cast<const char*>(script)); },
-                      const_cast<char*>(text.c_str()), stop)) {
-        return "(no error)";
-    }
-    return stop.message;
+    bool lexed = call_embedded([](void* script) { tokenize(static_cast<const char*>(script)); },
+                               const_cast<char*>(text.c_str()), stop);
+    release_embedded();  // the tokens made before the error too
+    return lexed ? "(no error)" : stop.message;
 }
 
 bool operator==(const Expected& a, const Expected& b) {
@@ -106,6 +106,7 @@ TEST(Lexer, LineNumbers) {
     ASSERT_EQ(token_count, 6);
     // Newlines inside a string are not counted, so "e" is one line short.
     for (int i = 0; i < token_count; i++) EXPECT_EQ(tokens[i].line, expected[i]) << i;
+    release_embedded();
 }
 
 struct ErrorCase {
