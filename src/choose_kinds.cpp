@@ -74,6 +74,7 @@ static void set_kind(int32_t token, StatementKind kind) {
 }
 
 StatementKind kind_at(int32_t token) {
+    if (handlers == nullptr) return KIND_OTHER;  // no script has started
     for (int kind = 0; kind < KIND_COUNT; kind++) {
         if (statement_address[token] == handlers[kind]) return StatementKind(kind);
     }

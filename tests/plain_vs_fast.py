@@ -11,7 +11,10 @@ declared after their first use, declarations repeated in loops, divisions by zer
 expression that ran before, string variables that turn into numbers, and names read just
 after a statement running for the first time stored them, chains of statements each reading
 what the one before stored, and loops counting up or down to their test; nearly a third of
-them have one word deleted, doubled or replaced.
+them have one word deleted, doubled or replaced. Operands include nan, inf and -0 (names set
+at the start: inf from a literal too large for a double, nan as inf - inf, -0 as 0 * (0 - 1)),
+and statements and conditions take every shape the fast path has a kind for: one, two or three
+operands, groups of two and three, longer chains, and a comparison of any two of them.
 """
 import concurrent.futures
 import os
@@ -54,9 +57,13 @@ def compare(fast, plain, script, out_dir, tag):
 
 
 NAMES = ["a", "b", "c", "s", "t"]  # all declared at the start; "late" only by a var statement
+# Declared at the start and never stored to: values whose comparisons and signs the fast path
+# must treat as the walk does.
+SPECIALS = {"inf": "1" + "0" * 309, "nan": "inf - inf", "nz": "0 * (0 - 1)"}
 NUMBERS = ["0", "1", "2", "3", "0.5", "10", "007", "1.2.3", ".5", "4.", "2", "3"]
 OPERATORS = ["+", "-", "*", "/", "==", "!=", "<", ">"]
 ARITHMETIC = OPERATORS[:4]
+COMPARISONS = OPERATORS[4:]
 
 
 class Generator:
@@ -68,6 +75,8 @@ class Generator:
         r = self.rng.random()
         if r < 0.03:
             return "(0 * (0 - 1))"  # -0, whose sign a sum must keep or lose as the walk does
+        if r < 0.07:
+            return self.rng.choice(list(SPECIALS))
         if r < 0.35:
             return self.rng.choice(NUMBERS)
         if r < 0.55 and self.counters:
@@ -92,6 +101,29 @@ class Generator:
             return " ".join(p + " " + self.rng.choice(OPERATORS) for p in parts[:-1]) + " " + parts[-1]
         return (self.expression(depth + 1) + " " + self.rng.choice(OPERATORS) + " "
                 + self.expression(depth + 1))
+
+    def shaped(self):
+        """An expression of one of the shapes the fast path runs on its own: an operand, two or
+        three operands, a group among two or three primaries, a longer chain, or "(a)"."""
+        o = self.operand
+        op = lambda: self.rng.choice(ARITHMETIC)
+        return self.rng.choice([
+            lambda: o(),
+            lambda: f"{o()} {op()} {o()}",
+            lambda: f"{o()} {op()} {o()} {op()} {o()}",
+            lambda: f"({o()} {op()} {o()}) {op()} {o()}",
+            lambda: f"{o()} {op()} ({o()} {op()} {o()})",
+            lambda: f"({o()} {op()} {o()}) {op()} {o()} {op()} {o()}",
+            lambda: f"{o()} {op()} ({o()} {op()} {o()}) {op()} {o()}",
+            lambda: " ".join(f"{o()} {op()}" for _ in range(self.rng.randint(3, 5))) + " " + o(),
+            lambda: f"({o()})",
+        ])()
+
+    def shaped_condition(self):
+        """A shaped expression, or two joined by one comparison."""
+        if self.rng.random() < 0.2:
+            return self.shaped()
+        return f"{self.shaped()} {self.rng.choice(COMPARISONS)} {self.shaped()}"
 
     def block(self, depth, size):
         return [s for _ in range(size) for s in self.statement(depth)]
@@ -118,6 +150,8 @@ class Generator:
                     "}", f"{other} = {name} {self.rng.choice(OPERATORS)} {self.operand()};"]
         if r < 0.36:
             return self.chain(depth)
+        if r < 0.37:
+            return [f"{name} = {self.shaped()};"]
         if r < 0.38:
             name = self.rng.choice(NAMES + ["late"])
             value = '"str"' if self.rng.random() < 0.3 else self.expression()
@@ -129,7 +163,9 @@ class Generator:
         if r < 0.62:
             return [f"({self.expression()});"]
         if r < 0.75 or depth >= 3:
-            if self.counters and self.rng.random() < 0.6:
+            if self.rng.random() < 0.3:
+                condition = self.shaped_condition()
+            elif self.counters and self.rng.random() < 0.6:
                 k = self.rng.choice(self.counters)
                 comparison = self.rng.choice(['>', '<', '==', '!='])
                 condition = self.rng.choice([
@@ -169,7 +205,10 @@ class Generator:
                                      f"({k} < {limit}) > 0 * ({e})",
                                      f"({k} < {limit}) * (({e}) == ({e}))",
                                      f"{k} != {limit}", f"{limit} > {k}", f"{limit} - {k}",
-                                     "down", "down"])
+                                     f"({k} < {limit}) == 1", f"{k} + 1 != {limit} + 1",
+                                     "once", "down", "down"])
+        if condition == "once":
+            condition = f"{k} == 0"
         if condition == "down":
             start, step = limit, f"{k} = {k} - 1;"
             condition = self.rng.choice([f"{k} > 0", f"{k} != 0", f"{k} + 0", f"{k}"])
@@ -182,6 +221,7 @@ class Generator:
 
     def script(self):
         lines = [f"var i{d} = 0;" for d in range(4)]
+        lines += [f"var {n} = {value};" for n, value in SPECIALS.items()]
         lines += [f"var {n} = {self.rng.choice(NUMBERS)};" for n in NAMES if n != "s"]
         lines.append('var s = "text";')
         lines += self.block(0, self.rng.randint(2, 6))
