@@ -21,13 +21,17 @@ TIMEOUT = 5  # a fuzz corpus holds endless loops: those count for what they reac
 
 
 def counts_of(binary, script, counts_path):
-    """{("kind" | "test", NAME): count} for one run of the script."""
+    """{("kind" | "test", NAME): count} for one run of the script, or a problem: a run that
+    ends by a signal writes no counts. An endless run counts for nothing."""
     env = dict(os.environ, AZUVEL_KIND_COUNTS=counts_path)
     try:
-        subprocess.run([binary, script], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       stdin=subprocess.DEVNULL, env=env, timeout=TIMEOUT)
+        done = subprocess.run([binary, script], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, env=env,
+                              timeout=TIMEOUT)
     except subprocess.TimeoutExpired:
         return {}
+    if done.returncode not in (0, 1) or not os.path.exists(counts_path):
+        return f"{script}: status {done.returncode}, no counts written"
     counts = {}
     with open(counts_path) as f:
         for line in f:
@@ -71,9 +75,12 @@ def main():
             n, script = numbered
             return counts_of(binary, script, os.path.join(work, f"{n}.counts"))
 
-        total = {}
+        total, problems = {}, []
         with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
             for counts in pool.map(run, enumerate(scripts)):
+                if isinstance(counts, str):
+                    problems.append(counts)
+                    continue
                 for key, count in counts.items():
                     total[key] = total.get(key, 0) + count
 
@@ -84,7 +91,9 @@ def main():
     print(f"{len(scripts)} scripts reached {reached} of {len(total)} kinds and loop tests")
     for name in missed:
         print(f"NOT REACHED: {name}")
-    sys.exit(1 if missed else 0)
+    for problem in problems[:10]:
+        print(f"FAIL {problem}")
+    sys.exit(1 if missed or problems else 0)
 
 
 if __name__ == "__main__":
