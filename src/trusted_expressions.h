@@ -140,6 +140,21 @@ struct Sides {
     return Sides{left, right};
 }
 
+// The number or name after the operator at `at`, for the walk; moves `at` on two tokens, to the
+// operator after it.
+FAST_INLINE static inline double take_operand(intptr_t& at) {
+    double right = *operand_value[at + 1];
+    at += 2;
+    return right;
+}
+
+// The parenthesised primary after the operator at `at`, for the walk; moves `at` past its ")".
+FAST_INLINE static inline double take_group(intptr_t& at) {
+    double right = trusted_value(at + 2);
+    at = primary_end[at + 1];
+    return right;
+}
+
 // Four primaries or more, in one pass from left to right without the checks: each operator
 // jumps to its own code (`walk_step`), which says which results in progress it completes. The
 // factor in progress ends at an operator of a lower level and joins the term in progress; a term
@@ -174,17 +189,6 @@ template <bool term_only>
     intptr_t comparison_op = 0;  // 0: no comparison in progress (an operator never stands at 0)
     at = primary_end[at];
     goto* after_plus[walk_step[at]];
-// The primary after the operator at `at`, and the move to the operator after it.
-#define PLAIN_OPERAND()                     \
-    do {                                    \
-        right = *operand_value[at + 1];     \
-        at += 2;                            \
-    } while (false)
-#define GROUP_OPERAND()                     \
-    do {                                    \
-        right = trusted_value(at + 2);      \
-        at = primary_end[at + 1];           \
-    } while (false)
 // At a comparison: the term in progress ends and joins the comparison in progress, and the
 // comparison at `at` starts the next one.
 #define START_COMPARISON(OP)                                                            \
@@ -196,45 +200,45 @@ template <bool term_only>
     } while (false)
 // One state's code: S names it, `term OP factor` completes its term.
 #define WALK_STATE(S, OP, TABLE)                                                        \
-    times##S : PLAIN_OPERAND();                                                         \
+    times##S : right = take_operand(at);                                                \
     factor = factor * right;                                                            \
     goto* TABLE[walk_step[at]];                                                         \
-    times_group##S : GROUP_OPERAND();                                                   \
+    times_group##S : right = take_group(at);                                            \
     factor = factor * right;                                                            \
     goto* TABLE[walk_step[at]];                                                         \
-    over##S : PLAIN_OPERAND();                                                          \
+    over##S : right = take_operand(at);                                                 \
     factor = divide(at - 2, factor, right);                                             \
     goto* TABLE[walk_step[at]];                                                         \
     over_group##S : {                                                                   \
         intptr_t op = at;                                                               \
-        GROUP_OPERAND();                                                                \
+        right = take_group(at);                                                         \
         factor = divide(op, factor, right);                                             \
         goto* TABLE[walk_step[at]];                                                     \
     }                                                                                   \
     plus##S : term = term OP factor;                                                    \
-    PLAIN_OPERAND();                                                                    \
+    right = take_operand(at);                                                           \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
     plus_group##S : term = term OP factor;                                              \
-    GROUP_OPERAND();                                                                    \
+    right = take_group(at);                                                             \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
     minus##S : term = term OP factor;                                                   \
-    PLAIN_OPERAND();                                                                    \
+    right = take_operand(at);                                                           \
     factor = right;                                                                     \
     goto* after_minus[walk_step[at]];                                                   \
     minus_group##S : term = term OP factor;                                             \
-    GROUP_OPERAND();                                                                    \
+    right = take_group(at);                                                             \
     factor = right;                                                                     \
     goto* after_minus[walk_step[at]];                                                   \
     compare##S : if (term_only) goto end##S;                                            \
     START_COMPARISON(OP);                                                               \
-    PLAIN_OPERAND();                                                                    \
+    right = take_operand(at);                                                           \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
     compare_group##S : if (term_only) goto end##S;                                      \
     START_COMPARISON(OP);                                                               \
-    GROUP_OPERAND();                                                                    \
+    right = take_group(at);                                                             \
     factor = right;                                                                     \
     goto* after_plus[walk_step[at]];                                                    \
     end##S : term = term OP factor;                                                     \
@@ -243,6 +247,4 @@ template <bool term_only>
     WALK_STATE(_minus, -, after_minus)
 #undef WALK_STATE
 #undef START_COMPARISON
-#undef PLAIN_OPERAND
-#undef GROUP_OPERAND
 }
