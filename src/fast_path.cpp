@@ -76,7 +76,9 @@ FAST_INLINE static inline void count_test(LoopTest test) {
 // execute_statement. A checked if whose condition holds moves the cursor into its block, so a
 // "}" met at statement level is the end of such a block (statements keep their braces
 // balanced, and every other block is left by the statement that opened it) or, at `body_end`,
-// the end of the body, which goes back to the test.
+// the end of the body, which goes back to the test. A handler moves the cursor on by its kind's
+// length (`kind_length`, from statement_kinds.h) or to where the checked run ended the statement
+// (`checked_until`), then dispatches.
 //
 // `last` is the value the statement just run stored, when it was an assignment: an "_AFTER"
 // kind takes its first operand from there rather than from memory. Memory is written all the
@@ -482,6 +484,7 @@ kind_OTHER: {
     current_token = static_cast<int32_t>(body_end + 1);
 }
 
+// run_loop's handlers, indexed by StatementKind, for choose_kinds.cpp to store by token.
 const void* const* statement_handler_table() {
     if (statement_handlers == nullptr) run_loop(0, 0, -1);
     return statement_handlers;

@@ -1,7 +1,8 @@
 // The kinds of statement a loop body dispatches on (see fast_path.cpp's run_loop): name, the
 // statement it runs, its length in tokens. A length of 0 means the statement has none fixed: the
 // runner goes on where the checked run ended it (`checked_until`: after its ";", or its block's
-// first token). An "_AFTER" kind directly follows its plain kind and runs the same statement
+// first token); an if's length takes it to its block's first token, where it goes on when its
+// condition holds. An "_AFTER" kind directly follows its plain kind and runs the same statement
 // when its first operand is the variable the statement before it stored ("last"). The kinds
 // chosen by operator keep the order "+" "-" "*" "/" and "<" ">" "==" "!=", which the choosers
 // count on (choose_kinds.cpp). Included with KIND(name, shape, length) defined.
