@@ -4,6 +4,8 @@
 // run ends, error or not:
 //   AZUVEL_KIND_COUNTS=FILE  appends "kind NAME COUNT" and "test NAME COUNT", every one listed
 //   AZUVEL_FACTS=FILE        writes the listing ("-": standard error)
+// Compiled without AZUVEL_KIND_COUNTS (a build that takes every source of src/), it is empty.
+#ifdef AZUVEL_KIND_COUNTS
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -72,3 +74,4 @@ static void write_at_exit() {
     if (const char* path = std::getenv("AZUVEL_FACTS")) write_listing(path);
 }
 static const int registered = std::atexit(write_at_exit);
+#endif
