@@ -4,8 +4,9 @@
 // from its tokens and reports every error in the order the language defines. It asks the
 // fast-path unit to compute expressions (`evaluate`) and to run loops (`execute_while`), and
 // tells it what each successful run showed (`learn_*`). Two units fit:
-// - fast_path.cpp, the product's: it keeps facts per token position, learnt from checked runs,
-//   and runs what has run once without error on a trusted path that skips the structure checks;
+// - the product's fast path: it keeps facts per token position, learnt from checked runs
+//   (choose_kinds.cpp), and runs what has run once without error on a trusted path that skips
+//   the structure checks (fast_path.cpp);
 // - plain_path.cpp: it learns nothing and trusts nothing, so every statement and expression
 //   takes the checked path each time. It is the oracle the differential test holds the product
 //   to, and what the debugger steps through.

@@ -1,8 +1,8 @@
 // The plain unit: it learns nothing and trusts nothing, so every expression and statement takes
 // the checked path every time, and a loop runs as the language describes it: test the condition
-// from its first token, then run the body's statements one by one. Linked in place of
-// fast_path.cpp, it is the oracle the differential test holds the product to, and the engine the
-// debugger steps through.
+// from its first token, then run the body's statements one by one. Linked in place of the fast
+// path (choose_kinds.cpp and fast_path.cpp), it is the oracle the differential test holds the
+// product to, and the engine the debugger steps through.
 #include "facts.h"
 #include "steps.h"
 

@@ -11,7 +11,11 @@ declared after their first use, declarations repeated in loops, divisions by zer
 expression that ran before, string variables that turn into numbers, and names read just
 after a statement running for the first time stored them, chains of statements each reading
 what the one before stored, and loops counting up or down to their test; nearly a third of
-them have one word deleted, doubled or replaced.
+them have one word deleted, doubled or replaced. Operands include nan, inf and -0 (names set
+at the start: inf from a literal too large for a double, nan as inf - inf, -0 as 0 * (0 - 1)),
+and statements and conditions take every shape the fast path has a kind for: one, two or three
+operands, groups of two and three, longer chains, and a comparison of any two of them, half of
+the scripts starting with a loop of such statements, which run trusted on its later passes.
 """
 import concurrent.futures
 import os
@@ -54,9 +58,13 @@ def compare(fast, plain, script, out_dir, tag):
 
 
 NAMES = ["a", "b", "c", "s", "t"]  # all declared at the start; "late" only by a var statement
+# Declared at the start and never stored to: values whose comparisons and signs the fast path
+# must treat as the walk does.
+SPECIALS = {"inf": "1" + "0" * 309, "nan": "inf - inf", "nz": "0 * (0 - 1)"}
 NUMBERS = ["0", "1", "2", "3", "0.5", "10", "007", "1.2.3", ".5", "4.", "2", "3"]
 OPERATORS = ["+", "-", "*", "/", "==", "!=", "<", ">"]
 ARITHMETIC = OPERATORS[:4]
+COMPARISONS = OPERATORS[4:]
 
 
 class Generator:
@@ -68,6 +76,8 @@ class Generator:
         r = self.rng.random()
         if r < 0.03:
             return "(0 * (0 - 1))"  # -0, whose sign a sum must keep or lose as the walk does
+        if r < 0.1:
+            return self.rng.choice(list(SPECIALS))
         if r < 0.35:
             return self.rng.choice(NUMBERS)
         if r < 0.55 and self.counters:
@@ -92,6 +102,54 @@ class Generator:
             return " ".join(p + " " + self.rng.choice(OPERATORS) for p in parts[:-1]) + " " + parts[-1]
         return (self.expression(depth + 1) + " " + self.rng.choice(OPERATORS) + " "
                 + self.expression(depth + 1))
+
+    def shaped(self):
+        """An expression of one of the shapes the fast path runs on its own: an operand, two or
+        three operands, a group among two or three primaries, a longer chain, or "(a)". One
+        operand in five is nan, inf or -0, whose comparisons a fast path gets wrong most easily;
+        a "/" before an operand divides by a number that is not zero, so that the statement
+        lives on to run again, trusted."""
+        template = self.rng.choice(["a", "a ? a", "a ? a ? a", "(a ? a) ? a", "a ? (a ? a)",
+                                    "(a ? a) ? a ? a", "a ? (a ? a) ? a", "long", "(a)"])
+        if template == "long":
+            template = " ".join(["a ?"] * self.rng.randint(3, 5)) + " a"
+        words, op = [], None
+        for word in template.split():
+            if word == "?":
+                op = self.rng.choice(ARITHMETIC)
+                words.append(op)
+                continue
+            if op == "/" and word.lstrip("(") == word:
+                operand = self.rng.choice(["2", "3", "0.5", "10", "inf", "nan"])
+            elif self.rng.random() < 0.2:
+                operand = self.rng.choice(list(SPECIALS))
+            else:
+                operand = self.rng.choice(NUMBERS + NAMES + self.counters)
+            words.append(word.replace("a", operand))
+            op = None
+        return " ".join(words)
+
+    def shaped_condition(self):
+        """A shaped expression, or two joined by one comparison, most often with one operand on
+        the right, as the kinds split on a comparison have it."""
+        if self.rng.random() < 0.2:
+            return self.shaped()
+        right = self.operand() if self.rng.random() < 0.5 else self.shaped()
+        return f"{self.shaped()} {self.rng.choice(COMPARISONS)} {right}"
+
+    def shapes_loop(self):
+        """A loop of a few passes over ifs and assignments of every shape: each runs checked on
+        the first pass and trusted on the later ones, where a wrong kind shows."""
+        self.counters.append("k")
+        body = []
+        for _ in range(self.rng.randint(2, 5)):
+            if self.rng.random() < 0.6:
+                body += [f"if ({self.shaped_condition()}) {{", 'print("in");', "}"]
+            else:
+                name = self.rng.choice(NAMES)
+                body += [f"{name} = {self.shaped()};", f"print({name});"]
+        self.counters.pop()
+        return ["k = 0;", f"while (k < {self.rng.randint(2, 3)}) {{"] + body + ["k = k + 1;", "}"]
 
     def block(self, depth, size):
         return [s for _ in range(size) for s in self.statement(depth)]
@@ -118,10 +176,16 @@ class Generator:
                     "}", f"{other} = {name} {self.rng.choice(OPERATORS)} {self.operand()};"]
         if r < 0.36:
             return self.chain(depth)
+        if r < 0.37:
+            return [f"{name} = {self.shaped()};"]
         if r < 0.38:
             name = self.rng.choice(NAMES + ["late"])
             value = '"str"' if self.rng.random() < 0.3 else self.expression()
             return [f"var {name} = {value};"]
+        if r < 0.43 and self.counters:
+            # In a loop, so that the if also runs trusted, on a later pass.
+            return ([f"if ({self.shaped_condition()}) {{", 'print("in");']
+                    + self.block(depth + 1, self.rng.randint(0, 2)) + ["}"])
         if r < 0.6:
             extra = ['"nel"', '"x y"', "1.50"] + self.counters
             items = [self.rng.choice(NAMES + extra) for _ in range(self.rng.randint(0, 4))]
@@ -129,7 +193,11 @@ class Generator:
         if r < 0.62:
             return [f"({self.expression()});"]
         if r < 0.75 or depth >= 3:
-            if self.counters and self.rng.random() < 0.6:
+            entered = []
+            if self.rng.random() < 0.4:
+                # Whether the block was entered shows even when the block does nothing else.
+                condition, entered = self.shaped_condition(), ['print("in");']
+            elif self.counters and self.rng.random() < 0.6:
                 k = self.rng.choice(self.counters)
                 comparison = self.rng.choice(['>', '<', '==', '!='])
                 condition = self.rng.choice([
@@ -138,8 +206,8 @@ class Generator:
                     f"{self.rng.randint(0, 3)} {comparison} {k} * {self.operand()}"])
             else:
                 condition = self.expression()
-            return ([f"if ({condition}) {{"] + self.block(depth + 1, self.rng.randint(0, 3))
-                    + ["}"])
+            return ([f"if ({condition}) {{"] + entered
+                    + self.block(depth + 1, self.rng.randint(0, 3)) + ["}"])
         return self.loop(depth)
 
     def chain(self, depth):
@@ -169,7 +237,10 @@ class Generator:
                                      f"({k} < {limit}) > 0 * ({e})",
                                      f"({k} < {limit}) * (({e}) == ({e}))",
                                      f"{k} != {limit}", f"{limit} > {k}", f"{limit} - {k}",
-                                     "down", "down"])
+                                     f"({k} < {limit}) == 1", f"{k} + 1 != {limit} + 1",
+                                     "once", "down", "down"])
+        if condition == "once":
+            condition = f"{k} == 0"
         if condition == "down":
             start, step = limit, f"{k} = {k} - 1;"
             condition = self.rng.choice([f"{k} > 0", f"{k} != 0", f"{k} + 0", f"{k}"])
@@ -182,8 +253,12 @@ class Generator:
 
     def script(self):
         lines = [f"var i{d} = 0;" for d in range(4)]
+        lines += [f"var {n} = {value};" for n, value in SPECIALS.items()]
         lines += [f"var {n} = {self.rng.choice(NUMBERS)};" for n in NAMES if n != "s"]
         lines.append('var s = "text";')
+        lines.append("var k = 0;")
+        if self.rng.random() < 0.5:
+            lines += self.shapes_loop()
         lines += self.block(0, self.rng.randint(2, 6))
         text = "\n".join(lines) + "\n"
         if self.rng.random() < 0.3:

@@ -1,0 +1,72 @@
+// The kinds of statement a loop body dispatches on (see fast_path.cpp's run_loop): name, the
+// statement it runs, its length in tokens. A length of 0 means the statement has none fixed: the
+// runner goes on where the checked run ended it (`checked_until`: after its ";", or its block's
+// first token); an if's length takes it to its block's first token, where it goes on when its
+// condition holds. An "_AFTER" kind directly follows its plain kind and runs the same statement
+// when its first operand is the variable the statement before it stored ("last"). The kinds
+// chosen by operator keep the order "+" "-" "*" "/" and "<" ">" "==" "!=", which the choosers
+// count on (choose_kinds.cpp). Included with KIND(name, shape, length) defined.
+KIND(OTHER,            "any statement before its first run without error, or of no kind below", 0)
+KIND(BLOCK_END,        "}, closing a block an if entered, or the loop body", 1)
+KIND(TRIPLE_IF,        "if (a op b op c) {", 9)
+KIND(TRIPLE_ASSIGNMENT, "x = a op b op c; with a comparison among the operators", 8)
+KIND(LONG_ASSIGNMENT,  "x = four primaries or more, or (a), to its ';'", 0)
+KIND(LONG_IF,          "if (four primaries or more, or (a), no one comparison) {, to its '{'", 0)
+KIND(COPY,             "x = a;", 4)
+KIND(COPY_AFTER,       "x = last;", 4)
+KIND(OPERAND_IF,       "if (a) {", 5)
+KIND(OPERAND_IF_AFTER, "if (last) {", 5)
+KIND(PAIR_ASSIGNMENT,  "x = a cmp b;", 6)
+KIND(ADD,              "x = a + b;", 6)
+KIND(ADD_AFTER,        "x = last + b;", 6)
+KIND(SUBTRACT,         "x = a - b;", 6)
+KIND(SUBTRACT_AFTER,   "x = last - b;", 6)
+KIND(MULTIPLY,         "x = a * b;", 6)
+KIND(MULTIPLY_AFTER,   "x = last * b;", 6)
+KIND(DIVIDE,           "x = a / b;", 6)
+KIND(DIVIDE_AFTER,     "x = last / b;", 6)
+KIND(PAIR_IF,          "if (a op b) { with an arithmetic op", 7)
+KIND(LESS_IF,          "if (a < b) {", 7)
+KIND(LESS_IF_AFTER,    "if (last < b) {", 7)
+KIND(GREATER_IF,       "if (a > b) {", 7)
+KIND(GREATER_IF_AFTER, "if (last > b) {", 7)
+KIND(EQUAL_IF,         "if (a == b) {", 7)
+KIND(EQUAL_IF_AFTER,   "if (last == b) {", 7)
+KIND(NOT_EQUAL_IF,     "if (a != b) {", 7)
+KIND(NOT_EQUAL_IF_AFTER, "if (last != b) {", 7)
+// Split at the condition's one comparison, both sides computed by their shapes: any sides but
+// the two pairs of sides below, such as "i * 2 < n" or "a < b + 1".
+KIND(LESS_COMPARISON_IF,      "if (left < right) {, to its '{'", 0)
+KIND(GREATER_COMPARISON_IF,   "if (left > right) {, to its '{'", 0)
+KIND(EQUAL_COMPARISON_IF,     "if (left == right) {, to its '{'", 0)
+KIND(NOT_EQUAL_COMPARISON_IF, "if (left != right) {, to its '{'", 0)
+// A grouped pair on the left (two primaries, one parenthesised), one number or name on the right.
+KIND(LESS_GROUPED_COMPARISON_IF,      "if ((a op b) op c < d) {, to its '{'", 0)
+KIND(GREATER_GROUPED_COMPARISON_IF,   "if ((a op b) op c > d) {, to its '{'", 0)
+KIND(EQUAL_GROUPED_COMPARISON_IF,     "if ((a op b) op c == d) {, to its '{'", 0)
+KIND(NOT_EQUAL_GROUPED_COMPARISON_IF, "if ((a op b) op c != d) {, to its '{'", 0)
+// Four primaries or more on the left, walked up to the comparison; one number or name on the right.
+KIND(LESS_LONG_COMPARISON_IF,      "if (a op b op c op d < e) {, to its '{'", 0)
+KIND(GREATER_LONG_COMPARISON_IF,   "if (a op b op c op d > e) {, to its '{'", 0)
+KIND(EQUAL_LONG_COMPARISON_IF,     "if (a op b op c op d == e) {, to its '{'", 0)
+KIND(NOT_EQUAL_LONG_COMPARISON_IF, "if (a op b op c op d != e) {, to its '{'", 0)
+KIND(GROUPED_ASSIGNMENT, "x = (a op b) op c;, a pair or triple with a group, to its ';'", 0)
+KIND(WHILE,            "while (condition) { body }, its header checked, to after its '}'", 0)
+KIND(GROUPED_IF,       "if ((a op b) op c) {, a pair or triple with a group, to its '{'", 0)
+// Three numbers or names and two arithmetic operators: a kind per pair of operators.
+KIND(ADD_ADD,           "x = a + b + c;", 8)
+KIND(ADD_SUBTRACT,      "x = a + b - c;", 8)
+KIND(ADD_MULTIPLY,      "x = a + b * c;", 8)
+KIND(ADD_DIVIDE,        "x = a + b / c;", 8)
+KIND(SUBTRACT_ADD,      "x = a - b + c;", 8)
+KIND(SUBTRACT_SUBTRACT, "x = a - b - c;", 8)
+KIND(SUBTRACT_MULTIPLY, "x = a - b * c;", 8)
+KIND(SUBTRACT_DIVIDE,   "x = a - b / c;", 8)
+KIND(MULTIPLY_ADD,      "x = a * b + c;", 8)
+KIND(MULTIPLY_SUBTRACT, "x = a * b - c;", 8)
+KIND(MULTIPLY_MULTIPLY, "x = a * b * c;", 8)
+KIND(MULTIPLY_DIVIDE,   "x = a * b / c;", 8)
+KIND(DIVIDE_ADD,        "x = a / b + c;", 8)
+KIND(DIVIDE_SUBTRACT,   "x = a / b - c;", 8)
+KIND(DIVIDE_MULTIPLY,   "x = a / b * c;", 8)
+KIND(DIVIDE_DIVIDE,     "x = a / b / c;", 8)
