@@ -207,10 +207,7 @@ void find_declarations(std::string_view text, SourceModel& model) {
     std::unordered_map<std::string_view, int32_t> first;
     const std::vector<SourceToken>& tokens = model.tokens;
     for (size_t i = 1; i < tokens.size(); i++) {
-        if (tokens[i].type == TOKEN_IDENTIFIER && tokens[i - 1].type == TOKEN_VAR &&
-            model.statement_start[i - 1]) {
-            first.emplace(token_text(text, tokens[i]), static_cast<int32_t>(i));
-        }
+        if (declares(model, i)) first.emplace(token_text(text, tokens[i]), static_cast<int32_t>(i));
     }
     for (size_t i = 0; i < tokens.size(); i++) {
         if (tokens[i].type != TOKEN_IDENTIFIER) continue;

@@ -89,5 +89,12 @@ inline bool is_statement_keyword(TokenType type) {
     return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
 }
 
+// Whether a token is the name a `var` declares: a name after a `var` that begins a statement.
+inline bool declares(const SourceModel& model, size_t index) {
+    return index > 0 && index < model.tokens.size() &&
+           model.tokens[index].type == TOKEN_IDENTIFIER &&
+           model.tokens[index - 1].type == TOKEN_VAR && model.statement_start[index - 1];
+}
+
 // The run's message for a lexical error.
 std::string lexical_message(const LexicalError& error);
