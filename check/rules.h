@@ -9,6 +9,8 @@
 
 #include "check.h"
 
+struct LineTable;
+
 // Text in single quotes, as help lines show code: 'x = x + 1;'. (Built by appending: GCC 12
 // warns wrongly about "'" + std::string.)
 inline std::string quote(std::string_view text) {
@@ -109,6 +111,10 @@ struct Sink {
 private:
     bool echoes_lexing(size_t token);
 };
+
+// A diagnostic of `code` at the bytes [start, end) as written, for the passes over the text.
+Diagnostic& add_at_offset(std::vector<Diagnostic>& diagnostics, const LineTable& lines, Code code,
+                          std::string_view subject, size_t start, size_t end);
 
 // Every statement of every block: syntax errors with their help lines, constant division by
 // zero, chained comparisons; records the names for check_names.
