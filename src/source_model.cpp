@@ -82,7 +82,7 @@ struct PlaceWalker {
     std::string_view text;
     LineWalker lines;
     size_t line_start = 0;
-    size_t at = 0;      // the walk along the line: offset and the UTF-16 units before it
+    size_t at = 0;  // the walk along the line: offset and the UTF-16 units before it
     int32_t units = 0;
 
     void place(size_t offset, int32_t* line, int32_t* column, int32_t* utf16_column) {
@@ -159,7 +159,8 @@ void pair_blocks(SourceModel& model) {
     }
 }
 
-// The if or while whose condition's ")" stands just before the "{" at `brace`, or -1.
+// The if or while whose condition's ")" stands just before the "{" at `brace`, or -1; notes
+// that condition's parentheses.
 int32_t head_of_block(SourceModel& model, int32_t brace) {
     if (brace < 1 || model.tokens[brace - 1].type != TOKEN_RPAREN) return -1;
     int32_t paren = model.paren_pair[brace - 1];
@@ -256,7 +257,6 @@ std::vector<SourceToken> tokens_before_error(const SourceModel& model) {
     const LexicalError& first = model.errors.front();
     std::vector<SourceToken> tokens(model.tokens.begin(), model.tokens.begin() + first.token);
     tokens.push_back(SourceToken{TOKEN_EOF, first.start, first.start, first.line, first.column,
-                                 first.line, first.column, first.utf16_column,
-                                 first.utf16_column});
+                                 first.line, first.column, first.utf16_column, first.utf16_column});
     return tokens;
 }

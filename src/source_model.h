@@ -55,15 +55,16 @@ struct SourceModel {
     std::vector<SourceToken> tokens;
     std::vector<LexicalError> errors;  // in text order
     LexingStop run_stop;
-    // Per token, as many entries as tokens:
-    std::vector<int32_t> paren_pair;  // "(" its ")", ")" its "(", or -1
-    std::vector<int32_t> block_pair;  // "{" its "}", "}" its "{", or -1: as the run pairs them
-    std::vector<int32_t> enclosing;   // the innermost if or while whose block holds it, or -1
-    std::vector<int32_t> depth;       // how many if and while blocks hold it
+    // Per token, as many entries as tokens. Parentheses pair within a statement: a ";" or "{"
+    // leaves every "(" still open unpaired.
+    std::vector<int32_t> paren_pair;       // "(" its ")", ")" its "(", or -1
+    std::vector<int32_t> block_pair;       // "{" its "}", "}" its "{", or -1: as the run pairs them
+    std::vector<int32_t> enclosing;        // the innermost if or while whose block holds it, or -1
+    std::vector<int32_t> depth;            // how many if and while blocks hold it
     std::vector<int32_t> condition_open;   // for an if or while: its condition's "(", else -1
     std::vector<int32_t> condition_close;  // and its ")"
     std::vector<bool> statement_start;     // a statement can begin at this token
-    std::vector<int32_t> declaration;  // a name: the name token of the `var` it means, or -1
+    std::vector<int32_t> declaration;      // a name: the name token of the `var` it means, or -1
 };
 
 // The model of a script; the text ends at its first NUL byte, as it does for a run.

@@ -3,12 +3,12 @@
 // parenthesis and block pairs, the if and while blocks around tokens, statement starts and
 // which `var` each name means. The property test in tests/check/differential.cpp holds the
 // model to the interpreter's lexer and brace table over thousands of scripts.
+#include "source_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "source_model.h"
 
 namespace {
 
@@ -161,8 +161,8 @@ TEST(SourceModel, StatementStartsAndDeclarations) {
     for (size_t i = 0; i < model.tokens.size(); i++) {
         if (model.statement_start[i]) starts.push_back(token_text(text, model.tokens[i]));
     }
-    std::vector<std::string_view> expected = {"var", "if",  "var", "print", "print",
-                                              "var", "print", "z",  "w"};
+    std::vector<std::string_view> expected = {"var", "if",    "var", "print", "print",
+                                              "var", "print", "z",   "w"};
     EXPECT_EQ(starts, expected);
     int32_t first_x = find(text, model, "x");
     for (int nth = 0; nth < 6; nth++) {
