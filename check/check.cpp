@@ -16,10 +16,14 @@ std::vector<SourceToken> lex_source(std::string_view text) {
     return tokens_before_error(model_source(text));
 }
 
-// All diagnostics of a script, in text order: every pass over one lexing.
+// All diagnostics of a script, in text order.
 std::vector<Diagnostic> check(std::string_view text) {
+    return check(text, model_source(text));
+}
+
+// Every pass over the one lexing of the model.
+std::vector<Diagnostic> check(std::string_view text, const SourceModel& model) {
     text = text.substr(0, text.find('\0'));
-    SourceModel model = model_source(text);
     const std::vector<LexicalError>& lexical = model.errors;
     Source source{text, model, model.tokens, model.block_pair, {}, false, 0};
     source.lexing_stopped = !lexical.empty() && lexical.back().status == SCAN_UNTERMINATED_STRING;

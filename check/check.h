@@ -44,3 +44,5 @@ std::vector<SourceToken> lex_source(std::string_view text);
 // All diagnostics of a script, in text order. The text ends at its first NUL byte, as it does
 // for the interpreter.
 std::vector<Diagnostic> check(std::string_view text);
+// The same over the text's source model, for a caller that keeps one (model_source(text)).
+std::vector<Diagnostic> check(std::string_view text, const SourceModel& model);

@@ -213,7 +213,7 @@ Position to_position(const json& value) {
 
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context) {
     json list = json::array();
-    std::vector<Diagnostic> diagnostics = check(document.text);
+    std::vector<Diagnostic> diagnostics = check(document.text, document.model);
     // A huge file of mistakes would otherwise send the editor a message of hundreds of megabytes.
     if (diagnostics.size() > MAX_PUBLISHED) diagnostics.resize(MAX_PUBLISHED);
     for (const Diagnostic& diagnostic : diagnostics) {
@@ -365,7 +365,7 @@ json code_actions(const std::string& uri, const Document& document, const json& 
                   const Context& context) {
     json actions = json::array();
     if (!diagnostics.is_array() || diagnostics.empty()) return actions;
-    std::vector<Diagnostic> checked = check(document.text);
+    std::vector<Diagnostic> checked = check(document.text, document.model);
     for (const json& diagnostic : diagnostics) {
         if (!diagnostic.is_object() || !diagnostic.contains("range") ||
             !diagnostic["range"].contains("start") || !diagnostic.contains("code") ||
