@@ -1,40 +1,38 @@
-// The checker's driver: lexes the whole script, reports its lexical errors and layout pitfalls,
-// then runs the syntax pass and the name rules over the tokens, and sorts what they found into
-// text order. The codes it reports, with their severities and messages, are the table in codes.h.
+// The checker's driver: reads the script through the source model, reports its lexical errors and
+// layout pitfalls, then runs the syntax pass and the name rules over the tokens, and sorts what
+// they found into text order. The codes it reports, with their severities and messages, are the
+// table in codes.h.
 #include "check.h"
 
 #include <algorithm>
 #include <string>
 
-#include "blocks.h"
 #include "layout.h"
 #include "lexical.h"
-#include "lexing.h"
-#include "lines.h"
 #include "rules.h"
-#include "scan.h"
 
-// All diagnostics of a script, in text order: every pass over one lexing.
+// Every token of the script, scanning stopped at the first lexical error.
+std::vector<SourceToken> lex_source(std::string_view text) {
+    return tokens_before_error(model_source(text));
+}
+
+// All diagnostics of a script, in text order.
 std::vector<Diagnostic> check(std::string_view text) {
+    return check(text, model_source(text));
+}
+
+// Every pass over the one lexing of the model.
+std::vector<Diagnostic> check(std::string_view text, const SourceModel& model) {
     text = text.substr(0, text.find('\0'));
-    std::vector<LexError> lexical;
-    Source source{text, lex(text, true, &lexical), {}, {}, false, 0};
+    const std::vector<LexicalError>& lexical = model.errors;
+    Source source{text, model, model.tokens, model.block_pair, {}, false, 0};
     source.lexing_stopped = !lexical.empty() && lexical.back().status == SCAN_UNTERMINATED_STRING;
     source.runaway = source.lexing_stopped ? runaway_string(text, source.tokens) : 0;
-    source.block_end.assign(source.tokens.size(), -1);
-    std::vector<int32_t> open_braces(source.tokens.size());
-    pair_braces(source.tokens, static_cast<int32_t>(source.tokens.size()), source.block_end.data(),
-                open_braces.data());
     source.after_junk.assign(source.tokens.size(), false);
-    size_t next_token = 0;
-    for (const LexError& error : lexical) {
-        if (error.status != SCAN_UNKNOWN_CHARACTER) continue;
-        while (next_token < source.tokens.size() && source.tokens[next_token].start < error.end) {
-            next_token++;
-        }
-        if (next_token < source.tokens.size()) source.after_junk[next_token] = true;
+    for (const LexicalError& error : lexical) {
+        if (error.status == SCAN_UNKNOWN_CHARACTER) source.after_junk[error.token] = true;
     }
-    LineTable lines(text);
+    const LineTable& lines = model.lines;
 
     std::vector<Diagnostic> diagnostics;
     report_lexical(lexical, text, lines, source.tokens, diagnostics);

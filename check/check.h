@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codes.h"
+#include "source_model.h"
 #include "token.h"
 
 // A note points at another place ("block opened here"); a help line has no place (line 0)
@@ -36,16 +37,6 @@ struct Diagnostic {
     std::vector<Edit> fixes;           // alternatives, best first; each one edit
 };
 
-// A token as the tools see it: where it stands in the text as written (the text before the
-// header directive is cut), by byte offset and by real line and column. Lines count every
-// newline, including those inside string literals.
-struct SourceToken {
-    TokenType type;
-    size_t start, end;             // bytes as written; a string's include its quotes
-    int32_t line, column;          // of `start`, 1-based, bytes
-    int32_t end_line, end_column;  // of `end`
-};
-
 // Every token of the script in order, ending with the end token; scanning stops at the first
 // lexical error (the end token then stands at the error's place).
 std::vector<SourceToken> lex_source(std::string_view text);
@@ -53,3 +44,5 @@ std::vector<SourceToken> lex_source(std::string_view text);
 // All diagnostics of a script, in text order. The text ends at its first NUL byte, as it does
 // for the interpreter.
 std::vector<Diagnostic> check(std::string_view text);
+// The same over the text's source model, for a caller that keeps one (model_source(text)).
+std::vector<Diagnostic> check(std::string_view text, const SourceModel& model);

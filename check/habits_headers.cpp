@@ -14,7 +14,8 @@ void help_braces(const Source& source, Diagnostic& diagnostic, int32_t keyword, 
     while (end < view.eof() && view.same_line(at, end)) {
         TokenType kind = view.type(end);
         depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
-        if (kind == TOKEN_LBRACE || kind == TOKEN_RBRACE || (end > at && starts_statement(kind))) {
+        if (kind == TOKEN_LBRACE || kind == TOKEN_RBRACE ||
+            (end > at && is_statement_keyword(kind))) {
             break;
         }
         if (kind == TOKEN_SEMICOLON && depth == 0) break;

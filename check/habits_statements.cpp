@@ -171,7 +171,7 @@ bool help_compound(const View& view, Diagnostic& diagnostic, int32_t name) {
         int32_t end = name + 3;
         while (end < view.eof() && view.type(end) != TOKEN_SEMICOLON &&
                view.type(end) != TOKEN_RBRACE && view.type(end) != TOKEN_LBRACE &&
-               !starts_statement(view.type(end))) {
+               !is_statement_keyword(view.type(end))) {
             end++;
         }
         if (end == name + 3 || view.type(end) != TOKEN_SEMICOLON) {

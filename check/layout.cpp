@@ -45,8 +45,7 @@ void report_hidden_code(std::string_view text, const Source& source, const LineT
 // The header directive's pitfalls, and carriage returns where newlines were meant.
 void report_layout(std::string_view text, const Source& source, const LineTable& lines,
                    std::vector<Diagnostic>& diagnostics) {
-    std::string script(text);
-    Directive directive = read_directive(script.c_str());
+    const Directive& directive = source.model.directive;
     if (directive.found && directive.cut && directive.option_end < directive.cut_end) {
         size_t code = directive.option_end + 1;
         while (code < directive.cut_end && is_space(text[code])) code++;

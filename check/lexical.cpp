@@ -81,7 +81,7 @@ void help_typographic_quote(Diagnostic& diagnostic, std::string_view text, size_
 
 // Help for an unknown byte from outside ASCII: which character it starts, and where.
 void help_non_ascii(Diagnostic& diagnostic, std::string_view text, const LineTable& lines,
-                    const std::vector<SourceToken>& tokens, const LexError& error) {
+                    const std::vector<SourceToken>& tokens, const LexicalError& error) {
     std::string_view character = utf8_character(text, error.start);
     if (error.start == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") {
         Sink::help(diagnostic,
@@ -112,7 +112,7 @@ void help_non_ascii(Diagnostic& diagnostic, std::string_view text, const LineTab
 
 // Help for one-byte operators of other languages: "~=", "^", "%", ":" and ".".
 void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
-                           const std::vector<SourceToken>& tokens, const LexError& error) {
+                           const std::vector<SourceToken>& tokens, const LexicalError& error) {
     char byte = text[error.start];
     size_t before = token_ending_at(tokens, error.start);
     for (size_t gap = error.start; before == tokens.size() && gap > 0 && text[gap - 1] == ' ';) {
@@ -175,10 +175,10 @@ size_t runaway_string(std::string_view text, const std::vector<SourceToken>& tok
 }
 
 // The lexical errors, each with help for the habit or the bytes behind it.
-void report_lexical(const std::vector<LexError>& errors, std::string_view text,
+void report_lexical(const std::vector<LexicalError>& errors, std::string_view text,
                     const LineTable& lines, const std::vector<SourceToken>& tokens,
                     std::vector<Diagnostic>& diagnostics) {
-    for (const LexError& error : errors) {
+    for (const LexicalError& error : errors) {
         if (error.status == SCAN_UNTERMINATED_STRING) {
             Diagnostic& diagnostic = add_at_offset(diagnostics, lines, Code::unterminated_string,
                                                    {}, error.start, error.end);

@@ -21,12 +21,14 @@ inline std::string quote(std::string_view text) {
 }
 
 struct Source {
-    std::string_view text;            // as written, up to the first NUL
-    std::vector<SourceToken> tokens;  // every token that scans, ending with the end token
-    std::vector<int32_t> block_end;   // "{" tokens: the matching "}", or -1; as the run pairs them
-    std::vector<bool> after_junk;     // an unknown byte stands just before the token
-    bool lexing_stopped;              // an unterminated string ends the tokens early
-    size_t runaway;                   // then, the string that likely lost its closing quote
+    std::string_view text;                   // as written, up to the first NUL
+    const SourceModel& model;                // the one lexing, and what follows from it
+    const std::vector<SourceToken>& tokens;  // the model's: every token that scans, then the end
+    // The model's brace pairs: "{" tokens the matching "}" or -1, as the run pairs them.
+    const std::vector<int32_t>& block_end;
+    std::vector<bool> after_junk;  // an unknown byte stands just before the token
+    bool lexing_stopped;  // an unterminated string ends the tokens early
+    size_t runaway;       // then, the string that likely lost its closing quote
 
     std::string_view token_text(size_t index) const {
         const SourceToken& token = tokens[index];

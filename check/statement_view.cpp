@@ -24,11 +24,6 @@ bool ends_operand(TokenType type) {
     return type == TOKEN_IDENTIFIER || type == TOKEN_NUMBER || type == TOKEN_RPAREN;
 }
 
-// The words that start a statement of their own.
-bool starts_statement(TokenType type) {
-    return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
-}
-
 // Where an operand that starts at `from` ends: at a closing parenthesis, a statement's end, a
 // logical operator, a line break, two operands in a row or (with `comparisons`) a comparison.
 int32_t operand_end(const View& view, int32_t from, bool comparisons) {
@@ -49,7 +44,7 @@ int32_t operand_end(const View& view, int32_t from, bool comparisons) {
         if (depth > 0) continue;
         bool ends = kind == TOKEN_SEMICOLON || kind == TOKEN_COMMA || kind == TOKEN_LBRACE ||
                     kind == TOKEN_RBRACE || kind == TOKEN_AND || kind == TOKEN_OR ||
-                    kind == TOKEN_ASSIGN || kind == TOKEN_NOT || starts_statement(kind) ||
+                    kind == TOKEN_ASSIGN || kind == TOKEN_NOT || is_statement_keyword(kind) ||
                     view.word(i, "and") || view.word(i, "or") || view.word(i, "then") ||
                     view.word(i, "do") || (comparisons && is_comparison(kind)) ||
                     (i > from && ends_operand(view.type(i - 1)) &&
@@ -58,15 +53,10 @@ int32_t operand_end(const View& view, int32_t from, bool comparisons) {
     }
 }
 
-// The "(" at `open` and the ")" that closes it, or -1.
+// The "(" at `open` and the ")" that closes it, or -1: the source model's pairs, which end at a
+// ";" or "{".
 int32_t closing_parenthesis(const View& view, int32_t open) {
-    int32_t depth = 0;
-    for (int32_t i = open; i < view.eof(); i++) {
-        if (view.type(i) == TOKEN_LPAREN) depth++;
-        if (view.type(i) == TOKEN_RPAREN && --depth == 0) return i;
-        if (view.type(i) == TOKEN_SEMICOLON || view.type(i) == TOKEN_LBRACE) return -1;
-    }
-    return -1;
+    return view.type(open) == TOKEN_LPAREN ? view.source.model.paren_pair[open] : -1;
 }
 
 // A comparison stands in [first, last) outside parentheses.
@@ -110,13 +100,7 @@ int32_t operand_before(const View& view, int32_t end) {
     if (last < 0) return -1;
     if (view.type(last) == TOKEN_IDENTIFIER || view.type(last) == TOKEN_NUMBER) return last;
     if (view.type(last) != TOKEN_RPAREN) return -1;
-    int32_t depth = 0;
-    for (int32_t i = last; i >= 0; i--) {
-        if (view.type(i) == TOKEN_RPAREN) depth++;
-        if (view.type(i) == TOKEN_LPAREN && --depth == 0) return i;
-        if (view.type(i) == TOKEN_SEMICOLON || view.type(i) == TOKEN_LBRACE) return -1;
-    }
-    return -1;
+    return view.source.model.paren_pair[last];
 }
 
 // A name no token of the script spells: "t", "t2", ...
@@ -133,26 +117,19 @@ std::string fresh_name(const View& view, const char* base, int taken_before) {
 
 // The "{" of a block whose "}" is at `close`, or -1.
 int32_t opening_brace(const View& view, int32_t close) {
-    for (int32_t i = close - 1; i >= 0; i--) {
-        if (view.type(i) == TOKEN_LBRACE && view.source.block_end[i] == close) return i;
-    }
-    return -1;
+    return view.type(close) == TOKEN_RBRACE ? view.source.model.block_pair[close] : -1;
 }
 
 // For "{" at `open` after "if (...)" or "while (...)": the condition's tokens [first, last).
 bool header_condition(const View& view, int32_t open, int32_t* first, int32_t* last) {
     if (open < 2 || view.type(open - 1) != TOKEN_RPAREN) return false;
-    int32_t depth = 0;
-    for (int32_t i = open - 1; i > 0; i--) {
-        if (view.type(i) == TOKEN_RPAREN) depth++;
-        if (view.type(i) == TOKEN_LPAREN && --depth == 0) {
-            if (view.type(i - 1) != TOKEN_IF && view.type(i - 1) != TOKEN_WHILE) return false;
-            *first = i + 1;
-            *last = open - 1;
-            return *last > *first;
-        }
+    int32_t paren = view.source.model.paren_pair[open - 1];
+    if (paren < 1 || (view.type(paren - 1) != TOKEN_IF && view.type(paren - 1) != TOKEN_WHILE)) {
+        return false;
     }
-    return false;
+    *first = paren + 1;
+    *last = open - 1;
+    return *last > *first;
 }
 
 // The condition of the "if" whose block closes just before `at` ("} else"): [first, last).

@@ -70,9 +70,6 @@ bool is_arithmetic(TokenType type);
 // A token an operand can end with.
 bool ends_operand(TokenType type);
 
-// The words that start a statement of their own.
-bool starts_statement(TokenType type);
-
 // Where an operand that starts at `from` ends: at a closing parenthesis, a statement's end, a
 // logical operator, a line break, two operands in a row or (with `comparisons`) a comparison.
 int32_t operand_end(const View& view, int32_t from, bool comparisons);

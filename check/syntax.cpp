@@ -45,10 +45,6 @@ struct Pending {
     int32_t token;
 };
 
-bool starts_statement(TokenType type) {
-    return type == TOKEN_PRINT || type == TOKEN_VAR || type == TOKEN_IF || type == TOKEN_WHILE;
-}
-
 struct Parser {
     const Source& source;
     Sink& sink;
@@ -253,7 +249,7 @@ void Parser::recover(int32_t start) {
             pos = at + 1;
             return;
         }
-        if (starts_statement(kind) && at > start) {
+        if (is_statement_keyword(kind) && at > start) {
             pos = at;
             return;
         }
@@ -307,7 +303,7 @@ bool Parser::print_statement() {
             } else if (kind == TOKEN_LPAREN) {
                 help_print_item(source, diagnostic, print, pos, pos);
             }
-            return fail(starts_statement(kind) ? pos + 1 : pos);
+            return fail(is_statement_keyword(kind) ? pos + 1 : pos);
         }
         pos++;
         first = false;
@@ -322,7 +318,7 @@ bool Parser::var_statement() {
     if (type(pos) != TOKEN_IDENTIFIER) {
         Diagnostic& diagnostic = missing(pos, Code::expected_variable_name);
         help_variable_name(source, diagnostic, pos);
-        return fail(starts_statement(type(pos)) ? pos + 1 : pos);
+        return fail(is_statement_keyword(type(pos)) ? pos + 1 : pos);
     }
     int32_t name = pos++;
     const Frame& frame = frames.back();

@@ -1,23 +1,15 @@
-// The layout. The tokens come one at a time from the shared scanner, as a run reads them (after
-// a header directive's cut), so the formatter sees exactly the tokens a run sees and holds no
-// list of them; the stretches between them (whitespace, comments, a lone '&' or '|' that the
-// scanner skips) are read here, and only they are rewritten.
+// The layout. The tokens, their places and the lexical errors come from the source model, which
+// scans the text as a run does (after a header directive's cut), so the formatter sees exactly
+// the tokens a run sees; the stretches between them (whitespace, comments, a lone '&' or '|'
+// that the scanner skips) are read here, and only they are rewritten.
 #include "format.h"
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 
-#include "messages.h"
-#include "directive.h"
-#include "scan.h"
+#include "source_model.h"
 
 namespace {
-
-// A token's place in the layout after it: what ends a line, and what opens or closes a block.
-bool ends_line(TokenType type) {
-    return type == TOKEN_SEMICOLON || type == TOKEN_LBRACE || type == TOKEN_RBRACE;
-}
 
 // A '-' or '+' after these is a sign (no space after it), not a binary operator: no operand
 // ends with them. The language has no unary operator, but a script may still hold one.
@@ -26,29 +18,16 @@ bool is_operand_end(TokenType type) {
            type == TOKEN_RPAREN;
 }
 
-// The tokens of a script as a run scans them: from the start, or from the end of the first
-// line when the header directive is cut (what stands before it then is whitespace and '#').
-struct Tokens {
-    const char* text;
-    size_t pos;
-
-    Scan next() {
-        Scan scan = scan_token(text, pos, 1);
-        if (scan.status == SCAN_TOKEN) pos = scan.end;
-        return scan;
-    }
-};
-
 // The first line break between tokens, or npos: it sets the output's line break style.
-size_t first_line_break(std::string_view text, Tokens tokens) {
+size_t first_line_break(std::string_view text, const std::vector<SourceToken>& tokens) {
     size_t from = 0;
-    for (;;) {
-        Scan scan = tokens.next();
-        size_t to = scan.status == SCAN_TOKEN ? scan.start : text.size();
+    for (const SourceToken& token : tokens) {
+        size_t to = token.type != TOKEN_EOF ? token.start : text.size();
         size_t at = text.substr(0, to).find('\n', from);
-        if (at != std::string_view::npos || scan.status != SCAN_TOKEN) return at;
-        from = scan.end;
+        if (at != std::string_view::npos || token.type == TOKEN_EOF) return at;
+        from = token.end;
     }
+    return std::string_view::npos;
 }
 
 // Writes tokens and the comments and skipped bytes between them, deciding each line break,
@@ -77,8 +56,8 @@ struct Layout {
         previous = type;
         after_skipped = false;
         if (type == TOKEN_LBRACE) depth++;
-        break_pending = ends_line(type);
-        inside_statement = !ends_line(type);
+        break_pending = ends_statement(type);
+        inside_statement = !ends_statement(type);
     }
 
     // One space between the last thing written and this token on the same line, or none.
@@ -199,38 +178,23 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         return unchanged(
             text, "carriage returns but no newline: the whole file is one line to azuvel", 0, 0);
     }
-    std::string script(text);
-    Directive directive = read_directive(script.c_str());
-    const Tokens tokens{script.c_str(), directive.cut ? directive.cut_end : 0};
-    for (Tokens scan_all = tokens;;) {
-        Scan scan = scan_all.next();
-        if (scan.status == SCAN_END) break;
-        if (scan.status == SCAN_TOKEN) continue;
-        // Where the run stops: the line and byte column as written.
-        size_t line_start = text.rfind('\n', scan.start);
-        line_start = line_start == std::string_view::npos ? 0 : line_start + 1;
-        auto line = static_cast<int32_t>(
-            std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(scan.start), '\n') + 1);
-        auto column = static_cast<int32_t>(scan.start - line_start + 1);
-        char message[64];
-        if (scan.status == SCAN_UNTERMINATED_STRING) {
-            std::snprintf(message, sizeof message, MESSAGE_UNTERMINATED_STRING);
-        } else {
-            std::snprintf(message, sizeof message, MESSAGE_UNKNOWN_CHARACTER, text[scan.start]);
-        }
-        return unchanged(text, message, line, column);
+    SourceModel model = model_source(text);
+    if (!model.errors.empty()) {
+        // Where the run's scanning stops: the line and byte column as written.
+        const LexicalError& error = model.errors.front();
+        return unchanged(text, lexical_message(error), error.line, error.column);
     }
+    const std::vector<SourceToken>& tokens = model.tokens;
 
     // The first line is kept byte for byte when it holds "sg<": the header directive's rules
     // read its bytes. When a string literal runs on past it, the literal is kept whole.
     size_t prefix = 0;
-    if (directive.found) {
+    if (model.directive.found) {
         size_t first_break = text.find('\n');
         prefix = first_break == std::string_view::npos ? text.size() : first_break + 1;
-        for (Tokens scan_first = tokens;;) {
-            Scan scan = scan_first.next();
-            if (scan.status != SCAN_TOKEN || scan.start >= prefix) break;
-            if (scan.end > prefix) prefix = scan.end;
+        for (const SourceToken& token : tokens) {
+            if (token.type == TOKEN_EOF || token.start >= prefix) break;
+            if (token.end > prefix) prefix = token.end;
         }
     }
 
@@ -256,9 +220,8 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         }
     };
     size_t at = 0;  // the end of the last token
-    for (Tokens scan_all = tokens;;) {
-        Scan token = scan_all.next();
-        bool end = token.status != SCAN_TOKEN;
+    for (const SourceToken& token : tokens) {
+        bool end = token.type == TOKEN_EOF;
         size_t start = end ? text.size() : token.start;
         if (!end && token.end <= prefix) {
             layout.enter(token.type);

@@ -3,29 +3,10 @@
 
 namespace {
 
-// Bytes of the UTF-8 sequence a lead byte starts; a stray continuation or invalid byte is one
-// byte, which clients show as one replacement character.
-size_t sequence_length(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC2) return 2;
-    return 1;
-}
-
-// The sequence at `at` is complete and well formed as far as its continuation bytes go.
-size_t char_length(std::string_view line, size_t at) {
-    size_t length = sequence_length(static_cast<unsigned char>(line[at]));
-    if (at + length > line.size()) return 1;
-    for (size_t i = 1; i < length; i++) {
-        if ((static_cast<unsigned char>(line[at + i]) & 0xC0) != 0x80) return 1;
-    }
-    return length;
-}
-
 // Code units of one character of `length` bytes.
 size_t units(size_t length, Encoding encoding) {
     if (encoding == Encoding::utf8) return length;
-    return length == 4 ? 2 : 1;
+    return static_cast<size_t>(utf16_units(length));
 }
 
 // The bytes of protocol line `line` (0-based), without its line break.
@@ -47,7 +28,7 @@ Position to_position(std::string_view text, const LineIndex& lines, size_t offse
     size_t want = std::min(offset - lines.editor.starts[line], bytes.size());
     int64_t character = 0;
     for (size_t at = 0; at < want;) {
-        size_t length = char_length(bytes, at);
+        size_t length = utf8_length(bytes, at);
         character += static_cast<int64_t>(units(length, encoding));
         at += length;
     }
@@ -69,15 +50,30 @@ size_t to_offset(std::string_view text, const LineIndex& lines, Position positio
     int64_t character = 0;
     size_t at = 0;
     while (at < bytes.size() && character < position.character) {
-        size_t length = char_length(bytes, at);
+        size_t length = utf8_length(bytes, at);
         character += static_cast<int64_t>(units(length, encoding));
         at += length;
     }
     return lines.editor.starts[line] + at;
 }
 
+Position token_position(const Document& document, size_t index, bool at_end, Encoding encoding) {
+    const SourceToken& token = document.tokens[index];
+    size_t offset = std::min(at_end ? token.end : token.start, document.text.size());
+    int32_t line = at_end ? token.end_line : token.line;
+    size_t editor_line = document.lines.editor.index(offset);
+    if (document.lines.editor.starts[editor_line] != document.model.lines.starts[line - 1]) {
+        return to_position(document.text, document.lines, offset, encoding);
+    }
+    int32_t column = encoding == Encoding::utf8 ? (at_end ? token.end_column : token.column)
+                     : at_end                   ? token.utf16_end_column
+                                                : token.utf16_column;
+    return {static_cast<int64_t>(editor_line), static_cast<int64_t>(column - 1)};
+}
+
 void set_text(Document& document, std::string text) {
     document.text = std::move(text);
     document.lines = index_lines(document.text);
-    document.tokens = lex_source(document.text);
+    document.model = model_source(document.text);
+    document.tokens = tokens_before_error(document.model);
 }

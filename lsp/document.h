@@ -10,6 +10,7 @@
 
 #include "check.h"
 #include "lines.h"
+#include "source_model.h"
 
 // How a position's character counts: UTF-16 code units unless the client takes UTF-8 bytes.
 enum class Encoding { utf16, utf8 };
@@ -45,8 +46,16 @@ struct Document {
     std::string text;
     int64_t version = 0;
     LineIndex lines;
-    std::vector<SourceToken> tokens;  // kept with the text: every request reads them
+    SourceModel model;  // kept with the text: every request reads it
+    // The tokens a run reads, up to its first lexical error (the end token stands there): the
+    // model's tokens, the same indices.
+    std::vector<SourceToken> tokens;
 };
+
+// Where a token starts (or ends, with `at_end`) as a position: its UTF-16 or byte column from
+// the model, unless a lone carriage return, which editors count as a line break, stands on its
+// line before it.
+Position token_position(const Document& document, size_t index, bool at_end, Encoding encoding);
 
 // The open documents by URI.
 using DocumentStore = std::map<std::string, Document>;

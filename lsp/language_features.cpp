@@ -20,10 +20,10 @@ json byte_range(const Document& document, size_t start, size_t end, const Contex
             {"end", to_json(to_position(document.text, document.lines, end, context.encoding))}};
 }
 
-// The Range of one token.
+// The Range of one token, placed by the source model.
 json token_range(const Document& document, size_t index, const Context& context) {
-    const SourceToken& token = document.tokens[index];
-    return byte_range(document, token.start, token.end, context);
+    return {{"start", to_json(token_position(document, index, false, context.encoding))},
+            {"end", to_json(token_position(document, index, true, context.encoding))}};
 }
 
 // A checker place: line and byte columns.
@@ -42,14 +42,6 @@ size_t name_at(const Document& document, Position position, const Context& conte
     size_t index = token_at(document.tokens, offset);
     if (index == NO_TOKEN || document.tokens[index].type != TOKEN_IDENTIFIER) return NO_TOKEN;
     return index;
-}
-
-// The name token of the first `var` of `name`: the entry every use refers to.
-size_t first_declaration(const Document& document, std::string_view name) {
-    for (size_t use : find_uses(document.text, document.tokens, name)) {
-        if (is_declaration(document.tokens, use)) return use;
-    }
-    return NO_TOKEN;
 }
 
 // The hover line of a keyword, or null for any other token.
@@ -157,13 +149,13 @@ json fix_var_in_loop(const std::string& uri, const Document& document, const jso
     if (var + 1 >= tokens.size() || tokens[var].type != TOKEN_VAR ||
         tokens[var + 1].type != TOKEN_IDENTIFIER)
         return nullptr;
-    size_t loop = outermost_loop(tokens, var);
+    size_t loop = outermost_loop(document, var);
     size_t semicolon = var + 1;
     while (tokens[semicolon].type != TOKEN_SEMICOLON && tokens[semicolon].type != TOKEN_EOF)
         semicolon++;
     if (loop == NO_TOKEN || tokens[semicolon].type != TOKEN_SEMICOLON) return nullptr;
     std::string name(token_text(text, tokens[var + 1]));
-    bool declared_before = first_declaration(document, name) < loop;
+    bool declared_before = declaration_of(document, var + 1) < loop;
     bool literal = semicolon == var + 4 && tokens[var + 2].type == TOKEN_ASSIGN &&
                    (tokens[var + 3].type == TOKEN_NUMBER || tokens[var + 3].type == TOKEN_STRING);
     if (declared_before && literal && tokens[var + 3].type == TOKEN_STRING) return nullptr;
@@ -221,7 +213,7 @@ Position to_position(const json& value) {
 
 json publish_diagnostics(const std::string& uri, const Document& document, const Context& context) {
     json list = json::array();
-    std::vector<Diagnostic> diagnostics = check(document.text);
+    std::vector<Diagnostic> diagnostics = check(document.text, document.model);
     // A huge file of mistakes would otherwise send the editor a message of hundreds of megabytes.
     if (diagnostics.size() > MAX_PUBLISHED) diagnostics.resize(MAX_PUBLISHED);
     for (const Diagnostic& diagnostic : diagnostics) {
@@ -265,9 +257,10 @@ json hover(const Document& document, Position position, const Context& context) 
         value = help;
     } else if (token.type == TOKEN_IDENTIFIER) {
         std::string_view name = token_text(document.text, token);
-        std::vector<Variable> variables = list_variables(document.text, document.tokens);
+        std::vector<Variable> variables = list_variables(document);
+        size_t first = declaration_of(document, index);
         auto found = std::find_if(variables.begin(), variables.end(),
-                                  [&](const Variable& v) { return v.name == name; });
+                                  [&](const Variable& v) { return v.first == first; });
         if (found == variables.end()) {
             value = "`" + std::string(name) + "`: no `var` declares it.";
         } else {
@@ -288,7 +281,7 @@ json definition(const std::string& uri, const Document& document, Position posit
                 const Context& context) {
     size_t index = name_at(document, position, context);
     if (index == NO_TOKEN) return nullptr;
-    size_t first = first_declaration(document, token_text(document.text, document.tokens[index]));
+    size_t first = declaration_of(document, index);
     if (first == NO_TOKEN) return nullptr;
     return {{"uri", uri}, {"range", token_range(document, first, context)}};
 }
@@ -298,9 +291,9 @@ json references(const std::string& uri, const Document& document, Position posit
     size_t index = name_at(document, position, context);
     if (index == NO_TOKEN) return nullptr;
     std::string_view name = token_text(document.text, document.tokens[index]);
-    size_t first = first_declaration(document, name);
+    size_t first = declaration_of(document, index);
     json list = json::array();
-    for (size_t use : find_uses(document.text, document.tokens, name)) {
+    for (size_t use : find_uses(document, name)) {
         if (use == first && !include_declaration) continue;
         list.push_back({{"uri", uri}, {"range", token_range(document, use, context)}});
     }
@@ -311,18 +304,17 @@ json document_highlight(const Document& document, Position position, const Conte
     size_t index = name_at(document, position, context);
     if (index == NO_TOKEN) return nullptr;
     json list = json::array();
-    for (size_t use : find_uses(document.text, document.tokens,
-                                token_text(document.text, document.tokens[index]))) {
+    for (size_t use : find_uses(document, token_text(document.text, document.tokens[index]))) {
         // 3 is a write, 2 a read.
         list.push_back({{"range", token_range(document, use, context)},
-                        {"kind", is_write(document.tokens, use) ? 3 : 2}});
+                        {"kind", is_write(document, use) ? 3 : 2}});
     }
     return list;
 }
 
 json document_symbols(const Document& document, const Context& context) {
     json list = json::array();
-    for (const Variable& variable : list_variables(document.text, document.tokens)) {
+    for (const Variable& variable : list_variables(document)) {
         const SourceToken& last = document.tokens[variable.statement_end - 1];
         list.push_back({{"name", variable.name},
                         {"detail", variable.string_at_first ? "string" : "number"},
@@ -361,7 +353,7 @@ json completion(const Document& document, Position position, const Context& cont
                              {"insertText", snippet.body}});
         }
     }
-    for (const Variable& variable : list_variables(document.text, document.tokens)) {
+    for (const Variable& variable : list_variables(document)) {
         items.push_back({{"label", variable.name},
                          {"kind", 6},  // Variable
                          {"detail", variable.string_at_first ? "string" : "number"}});
@@ -373,7 +365,7 @@ json code_actions(const std::string& uri, const Document& document, const json& 
                   const Context& context) {
     json actions = json::array();
     if (!diagnostics.is_array() || diagnostics.empty()) return actions;
-    std::vector<Diagnostic> checked = check(document.text);
+    std::vector<Diagnostic> checked = check(document.text, document.model);
     for (const json& diagnostic : diagnostics) {
         if (!diagnostic.is_object() || !diagnostic.contains("range") ||
             !diagnostic["range"].contains("start") || !diagnostic.contains("code") ||

@@ -1,13 +1,9 @@
-// Variables and loops from the token list alone, so that a script with syntax errors still
-// gets names, hovers and jumps.
+// Variables and loops from the source model's tokens and tables, so that a script with syntax
+// errors still gets names, hovers and jumps. Only the tokens a run reads count: those before
+// the first lexical error.
 #include "names.h"
 
 #include <algorithm>
-
-std::string_view token_text(std::string_view text, const SourceToken& token) {
-    if (token.start >= text.size()) return {};
-    return text.substr(token.start, std::min(token.end, text.size()) - token.start);
-}
 
 // Names, keywords and literals: the tokens a cursor can rest on the end of.
 static bool is_word(const SourceToken& token) {
@@ -28,27 +24,39 @@ size_t token_at(const std::vector<SourceToken>& tokens, size_t offset) {
     return inside ? index - 1 : NO_TOKEN;
 }
 
-bool is_declaration(const std::vector<SourceToken>& tokens, size_t index) {
-    return index > 0 && tokens[index].type == TOKEN_IDENTIFIER &&
-           tokens[index - 1].type == TOKEN_VAR;
+// A token the run reads: before the end token of the document's tokens.
+static bool is_read(const Document& document, size_t index) {
+    return index + 1 < document.tokens.size();
 }
 
-bool is_write(const std::vector<SourceToken>& tokens, size_t index) {
-    if (is_declaration(tokens, index)) return true;
+bool is_declaration(const Document& document, size_t index) {
+    return is_read(document, index) && declares(document.model, index);
+}
+
+size_t declaration_of(const Document& document, size_t index) {
+    if (!is_read(document, index)) return NO_TOKEN;
+    int32_t declaration = document.model.declaration[index];
+    if (declaration < 0 || !is_read(document, static_cast<size_t>(declaration))) return NO_TOKEN;
+    return static_cast<size_t>(declaration);
+}
+
+bool is_write(const Document& document, size_t index) {
+    const std::vector<SourceToken>& tokens = document.tokens;
+    if (is_declaration(document, index)) return true;
     return tokens[index].type == TOKEN_IDENTIFIER && index + 1 < tokens.size() &&
            tokens[index + 1].type == TOKEN_ASSIGN;
 }
 
-std::vector<Variable> list_variables(std::string_view text,
-                                     const std::vector<SourceToken>& tokens) {
+std::vector<Variable> list_variables(const Document& document) {
+    const std::vector<SourceToken>& tokens = document.tokens;
     std::vector<Variable> variables;
     for (size_t i = 0; i < tokens.size(); i++) {
-        if (!is_declaration(tokens, i)) continue;
-        std::string_view name = token_text(text, tokens[i]);
-        auto known = std::find_if(variables.begin(), variables.end(),
-                                  [&](const Variable& v) { return v.name == name; });
-        if (known != variables.end()) {
-            known->declarations++;
+        if (!is_declaration(document, i)) continue;
+        size_t first = declaration_of(document, i);
+        if (first != i) {
+            for (Variable& variable : variables) {
+                if (variable.first == first) variable.declarations++;
+            }
             continue;
         }
         size_t end = i + 1;
@@ -59,46 +67,29 @@ std::vector<Variable> list_variables(std::string_view text,
         if (end < tokens.size() && tokens[end].type == TOKEN_SEMICOLON) end++;
         bool string_at_first = i + 2 < tokens.size() && tokens[i + 1].type == TOKEN_ASSIGN &&
                                tokens[i + 2].type == TOKEN_STRING;
-        variables.push_back(Variable{std::string(name), i, end, 1, string_at_first});
+        variables.push_back(Variable{std::string(token_text(document.text, tokens[i])), i, end, 1,
+                                     string_at_first});
     }
     return variables;
 }
 
-std::vector<size_t> find_uses(std::string_view text, const std::vector<SourceToken>& tokens,
-                              std::string_view name) {
+std::vector<size_t> find_uses(const Document& document, std::string_view name) {
     std::vector<size_t> uses;
-    for (size_t i = 0; i < tokens.size(); i++) {
-        if (tokens[i].type == TOKEN_IDENTIFIER && token_text(text, tokens[i]) == name) {
+    for (size_t i = 0; i < document.tokens.size(); i++) {
+        if (document.tokens[i].type == TOKEN_IDENTIFIER &&
+            token_text(document.text, document.tokens[i]) == name) {
             uses.push_back(i);
         }
     }
     return uses;
 }
 
-// The `while` owning the block that opens at `brace`: `while ( ... ) {`.
-static size_t loop_of_block(const std::vector<SourceToken>& tokens, size_t brace) {
-    if (brace == 0 || tokens[brace - 1].type != TOKEN_RPAREN) return NO_TOKEN;
-    int depth = 0;
-    for (size_t i = brace - 1;; i--) {
-        if (tokens[i].type == TOKEN_RPAREN) depth++;
-        if (tokens[i].type == TOKEN_LPAREN && --depth == 0) {
-            return i > 0 && tokens[i - 1].type == TOKEN_WHILE ? i - 1 : NO_TOKEN;
-        }
-        if (tokens[i].type == TOKEN_LBRACE || tokens[i].type == TOKEN_RBRACE ||
-            tokens[i].type == TOKEN_SEMICOLON || i == 0)
-            return NO_TOKEN;
+size_t outermost_loop(const Document& document, size_t index) {
+    if (!is_read(document, index)) return NO_TOKEN;
+    size_t outermost = NO_TOKEN;
+    for (int32_t head = document.model.enclosing[index]; head >= 0;
+         head = document.model.enclosing[head]) {
+        if (document.model.tokens[head].type == TOKEN_WHILE) outermost = static_cast<size_t>(head);
     }
-}
-
-size_t outermost_loop(const std::vector<SourceToken>& tokens, size_t index) {
-    // The owner of every open block on the way to `index`, outermost first.
-    std::vector<size_t> open;
-    for (size_t i = 0; i < index && i < tokens.size(); i++) {
-        if (tokens[i].type == TOKEN_LBRACE) open.push_back(loop_of_block(tokens, i));
-        if (tokens[i].type == TOKEN_RBRACE && !open.empty()) open.pop_back();
-    }
-    for (size_t owner : open) {
-        if (owner != NO_TOKEN) return owner;
-    }
-    return NO_TOKEN;
+    return outermost;
 }

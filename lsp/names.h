@@ -1,4 +1,5 @@
-// What the tokens say about a script's variables: declarations, uses and loops.
+// What the source model says about a script's variables, as the language server shows them:
+// declarations, uses and loops.
 #pragma once
 
 #include <cstddef>
@@ -6,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check.h"
+#include "document.h"
 
 inline constexpr size_t NO_TOKEN = static_cast<size_t>(-1);
 
@@ -19,23 +20,23 @@ struct Variable {
     bool string_at_first;  // the first `var` takes a string literal
 };
 
-std::string_view token_text(std::string_view text, const SourceToken& token);
-
 // The token under a byte offset (a cursor just after a word still counts as on it), or NO_TOKEN.
 size_t token_at(const std::vector<SourceToken>& tokens, size_t offset);
 
 // The name token of a `var`.
-bool is_declaration(const std::vector<SourceToken>& tokens, size_t index);
+bool is_declaration(const Document& document, size_t index);
+
+// The name token of the `var` a name means, or NO_TOKEN.
+size_t declaration_of(const Document& document, size_t index);
 
 // A name being written: declared or the target of `=`.
-bool is_write(const std::vector<SourceToken>& tokens, size_t index);
+bool is_write(const Document& document, size_t index);
 
 // Every declared variable, in the order of its first declaration.
-std::vector<Variable> list_variables(std::string_view text, const std::vector<SourceToken>& tokens);
+std::vector<Variable> list_variables(const Document& document);
 
 // The identifier tokens spelling `name`.
-std::vector<size_t> find_uses(std::string_view text, const std::vector<SourceToken>& tokens,
-                              std::string_view name);
+std::vector<size_t> find_uses(const Document& document, std::string_view name);
 
 // The `while` token of the outermost loop whose block holds token `index`, or NO_TOKEN.
-size_t outermost_loop(const std::vector<SourceToken>& tokens, size_t index);
+size_t outermost_loop(const Document& document, size_t index);

@@ -2,6 +2,9 @@
 // error, check() reports that message on the line the run stopped at; whenever check() reports
 // no error, the run does not stop with one; and no run that ends well has an error that check()
 // says stops every run (a use before any declaration, a name declared only in dead blocks).
+// And the source model the tools read scripts through against the interpreter's lexer: the same
+// tokens (kinds and values), the same lexical stop with the same message after the same tokens,
+// and the same brace pairs as the run's table.
 //
 //   check_differential ROOT [CORPUS_DIR [COUNT [SEED]]]   COUNT generated scripts, 4000 by default
 //
@@ -21,6 +24,8 @@
 
 #include "check.h"
 #include "embed.h"
+#include "facts.h"
+#include "source_model.h"
 
 namespace {
 
@@ -62,7 +67,64 @@ Outcome run_script(const std::string& text) {
 struct Counts {
     int scripts = 0, stopped = 0, matched = 0, missed = 0, false_clean = 0;
     int certain = 0, false_certain = 0;  // runs to the end with an error said to stop every run
+    int model_differs = 0;               // the source model sees other tokens than the run
 };
+
+// What the interpreter's own lexer makes of a text: the tokens, the message it stops with, and
+// the brace table a run starts with. The one place this test reads the interpreter's globals.
+struct RunLexing {
+    bool stopped = false;
+    std::string message;
+    std::vector<TokenType> types;
+    std::vector<std::string> values;
+    std::vector<int32_t> block_end;
+};
+
+RunLexing lex_as_run(const std::string& text) {
+    std::string script = text.substr(0, text.find('\0'));
+    RunLexing lexing;
+    RunStop stop;
+    lexing.stopped = !load_embedded(script.c_str(), stop);
+    lexing.message = stop.message;
+    for (int32_t i = 0; i < token_count; i++) {
+        lexing.types.push_back(tokens[i].type);
+        lexing.values.emplace_back(tokens[i].value);
+        if (!lexing.stopped) lexing.block_end.push_back(block_end[i]);
+    }
+    release_embedded();
+    return lexing;
+}
+
+// The first difference between the model and the run's lexer, or an empty string.
+std::string model_difference(const std::string& text) {
+    SourceModel model = model_source(text);
+    RunLexing run = lex_as_run(text);
+    std::string script = text.substr(0, text.find('\0'));
+    const LexingStop& stop = model.run_stop;
+    if (stop.stops != run.stopped || stop.message != run.message) {
+        return "stop: model '" + stop.message + "', run '" + run.message + "'";
+    }
+    size_t count = stop.stops ? static_cast<size_t>(stop.token) : model.tokens.size();
+    if (count != run.types.size()) {
+        return "token count: model " + std::to_string(count) + ", run " +
+               std::to_string(run.types.size());
+    }
+    for (size_t i = 0; i < count; i++) {
+        const SourceToken& token = model.tokens[i];
+        std::string_view value = token_text(script, token);
+        if (token.type == TOKEN_STRING) value = value.substr(1, value.size() - 2);
+        if (token.type != run.types[i] || value != run.values[i]) {
+            return "token " + std::to_string(i) + ": model '" + std::string(value) + "', run '" +
+                   run.values[i] + "'";
+        }
+        if (!stop.stops && token.type == TOKEN_LBRACE && model.block_pair[i] != run.block_end[i]) {
+            return "block of token " + std::to_string(i) + ": model " +
+                   std::to_string(model.block_pair[i]) + ", run " +
+                   std::to_string(run.block_end[i]);
+        }
+    }
+    return "";
+}
 
 // The codes of errors that stop every run that reaches their place.
 bool is_certain(const Diagnostic& diagnostic) {
@@ -96,6 +158,11 @@ bool reported(const Outcome& run, bool at_end, const std::vector<Diagnostic>& di
 
 void compare(const std::string& name, const std::string& text, Counts& counts) {
     counts.scripts++;
+    std::string difference = model_difference(text);
+    if (!difference.empty()) {
+        counts.model_differs++;
+        std::fprintf(stderr, "model differs: %s: %s\n", name.c_str(), difference.c_str());
+    }
     Outcome run = run_script(text);
     std::vector<Diagnostic> diagnostics = check(text);
     bool syntax_stop = run.stopped && !depends_on_values(run.message);
@@ -322,8 +389,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "check_differential: %d scripts (%zu files), %d stopped by a lexical or syntax "
                  "error: %d matched, %d missed, %d with no error reported; %d with an error that "
-                 "stops every run reaching it, %d of them run to the end\n",
+                 "stops every run reaching it, %d of them run to the end; the source model "
+                 "differs from the run's lexer on %d\n",
                  counts.scripts, files.size(), counts.stopped, counts.matched, counts.missed,
-                 counts.false_clean, counts.certain, counts.false_certain);
-    return counts.missed == 0 && counts.false_clean == 0 && counts.false_certain == 0 ? 0 : 1;
+                 counts.false_clean, counts.certain, counts.false_certain, counts.model_differs);
+    return counts.missed == 0 && counts.false_clean == 0 && counts.false_certain == 0 &&
+                   counts.model_differs == 0
+               ? 0
+               : 1;
 }

@@ -3,7 +3,7 @@
 // from the end visits the same states in reverse. The reference states (the first 2000 steps)
 // come from replays that start afresh, with no snapshot; the stepping runs take a snapshot every
 // few steps and keep few, so that resuming from snapshots (and their thinning) is what they
-// test.
+// test. And the engine's tables of blocks and statement starts are the source model's.
 //
 //   dap_engine_test AZUVEL SCRIPT_OR_DIR...
 #include "engine.h"
@@ -16,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "source_model.h"
 
 namespace {
 
@@ -66,6 +68,27 @@ void fail(const std::string& script, const std::string& what) {
     failures++;
 }
 
+// The blocks around each token, the if and while conditions and the statement starts, as the
+// engine finds them, against the source model of the same text.
+void check_tables(const std::string& script, const std::string& text, const Session& session) {
+    SourceModel model = model_source(text);
+    if (session.token_count == 0) return;  // a lexical error stops the run before any table
+    if (model.tokens.size() != static_cast<size_t>(session.token_count)) {
+        fail(script, "the source model has other tokens than the engine");
+        return;
+    }
+    for (int32_t i = 0; i < session.token_count; i++) {
+        if (session.enclosing[i] != model.enclosing[i] || session.depth[i] != model.depth[i] ||
+            session.open_paren[i] != model.condition_open[i] ||
+            session.close_paren[i] != model.condition_close[i] ||
+            session.statement_start[i] != model.statement_start[i]) {
+            fail(script, "token " + std::to_string(i) + ": the engine's blocks or statement "
+                                                         "starts differ from the source model's");
+            return;
+        }
+    }
+}
+
 void check_script(const std::string& azuvel, const std::string& script) {
     std::string text = read_file(script);
     Outcome expected = run_azuvel(azuvel, script);
@@ -90,6 +113,7 @@ void check_script(const std::string& azuvel, const std::string& script) {
 
     Session session;
     start_session(session, text);
+    check_tables(script, text, session);
     session.interval = 3;
     session.max_snapshots = 64;
     std::vector<std::string> forward;

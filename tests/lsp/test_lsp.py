@@ -189,6 +189,11 @@ class Diagnostics(unittest.TestCase):
                               for d in undefined], [((1, 6), 10)], repr(eol))
             definition = client.at("textDocument/definition", URI, 1, 14)
             self.assertEqual(start(definition["range"]), (0, 4), repr(eol))
+            # A token on a line that starts after a lone "\r" is placed on the client's line.
+            refs = client.at("textDocument/references", URI, 1, 14,
+                             context={"includeDeclaration": True})
+            self.assertEqual([(start(r["range"]), r["range"]["end"]["character"]) for r in refs],
+                             [((0, 4), 9), ((1, 12), 17)], repr(eol))
             client.finish()
 
 

@@ -1,5 +1,6 @@
-// Where each line of a text starts: byte offsets to 1-based lines and columns and back. The
-// checker, its renderer and the language server share it, so they always agree on lines.
+// Where each line of a text starts: byte offsets to 1-based lines and columns and back; and how
+// the characters of a line count in UTF-16, as editors place a cursor. The source model, the
+// checker, its renderer and the language server share it, so they always agree on places.
 #pragma once
 
 #include <algorithm>
@@ -68,3 +69,23 @@ struct LineWalker {
         *column = static_cast<int32_t>(offset - lines.starts[at] + 1);
     }
 };
+
+// Bytes of the UTF-8 sequence at `at`: a stray continuation byte, an invalid lead byte or a
+// sequence cut short is one byte, which editors show as one replacement character.
+inline size_t utf8_length(std::string_view text, size_t at) {
+    auto lead = static_cast<unsigned char>(text[at]);
+    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4
+                    : lead >= 0xE0               ? (lead <= 0xEF ? 3 : 1)
+                    : lead >= 0xC2               ? 2
+                                                 : 1;
+    if (at + length > text.size()) return 1;
+    for (size_t i = 1; i < length; i++) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
+    }
+    return length;
+}
+
+// UTF-16 code units of a character of `length` UTF-8 bytes: two beyond the basic plane.
+inline int32_t utf16_units(size_t length) {
+    return length == 4 ? 2 : 1;
+}
