@@ -184,8 +184,8 @@ void resume(Session& session) {
     static const char times[] = "*";
     for (auto head = heads.rbegin(); head != heads.rend(); ++head) {
         state.path.push_back(*head);
-        int32_t open = session.open_paren[*head];
-        int32_t close = session.close_paren[*head];
+        int32_t open = session.model.condition_open[*head];
+        int32_t close = session.model.condition_close[*head];
         for (int32_t at = open + 1; at < close; at++) {
             state.patched.emplace_back(at, tokens[at]);
             bool operand = (at - open) % 2 == 1;
@@ -208,10 +208,10 @@ void live_step(Session& session) {
             done = true;
             break;
         case Motion::step_over:
-            done = session.depth[at] <= state.origin_depth;
+            done = session.model.depth[at] <= state.origin_depth;
             break;
         case Motion::step_out:
-            done = session.depth[at] < state.origin_depth;
+            done = session.model.depth[at] < state.origin_depth;
             break;
         case Motion::run:
             break;
@@ -278,50 +278,6 @@ Stop run_from(Session& session) {
     return Stop::error;
 }
 
-// Where each block is, from the brace and parenthesis pairs: see the top of this file.
-void find_blocks(Session& session) {
-    int32_t count = session.token_count;
-    std::vector<int32_t> paren_pair(count, -1), block_end(count, -1), open(count);
-    std::vector<int32_t> open_parens;
-    for (int32_t i = 0; i < count; i++) {
-        TokenType type = tokens[i].type;
-        if (type == TOKEN_LPAREN) open_parens.push_back(i);
-        if (type == TOKEN_RPAREN && !open_parens.empty()) {
-            paren_pair[i] = open_parens.back();
-            open_parens.pop_back();
-        }
-    }
-    pair_braces(tokens, count, block_end.data(), open.data());
-    for (int32_t i = 0; i < count; i++) {
-        if (tokens[i].type == TOKEN_LBRACE && block_end[i] < 0) block_end[i] = count - 1;  // to the end
-    }
-    session.open_paren.assign(count, -1);
-    session.close_paren.assign(count, -1);
-    session.enclosing.assign(count, -1);
-    session.depth.assign(count, 0);
-    session.statement_start.assign(count, false);
-    for (int32_t brace = 1; brace < count; brace++) {
-        if (tokens[brace].type != TOKEN_LBRACE || tokens[brace - 1].type != TOKEN_RPAREN) continue;
-        int32_t paren = paren_pair[brace - 1];
-        if (paren < 1) continue;
-        int32_t head = paren - 1;
-        if (tokens[head].type != TOKEN_IF && tokens[head].type != TOKEN_WHILE) continue;
-        session.open_paren[head] = paren;
-        session.close_paren[head] = brace - 1;
-        // Blocks nest, so a later "{" that holds a token is inside an earlier one.
-        for (int32_t at = brace + 1; at <= block_end[brace]; at++) session.enclosing[at] = head;
-    }
-    for (int32_t i = 0; i < count; i++) {
-        int32_t head = session.enclosing[i];
-        session.depth[i] = head < 0 ? 0 : session.depth[head] + 1;
-        TokenType before = i == 0 ? TOKEN_SEMICOLON : tokens[i - 1].type;
-        TokenType type = tokens[i].type;
-        session.statement_start[i] =
-            (before == TOKEN_SEMICOLON || before == TOKEN_LBRACE || before == TOKEN_RBRACE) &&
-            type != TOKEN_RBRACE && type != TOKEN_EOF;
-    }
-}
-
 }  // namespace
 
 namespace {
@@ -359,7 +315,8 @@ void start_session(Session& session, std::string text) {
     end_session(session);
     text.resize(std::strlen(text.c_str()));
     session.text = std::move(text);
-    session.source = lex_source(session.text);
+    session.model = model_source(session.text);
+    session.source = tokens_before_error(session.model);
     Capture capture(session.output);
     state.session = &session;
     RunStop stop;
@@ -378,15 +335,6 @@ void start_session(Session& session, std::string text) {
     }
     session.loaded = true;
     session.token_count = token_count;
-    if (session.source.size() != static_cast<size_t>(token_count)) {
-        // Cannot happen while both read the text with scan_token; lines from the tokens then.
-        session.source.assign(token_count, SourceToken{});
-        for (int32_t i = 0; i < token_count; i++) {
-            session.source[i] =
-                SourceToken{tokens[i].type, 0, 0, tokens[i].line, 1, tokens[i].line, 1};
-        }
-    }
-    find_blocks(session);
     session.snapshots = {Snapshot{}};
     session.current = Snapshot{};
 }
@@ -476,14 +424,15 @@ int32_t column_of(const Session& session, int32_t token) {
 }
 
 int32_t depth_of(const Session& session, int32_t token) {
-    if (token < 0 || token >= static_cast<int32_t>(session.depth.size())) return 0;
-    return session.depth[token];
+    if (token < 0 || token >= session.token_count) return 0;
+    return session.model.depth[token];
 }
 
 std::vector<int32_t> enclosing_heads(const Session& session, int32_t token) {
     std::vector<int32_t> heads;
-    if (token < 0 || token >= static_cast<int32_t>(session.enclosing.size())) return heads;
-    for (int32_t head = session.enclosing[token]; head >= 0; head = session.enclosing[head]) {
+    if (token < 0 || token >= session.token_count) return heads;
+    const std::vector<int32_t>& enclosing = session.model.enclosing;
+    for (int32_t head = enclosing[token]; head >= 0; head = enclosing[head]) {
         heads.push_back(head);
     }
     return heads;
@@ -493,9 +442,8 @@ std::string statement_text(const Session& session, int32_t token) {
     int32_t count = static_cast<int32_t>(session.source.size());
     if (token < 0 || token >= count || session.token_count == 0) return "";
     int32_t last = token;
-    if (session.close_paren.size() > static_cast<size_t>(token) &&
-        session.close_paren[token] >= 0) {
-        last = session.close_paren[token];
+    if (session.model.condition_close[token] >= 0) {
+        last = session.model.condition_close[token];
     } else {
         while (last + 1 < count && last - token < 40 &&
                session.source[last].type != TOKEN_SEMICOLON &&
@@ -523,7 +471,7 @@ Evaluation evaluate_text(Session& session, const std::string& expression) {
 
 int32_t statement_at_line(const Session& session, int32_t line) {
     for (int32_t i = 0; i < session.token_count; i++) {
-        if (session.statement_start[i] && session.source[i].line >= line) return i;
+        if (session.model.statement_start[i] && session.source[i].line >= line) return i;
     }
     return -1;
 }

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
 #include "interpreter.h"
+#include "source_model.h"
 
 // The state before a step: enough to show it and to resume the run from it.
 struct Snapshot {
@@ -57,14 +57,10 @@ struct LogLine {
 };
 
 struct Session {
-    std::string text;                 // as written, up to its first NUL
-    std::vector<SourceToken> source;  // each token's place in the text
+    std::string text;    // as written, up to its first NUL
+    SourceModel model;   // its tokens' places, blocks, conditions and statement starts
+    std::vector<SourceToken> source;  // the tokens a run reads: up to a lexical error, then the end
     int32_t token_count = 0;
-    std::vector<int32_t> enclosing;   // per token: the innermost if/while whose block holds it
-    std::vector<int32_t> depth;       // per token: how many blocks hold it
-    std::vector<int32_t> open_paren;  // per if/while: its "(", and close_paren its ")"
-    std::vector<int32_t> close_paren;
-    std::vector<bool> statement_start;  // a statement can begin at this token
 
     std::vector<Snapshot> snapshots;  // by step, the first at step 0
     int64_t interval = 4096;          // steps between snapshots; doubles as they thin out

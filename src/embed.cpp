@@ -2,7 +2,7 @@
 // handed back to the caller as a value. See embed.h.
 #include "embed.h"
 
-#include <cstring>
+#include <algorithm>
 #include <limits>
 
 #include "directive.h"
@@ -11,7 +11,7 @@
 #include "interpreter.h"
 #include "lexer.h"
 #include "run.h"
-#include "scan.h"
+#include "source_model.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -43,44 +43,6 @@ void poison_unused_tokens(int32_t used) {
     ASAN_POISON_MEMORY_REGION(tokens + used, sizeof(Token) * (TOKEN_ROOM - used));
 }
 
-// Where the byte at `offset` of the cleaned copy stands in the text as written: past the
-// directive's place, by the bytes that were cut.
-size_t written_offset(const char* text, size_t offset) {
-    Directive directive = read_directive(text);
-    if (directive.cut && offset >= directive.start) offset += directive.cut_end - directive.start;
-    return offset;
-}
-
-// The bytes of token `index` in a text, found by scanning it again as the lexer did.
-void token_bytes(const char* text, int32_t index, size_t* start, size_t* end) {
-    size_t pos = 0;
-    int32_t line = 1;
-    for (int32_t at = 0;; at++) {
-        Scan scan = scan_token(text, pos, line);
-        *start = scan.start;
-        *end = scan.status == SCAN_TOKEN ? scan.end : scan.start;
-        if (at == index || scan.status != SCAN_TOKEN) return;
-        pos = scan.end;
-        line = scan.line;
-    }
-}
-
-// Line and column of a byte offset, counting "\n" only, as the run and the checker do.
-void place_offset(const char* text, size_t offset, RunStop& stop) {
-    size_t length = std::strlen(text);
-    if (offset > length) offset = length;
-    stop.offset = offset;
-    stop.line = 1;
-    size_t line_start = 0;
-    for (size_t i = 0; i < offset; i++) {
-        if (text[i] == '\n') {
-            stop.line++;
-            line_start = i + 1;
-        }
-    }
-    stop.column = static_cast<int32_t>(offset - line_start + 1);
-}
-
 }  // namespace
 
 bool call_embedded(void (*body)(void* context), void* context, RunStop& stop) {
@@ -104,16 +66,21 @@ bool call_embedded(void (*body)(void* context), void* context, RunStop& stop) {
 }
 
 void place_stop(const char* text, RunStop& stop) {
+    SourceModel model = model_source(text);
     if (stop.lexical) {
-        place_offset(text, written_offset(text, lex_error_offset), stop);
+        stop.offset = model.run_stop.offset;
+        stop.line = model.lines.line(stop.offset);
+        stop.column = model.lines.column(stop.offset);
         return;
     }
-    const char* cleaned = cleaned_text != nullptr ? cleaned_text : text;
-    size_t start = 0, end = 0;
+    int32_t last = static_cast<int32_t>(model.tokens.size()) - 1;
+    int32_t at = std::clamp(stop.token, 0, last);
     // What is missing, and what the end token stops at, stands after the token before.
-    bool after = stop.token > 0 && (stop.missing || tokens[stop.token].type == TOKEN_EOF);
-    token_bytes(cleaned, after ? stop.token - 1 : stop.token, &start, &end);
-    place_offset(text, written_offset(text, after ? end : start), stop);
+    bool after = at > 0 && (stop.missing || model.tokens[at].type == TOKEN_EOF);
+    const SourceToken& token = model.tokens[after ? at - 1 : at];
+    stop.offset = after ? token.end : token.start;
+    stop.line = after ? token.end_line : token.line;
+    stop.column = after ? token.end_column : token.column;
 }
 
 RunStop last_stop(const char* text) {
