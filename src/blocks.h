@@ -1,5 +1,6 @@
-// Brace pairing, as a run pairs them: one stack over the whole token array; a "}" with nothing
-// open stays unpaired, and a "{" that is never closed has no end.
+// Brace and parenthesis pairing, as a run pairs them. Braces: one stack over the whole token
+// array; a "}" with nothing open stays unpaired, and a "{" that is never closed has no end.
+// Parentheses: within a statement; a ";" or "{" leaves every "(" still open unpaired.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,24 @@ void pair_braces(const Tokens& tokens, int32_t count, int32_t* block_end, int32_
             open[depth++] = i;
         } else if (tokens[i].type == TOKEN_RBRACE && depth > 0) {
             block_end[open[--depth]] = i;
+        }
+    }
+}
+
+// Calls pair(open, close) for every "(" at `open` and the ")" at `close` that closes it within its
+// statement; a ")" with none open stays unpaired. `open_at` has room for `count` indices. Works
+// on any array of records with a `type`, as pair_braces does.
+template <typename Tokens, typename Pair>
+void pair_parentheses(const Tokens& tokens, int32_t count, int32_t* open_at, Pair pair) {
+    int32_t depth = 0;
+    for (int32_t i = 0; i < count; i++) {
+        TokenType type = tokens[i].type;
+        if (type == TOKEN_LPAREN) {
+            open_at[depth++] = i;
+        } else if (type == TOKEN_RPAREN && depth > 0) {
+            pair(open_at[--depth], i);
+        } else if (type == TOKEN_SEMICOLON || type == TOKEN_LBRACE) {
+            depth = 0;
         }
     }
 }

@@ -15,6 +15,7 @@
 // to be valid and every name in it found, which is what the runner's trusted handlers rely on.
 #include <cstdint>
 
+#include "blocks.h"
 #include "fast_path.h"
 #include "literal.h"
 #include "operators.h"
@@ -103,8 +104,6 @@ static ExpressionShape shape_at(int32_t index) {
 
 void derive_facts() {
     if (handlers == nullptr) handlers = statement_handler_table();
-    int32_t open_parens[MAX_TOKENS];
-    int32_t parens = 0;
     for (int32_t i = 0; i < token_count; i++) {
         const Token& token = tokens[i];
         token_variable[i] = nullptr;
@@ -127,9 +126,11 @@ void derive_facts() {
             operand_value[i] = &literal_value[i];
         }
         if (token.type == TOKEN_NUMBER || token.type == TOKEN_IDENTIFIER) primary_end[i] = i + 1;
-        if (token.type == TOKEN_LPAREN) open_parens[parens++] = i;
-        if (token.type == TOKEN_RPAREN && parens > 0) primary_end[open_parens[--parens]] = i + 1;
     }
+    // A group is a primary that ends after its ")".
+    int32_t open_parens[MAX_TOKENS];
+    pair_parentheses(tokens, token_count, open_parens,
+                     [](int32_t open, int32_t close) { primary_end[open] = close + 1; });
     for (int32_t i = 0; i < token_count; i++) expression_shape[i] = shape_at(i);
 }
 

@@ -129,22 +129,14 @@ LexingStop find_run_stop(const SourceModel& model) {
     return LexingStop{true, first.token, first.start, lexical_message(first)};
 }
 
-// A "(" pairs with the ")" that closes it within its statement: a ";" or "{" leaves every "("
-// still open unpaired, and a ")" with none open stays unpaired.
-void pair_parentheses(SourceModel& model) {
-    std::vector<int32_t> open;
-    for (size_t i = 0; i < model.tokens.size(); i++) {
-        TokenType type = model.tokens[i].type;
-        if (type == TOKEN_LPAREN) {
-            open.push_back(static_cast<int32_t>(i));
-        } else if (type == TOKEN_RPAREN && !open.empty()) {
-            model.paren_pair[i] = open.back();
-            model.paren_pair[open.back()] = static_cast<int32_t>(i);
-            open.pop_back();
-        } else if (type == TOKEN_SEMICOLON || type == TOKEN_LBRACE) {
-            open.clear();
-        }
-    }
+// Parentheses as the run pairs them (blocks.h), each way.
+void find_parenthesis_pairs(SourceModel& model) {
+    std::vector<int32_t> open(model.tokens.size());
+    pair_parentheses(model.tokens, static_cast<int32_t>(model.tokens.size()), open.data(),
+                     [&model](int32_t opening, int32_t closing) {
+                         model.paren_pair[opening] = closing;
+                         model.paren_pair[closing] = opening;
+                     });
 }
 
 // Braces as the run pairs them (blocks.h), with each "}" pointing back at its "{".
@@ -244,7 +236,7 @@ SourceModel model_source(std::string_view text) {
     model.condition_close.assign(count, -1);
     model.statement_start.assign(count, false);
     model.declaration.assign(count, -1);
-    pair_parentheses(model);
+    find_parenthesis_pairs(model);
     pair_blocks(model);
     find_condition_blocks(model);
     find_statement_starts(model);
