@@ -16,10 +16,8 @@ const Variable* lone_name(const std::string& expression) {
     if (name.status != SCAN_TOKEN || name.type != TOKEN_IDENTIFIER) return nullptr;
     if (scan_token(expression.c_str(), name.end, 1).status != SCAN_END) return nullptr;
     std::string text = expression.substr(name.start, name.end - name.start);
-    for (int32_t i = 0; i < var_count; i++) {
-        if (text == vars[i].name) return &vars[i];
-    }
-    return nullptr;
+    int32_t entry = first_entry(vars, var_count, text.c_str());
+    return entry < 0 ? nullptr : &vars[entry];
 }
 
 }  // namespace
@@ -65,8 +63,7 @@ std::string log_text(const std::string& message) {
 std::vector<Shown> show_store(const std::vector<Variable>& store) {
     std::vector<Shown> shown;
     for (size_t i = 0; i < store.size(); i++) {
-        bool unread = false;
-        for (size_t j = 0; j < i && !unread; j++) unread = std::strcmp(store[j].name, store[i].name) == 0;
+        bool unread = first_entry(store.data(), static_cast<int32_t>(i), store[i].name) >= 0;
         shown.push_back(Shown{store[i].name, format_value(store[i]),
                               store[i].is_string ? "string" : "number", unread});
     }

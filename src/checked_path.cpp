@@ -79,12 +79,10 @@ void start_interpreter() {
     start_output();
 }
 
-// The earliest entry with this name, or null.
+// The entry a name means in the store, or null.
 static Variable* find_variable(const char* name) {
-    for (int32_t i = 0; i < var_count; i++) {
-        if (std::strcmp(vars[i].name, name) == 0) return &vars[i];
-    }
-    return nullptr;
+    int32_t entry = first_entry(vars, var_count, name);
+    return entry < 0 ? nullptr : &vars[entry];
 }
 
 [[noreturn, gnu::cold]] static void undefined_variable(int32_t index) {

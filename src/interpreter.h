@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "lexer.h"
 
@@ -14,6 +15,15 @@ struct Variable {
 };
 
 inline constexpr int MAX_VARS = 100;
+
+// The entry a name means among store[0, count): the earliest with that name, or -1. A name
+// declared again keeps meaning its first entry; later ones are never read.
+inline int32_t first_entry(const Variable* store, int32_t count, const char* name) {
+    for (int32_t i = 0; i < count; i++) {
+        if (std::strcmp(store[i].name, name) == 0) return i;
+    }
+    return -1;
+}
 
 extern int32_t current_token;
 extern Variable vars[MAX_VARS];
