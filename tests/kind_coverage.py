@@ -10,12 +10,11 @@ that no run reached means the suite never tests its handler, whatever else it ch
 """
 import concurrent.futures
 import os
-import random
 import subprocess
 import sys
 import tempfile
 
-from plain_vs_fast import Generator
+from plain_vs_fast import corpus, corpus_options
 
 TIMEOUT = 5  # a fuzz corpus holds endless loops: those count for what they reached before
 
@@ -45,31 +44,10 @@ def main():
     if not args:
         sys.exit(__doc__)
     binary = os.path.abspath(args[0])
-    dirs, generated, seed = [], 0, 1
-    i = 1
-    while i < len(args):
-        if args[i] == "--scripts":
-            dirs.append(args[i + 1])
-        elif args[i] == "--generated":
-            generated = int(args[i + 1])
-        elif args[i] == "--seed":
-            seed = int(args[i + 1])
-        else:
-            sys.exit(f"unknown argument: {args[i]}")
-        i += 2
+    dirs, generated, seed = corpus_options(args[1:])
 
     with tempfile.TemporaryDirectory() as work:
-        scripts = []
-        for d in dirs:
-            for root, _, files in os.walk(d):
-                scripts += [os.path.join(root, f) for f in sorted(files)
-                            if f.endswith(".az") or "." not in f]
-        rng = random.Random(seed)
-        for n in range(generated):
-            path = os.path.join(work, f"gen{n}.az")
-            with open(path, "w") as f:
-                f.write(Generator(rng).script())
-            scripts.append(path)
+        scripts = corpus(dirs, generated, seed, work)
 
         def run(numbered):
             n, script = numbered

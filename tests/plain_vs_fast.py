@@ -278,14 +278,10 @@ class Generator:
         return " ".join(tokens)
 
 
-def main():
-    args = sys.argv[1:]
-    if len(args) < 2:
-        sys.exit(__doc__)
-    fast, plain = os.path.abspath(args[0]), os.path.abspath(args[1])
+def corpus_options(args):
+    """The scripts asked for: (--scripts DIR..., --generated N, --seed S)."""
     dirs, generated, seed = [], 0, 1
-    i = 2
-    while i < len(args):
+    for i in range(0, len(args), 2):
         if args[i] == "--scripts":
             dirs.append(args[i + 1])
         elif args[i] == "--generated":
@@ -294,23 +290,37 @@ def main():
             seed = int(args[i + 1])
         else:
             sys.exit(f"unknown argument: {args[i]}")
-        i += 2
+    return dirs, generated, seed
+
+
+def corpus(dirs, generated, seed, work):
+    """Every script under the folders, then `generated` new ones written into `work`."""
+    scripts = []
+    for d in dirs:
+        for root, _, files in os.walk(d):
+            scripts += [os.path.join(root, f) for f in sorted(files)
+                        if f.endswith(".az") or "." not in f]
+    rng = random.Random(seed)
+    for n in range(generated):
+        path = os.path.join(work, f"gen{n}.az")
+        with open(path, "w") as f:
+            f.write(Generator(rng).script())
+        scripts.append(path)
+    return scripts
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) < 2:
+        sys.exit(__doc__)
+    fast, plain = os.path.abspath(args[0]), os.path.abspath(args[1])
+    dirs, generated, seed = corpus_options(args[2:])
 
     # Inherited by every run; set here rather than in each child, so that starting one is cheap.
     resource.setrlimit(resource.RLIMIT_FSIZE, (OUTPUT_LIMIT, OUTPUT_LIMIT))
     resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
     with tempfile.TemporaryDirectory() as work:
-        scripts = []
-        for d in dirs:
-            for root, _, files in os.walk(d):
-                scripts += [os.path.join(root, f) for f in sorted(files)
-                            if f.endswith(".az") or "." not in f]
-        rng = random.Random(seed)
-        for n in range(generated):
-            path = os.path.join(work, f"gen{n}.az")
-            with open(path, "w") as f:
-                f.write(Generator(rng).script())
-            scripts.append(path)
+        scripts = corpus(dirs, generated, seed, work)
 
         def check(numbered):
             n, script = numbered
