@@ -36,9 +36,11 @@ Evaluation compute(const std::string& expression) {
     if (!compute_embedded(expression.c_str(), &value, &end_type, stop)) {
         return Evaluation{false, stop.message, "", 0.0};
     }
-    if (end_type != TOKEN_EOF) return Evaluation{false, "Unexpected token after the expression", "", 0.0};
+    if (end_type != TOKEN_EOF)
+        return Evaluation{false, "Unexpected token after the expression", "", 0.0};
     const Variable* named = lone_name(expression);
-    if (named != nullptr && named->is_string) return Evaluation{true, named->string, "string", value};
+    if (named != nullptr && named->is_string)
+        return Evaluation{true, named->string, "string", value};
     char text[32];
     return Evaluation{true, std::string(text, format_number(value, text)), "number", value};
 }

@@ -16,16 +16,16 @@
 // How a run ended, and where: the place comes from the interpreter's cursor (or, for a lexical
 // error, from where lexing stopped), never from the message.
 struct RunStop {
-    bool stopped = false;  // the run ended with an error
-    std::string message;   // the error's message, without "[Error] "
-    bool lexical = false;  // the error was met while lexing, before any statement ran
-    int32_t token = 0;     // the cursor when the run ended; for a lexical stop, the tokens made
+    bool stopped = false;     // the run ended with an error
+    std::string message;      // the error's message, without "[Error] "
+    bool lexical = false;     // the error was met while lexing, before any statement ran
+    int32_t token = 0;        // the cursor when the run ended; for a lexical stop, the tokens made
     int32_t token_count = 0;  // the script's tokens, the end token included
-    bool missing = false;  // the error is shown just after the token before `token`: what
-                           // is missing belongs there ("Expected ';'")
-    size_t offset = 0;     // where the error stands in the text as written, in bytes
-    int32_t line = 0;      // of `offset`, 1-based
-    int32_t column = 0;    // of `offset`, 1-based, in bytes
+    bool missing = false;     // the error is shown just after the token before `token`: what
+                              // is missing belongs there ("Expected ';'")
+    size_t offset = 0;        // where the error stands in the text as written, in bytes
+    int32_t line = 0;         // of `offset`, 1-based
+    int32_t column = 0;       // of `offset`, 1-based, in bytes
 };
 
 // Runs a script whole, as azuvel runs a file holding these bytes (a NUL ends the text), with its

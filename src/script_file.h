@@ -9,16 +9,16 @@
 inline constexpr size_t MAX_STREAMED_SCRIPT = size_t{1} << 30;
 
 enum ScriptProblem {
-    SCRIPT_READ,        // the text is there
-    SCRIPT_CANNOT_OPEN, // missing, unreadable, a directory, or a kind of file that may never end
-    SCRIPT_TOO_LARGE,   // no memory for it, or a stream past MAX_STREAMED_SCRIPT
+    SCRIPT_READ,         // the text is there
+    SCRIPT_CANNOT_OPEN,  // missing, unreadable, a directory, or a kind of file that may never end
+    SCRIPT_TOO_LARGE,    // no memory for it, or a stream past MAX_STREAMED_SCRIPT
 };
 
 struct ScriptText {
-    char* text;           // malloc'd, NUL-terminated; null unless SCRIPT_READ
-    size_t length;        // without the NUL
+    char* text;     // malloc'd, NUL-terminated; null unless SCRIPT_READ
+    size_t length;  // without the NUL
     ScriptProblem problem;
-    int error_number;     // errno of the failure, 0 when there was none (a directory, a size)
+    int error_number;  // errno of the failure, 0 when there was none (a directory, a size)
 };
 
 // Reads a regular file, or a character device as far as its size says (/dev/null is empty and

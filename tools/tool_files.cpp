@@ -21,7 +21,7 @@ bool read_script(const std::string& path, std::string& text, std::string& proble
         std::free(script.text);
         return true;
     }
-    problem = script.error_number != 0           ? std::strerror(script.error_number)
+    problem = script.error_number != 0             ? std::strerror(script.error_number)
               : script.problem == SCRIPT_TOO_LARGE ? "File too large"
                                                    : "Not a file";
     return false;

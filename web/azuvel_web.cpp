@@ -5,9 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "check.h"
 #include "embed.h"

@@ -1,11 +1,12 @@
 // The embedded run: a stop comes back as a value, with its place taken from the cursor (or from
 // where lexing stopped) in the text as written; output goes to the caller's sink; and a run
 // frees what it made, so runs can follow one another in one process.
+#include "embed.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "embed.h"
 #include "lexer.h"
 
 namespace {
@@ -69,7 +70,7 @@ TEST(Embed, OutputGoesToTheSinkAndRunsFollowOneAnother) {
     out.clear();
     RunStop second = run_embedded(std::string("#sg<nel>\nprint(1);\0print(2);", 27), collect, &out);
     EXPECT_FALSE(second.stopped);
-    EXPECT_EQ(out, "1");  // the directive of this run, and a NUL ends the text
+    EXPECT_EQ(out, "1");        // the directive of this run, and a NUL ends the text
     EXPECT_EQ(token_count, 0);  // the tokens were freed
 }
 

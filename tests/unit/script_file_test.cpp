@@ -1,7 +1,8 @@
 // The one reader of script files: which files azuvel, the debugger and the tools accept, and
 // what they read from them.
-#include <gtest/gtest.h>
+#include "script_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include "script_file.h"
 
 namespace {
 
