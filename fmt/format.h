@@ -15,12 +15,19 @@ struct FormatEdit {
     std::string text;
 };
 
+// Lines [first, last] of the input, 1-based, left as written, and why (the checker's message).
+struct KeptLines {
+    int32_t first, last;
+    std::string reason;
+};
+
 struct FormatResult {
     bool ok;                        // false: the script is left as it is, for `message`
     std::string text;               // the formatted script; the input itself when !ok
     std::vector<FormatEdit> edits;  // from the input to `text`: in order, disjoint (if asked)
     std::string message;            // why the script is left unchanged ("Unterminated string")
     int32_t line, column;           // where, 1-based in bytes; 0 when the reason has no place
+    std::vector<KeptLines> kept;    // the parts left as written (format_script's `keep`)
 };
 
 // Blocks nested deeper indent no further, so the output stays within a constant factor of the
@@ -39,7 +46,13 @@ inline constexpr int MAX_INDENT_LEVELS = 40;
 // and carriage returns without any newline (a file that is one line to the interpreter).
 // `with_edits` also lists the changes as edits: in each stretch between two tokens that changes,
 // the part that differs (never half of a "\r\n").
-FormatResult format_script(std::string_view text, bool with_edits = false);
+//
+// `keep` names lines whose tokens stay as written: between two tokens of them, and between one
+// of them and a token beside it, the whitespace on a line is kept byte for byte and a line
+// break stays a line break (only the indent of a new line and blank lines follow the layout),
+// so the tokens keep their lines and what touches stays touching. The result's `kept` is `keep`.
+FormatResult format_script(std::string_view text, bool with_edits = false,
+                           const std::vector<KeptLines>& keep = {});
 
 // The edits among `edits` (format_script(text, true).edits) that touch the bytes [start, end]
 // of the input: a part of the script formatted alone. None when the result's first line would
