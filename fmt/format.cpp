@@ -121,6 +121,25 @@ struct Layout {
         after_skipped = true;
     }
 
+    // A stretch between kept tokens, as written but for trailing spaces, runs of blank lines
+    // and the line break style, which follow the layout.
+    void kept(std::string_view gap) {
+        for (char c : gap) {
+            if (c != '\n') {
+                out += c;
+                continue;
+            }
+            while (!out.empty() && out.back() != '\n' && is_space(out.back())) out.pop_back();
+            bool blank = out.size() >= eol.size() &&
+                         std::string_view(out).substr(out.size() - eol.size()) == eol;
+            bool blank_before = blank && out.size() >= 2 * eol.size() &&
+                                std::string_view(out).substr(out.size() - 2 * eol.size(),
+                                                             eol.size()) == eol;
+            if (!blank_before) out += eol;
+        }
+        newlines = 0;
+    }
+
     // The whitespace, comments and skipped bytes of text[from, to).
     void between(std::string_view text, size_t from, size_t to) {
         for (size_t at = from; at < to;) {
@@ -239,12 +258,12 @@ FormatResult format_script(std::string_view text, bool with_edits,
         size_t out_from = layout.out.size() - (prefix > at ? prefix - at : 0);
         std::string_view gap = text.substr(std::max(at, prefix), start - std::max(at, prefix));
         bool beside_kept = !end && last != nullptr && (kept(*last) || kept(token));
-        if (beside_kept && gap.find_first_of("\n#") == std::string_view::npos) {
-            // On a kept line, what stands between two tokens stays byte for byte: "> =" is not
-            // joined, ">=" not split, "}" not moved to a line of its own.
+        bool within_kept = beside_kept && kept(*last) && kept(token);
+        if (within_kept || (beside_kept && gap.find_first_of("\n#") == std::string_view::npos)) {
+            // Kept as written: "> =" is not joined, ">=" not split, "}" not moved to a line of
+            // its own, and within kept lines the indentation stays (the checker reads it).
             layout.enter(token.type);
-            layout.out += gap;
-            layout.newlines = 0;
+            layout.kept(gap);
         } else {
             layout.between(text, std::max(at, prefix), start);
             if (end) {

@@ -57,7 +57,8 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
     for (const Diagnostic& diagnostic : diagnostics) {
         if (diagnostic.severity != Severity::error) continue;
         if (unpaired) {
-            int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+            int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
+            if (text.back() != '\n') lines++;
             return {KeptLines{1, lines, diagnostic.message}};
         }
         kept.push_back(statement_lines(model, diagnostic));
