@@ -121,22 +121,22 @@ struct Layout {
         after_skipped = true;
     }
 
-    // A stretch between kept tokens, as written but for trailing spaces, runs of blank lines
-    // and the line break style, which follow the layout.
-    void kept(std::string_view gap) {
-        for (char c : gap) {
-            if (c != '\n') {
-                out += c;
-                continue;
-            }
-            while (!out.empty() && out.back() != '\n' && is_space(out.back())) out.pop_back();
-            bool blank = out.size() >= eol.size() &&
-                         std::string_view(out).substr(out.size() - eol.size()) == eol;
-            bool blank_before = blank && out.size() >= 2 * eol.size() &&
-                                std::string_view(out).substr(out.size() - 2 * eol.size(),
-                                                             eol.size()) == eol;
-            if (!blank_before) out += eol;
+    // A new line for a kept token, with its indent as written.
+    void begin_kept_line(std::string_view indent) {
+        if (line_open) {
+            out += eol;
+            line_open = false;
         }
+        if (newlines >= 2 && !out.empty()) out += eol;
+        out += indent;
+        line_open = true;
+        newlines = 0;
+        break_pending = false;
+    }
+
+    // A stretch between kept tokens, byte for byte: a help may quote it.
+    void kept(std::string_view gap) {
+        out += gap;
         newlines = 0;
     }
 
@@ -265,15 +265,23 @@ FormatResult format_script(std::string_view text, bool with_edits,
             layout.enter(token.type);
             layout.kept(gap);
         } else {
-            layout.between(text, std::max(at, prefix), start);
-            if (end) {
-                if (layout.line_open) layout.out += layout.eol;
-                record(at, start, out_from);
-                break;
+            size_t line_start = gap.rfind('\n');
+            if (beside_kept && kept(token) && line_start != std::string_view::npos) {
+                // The first kept line keeps its indent (a help may quote the line with it).
+                layout.between(text, std::max(at, prefix), start - gap.size() + line_start + 1);
+                layout.enter(token.type);
+                layout.begin_kept_line(gap.substr(line_start + 1));
+            } else {
+                layout.between(text, std::max(at, prefix), start);
+                if (end) {
+                    if (layout.line_open) layout.out += layout.eol;
+                    record(at, start, out_from);
+                    break;
+                }
+                // A line break beside a kept line stays: no lines join across a missing ';'.
+                if (beside_kept) layout.break_pending = true;
+                layout.before_token(token.type);
             }
-            // A line break beside a kept line stays: lines are never joined across a missing ';'.
-            if (beside_kept) layout.break_pending = true;
-            layout.before_token(token.type);
         }
         record(at, start, out_from);
         layout.out.append(text.substr(token.start, token.end - token.start));

@@ -47,10 +47,11 @@ inline constexpr int MAX_INDENT_LEVELS = 40;
 // `with_edits` also lists the changes as edits: in each stretch between two tokens that changes,
 // the part that differs (never half of a "\r\n").
 //
-// `keep` names lines whose tokens stay as written: between two tokens of them, and between one
-// of them and a token beside it, the whitespace on a line is kept byte for byte and a line
-// break stays a line break (only the indent of a new line and blank lines follow the layout),
-// so the tokens keep their lines and what touches stays touching. The result's `kept` is `keep`.
+// `keep` names lines whose tokens stay as written: between two tokens of them everything is kept
+// byte for byte (line breaks, indentation, comments); between one of them and a token beside
+// it, the whitespace on a line is kept and a line break stays a line break (the indent of the
+// new line follows the layout), so what touches stays touching and no lines are joined. The
+// result's `kept` is `keep`.
 FormatResult format_script(std::string_view text, bool with_edits = false,
                            const std::vector<KeptLines>& keep = {});
 

@@ -10,6 +10,11 @@
 
 namespace {
 
+// Why a part is kept: "error: Expected expression".
+std::string reason(const Diagnostic& diagnostic) {
+    return (diagnostic.severity == Severity::error ? "error: " : "warning: ") + diagnostic.message;
+}
+
 // The first token at or after a place, or the end token.
 size_t token_at(const std::vector<SourceToken>& tokens, int32_t line, int32_t column) {
     size_t index = 0;
@@ -38,7 +43,32 @@ KeptLines statement_lines(const SourceModel& model, const Diagnostic& diagnostic
     int32_t first = std::min(tokens[low].line, diagnostic.line);
     int32_t last = std::max(tokens[high].end_line, diagnostic.line);
     if (at != end) last = std::max(last, tokens[at].end_line);
-    return KeptLines{first, last, diagnostic.message};
+    return KeptLines{first, last, reason(diagnostic)};
+}
+
+// The lines of an if's or while's header, from its keyword to its "{" (or its condition's end).
+KeptLines header_lines(const SourceModel& model, size_t keyword, const std::string& why) {
+    int32_t close = model.condition_close[keyword];
+    size_t last = close >= 0 ? static_cast<size_t>(close) : keyword;
+    if (last + 1 < model.tokens.size() && model.tokens[last + 1].type == TOKEN_LBRACE) last++;
+    return KeptLines{model.tokens[keyword].line, model.tokens[last].end_line, why};
+}
+
+// The if's or while's header a statement's help may quote: the block it stands in (a 'break'
+// ends that loop) and the block closed just before it (an 'else' or 'elif' follows an if).
+void add_headers(const SourceModel& model, size_t at, const std::string& why,
+                 std::vector<KeptLines>& kept) {
+    size_t start = at;
+    while (start > 0 && !model.statement_start[start]) start--;
+    if (model.enclosing[start] >= 0)
+        kept.push_back(header_lines(model, static_cast<size_t>(model.enclosing[start]), why));
+    if (start > 0 && model.tokens[start - 1].type == TOKEN_RBRACE && model.block_pair[start - 1] >= 0) {
+        size_t open = static_cast<size_t>(model.block_pair[start - 1]);
+        size_t keyword = open;
+        while (keyword > 0 && !model.statement_start[keyword]) keyword--;
+        TokenType type = model.tokens[keyword].type;
+        if (type == TOKEN_IF || type == TOKEN_WHILE) kept.push_back(header_lines(model, keyword, why));
+    }
 }
 
 }  // namespace
@@ -48,20 +78,36 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
     if (!model.errors.empty() || model.tokens.empty()) return {};
     std::vector<Diagnostic> diagnostics = check(text, model);
     std::vector<KeptLines> kept;
+    // A brace the run leaves unpaired, or a "}" with no "{" open before it.
     bool unpaired = false;
+    int32_t open = 0;
     for (size_t i = 0; i < model.tokens.size(); i++) {
         TokenType type = model.tokens[i].type;
         if ((type == TOKEN_LBRACE || type == TOKEN_RBRACE) && model.block_pair[i] < 0)
             unpaired = true;
+        open += type == TOKEN_LBRACE ? 1 : type == TOKEN_RBRACE ? -1 : 0;
+        if (open < 0) unpaired = true;
     }
+    if (open != 0) unpaired = true;
     for (const Diagnostic& diagnostic : diagnostics) {
-        if (diagnostic.severity != Severity::error) continue;
-        if (unpaired) {
+        // A warning's help quotes the statement as written (on one line, or in general terms
+        // when it spans lines): its statement is kept too, so the help stays the same.
+        TokenType at = model.tokens[token_at(model.tokens, diagnostic.line, diagnostic.column)].type;
+        bool at_brace = at == TOKEN_LBRACE || at == TOKEN_RBRACE;  // "this '}' closes no block"
+        if ((unpaired || at_brace) && diagnostic.severity == Severity::error) {
             int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
             if (text.back() != '\n') lines++;
-            return {KeptLines{1, lines, diagnostic.message}};
+            return {KeptLines{1, lines, reason(diagnostic)}};
         }
         kept.push_back(statement_lines(model, diagnostic));
+        // A fix may span several statements ('for (...; ...; ...)'): its lines too.
+        for (const Edit& fix : diagnostic.fixes) {
+            kept.push_back(KeptLines{model.lines.line(fix.start),
+                                     model.lines.line(fix.end > fix.start ? fix.end - 1 : fix.end),
+                                     reason(diagnostic)});
+        }
+        add_headers(model, token_at(model.tokens, diagnostic.line, diagnostic.column),
+                    reason(diagnostic), kept);
     }
     std::sort(kept.begin(), kept.end(),
               [](const KeptLines& a, const KeptLines& b) { return a.first < b.first; });
@@ -78,7 +124,16 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
 }
 
 FormatResult format_checked(std::string_view text, bool with_edits) {
-    return format_script(text, with_edits, lines_to_keep(text));
+    std::vector<KeptLines> kept = lines_to_keep(text);
+    // Every token kept: not even the indent of the first line or the end changes.
+    std::vector<SourceToken> tokens = model_source(text).tokens;
+    bool all = !kept.empty() && std::all_of(tokens.begin(), tokens.end() - 1, [&](const SourceToken& token) {
+        return std::any_of(kept.begin(), kept.end(), [&](const KeptLines& lines) {
+            return token.line <= lines.last && token.end_line >= lines.first;
+        });
+    });
+    if (all) return FormatResult{true, std::string(text), {}, {}, 0, 0, std::move(kept)};
+    return format_script(text, with_edits, std::move(kept));
 }
 
 std::string kept_note(const KeptLines& lines) {
@@ -87,7 +142,7 @@ std::string kept_note(const KeptLines& lines) {
         where += '-';
         where += std::to_string(lines.last);
     }
-    where += ": left as written, for an error there: ";
+    where += ": left as written, for the checker's ";
     where += lines.reason;
     return where;
 }
