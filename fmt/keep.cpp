@@ -54,14 +54,18 @@ KeptLines header_lines(const SourceModel& model, size_t keyword, const std::stri
     return KeptLines{model.tokens[keyword].line, model.tokens[last].end_line, why};
 }
 
-// The if's or while's header a statement's help may quote: the block it stands in (a 'break'
-// ends that loop) and the block closed just before it (an 'else' or 'elif' follows an if).
+// The if's or while's header a statement's help may quote: the blocks it stands in, out to the
+// innermost loop (a 'break' ends it), and the block closed just before it (an 'else' or 'elif'
+// follows an if).
 void add_headers(const SourceModel& model, size_t at, const std::string& why,
                  std::vector<KeptLines>& kept) {
     size_t start = at;
     while (start > 0 && !model.statement_start[start]) start--;
-    if (model.enclosing[start] >= 0)
-        kept.push_back(header_lines(model, static_cast<size_t>(model.enclosing[start]), why));
+    // The innermost block, and on out to the innermost loop.
+    for (int32_t block = model.enclosing[start]; block >= 0; block = model.enclosing[block]) {
+        kept.push_back(header_lines(model, static_cast<size_t>(block), why));
+        if (model.tokens[block].type == TOKEN_WHILE) break;
+    }
     if (start > 0 && model.tokens[start - 1].type == TOKEN_RBRACE && model.block_pair[start - 1] >= 0) {
         size_t open = static_cast<size_t>(model.block_pair[start - 1]);
         size_t keyword = open;
