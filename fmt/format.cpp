@@ -231,9 +231,7 @@ FormatResult format_script(std::string_view text, bool with_edits,
 
     FormatResult result{true, {}, {}, {}, 0, 0, keep};
     auto kept = [&keep](const SourceToken& token) {
-        return std::any_of(keep.begin(), keep.end(), [&token](const KeptLines& lines) {
-            return token.line <= lines.last && token.end_line >= lines.first;
-        });
+        return keeps_lines(keep, token.line, token.end_line);
     };
     // What each stretch between two tokens became, where it changed; the first stretch is
     // always kept, for the line break that may still go before it.

@@ -21,6 +21,14 @@ struct KeptLines {
     std::string reason;
 };
 
+// Whether `keep` holds any of the lines [first, last].
+inline bool keeps_lines(const std::vector<KeptLines>& keep, int32_t first, int32_t last) {
+    for (const KeptLines& lines : keep) {
+        if (first <= lines.last && last >= lines.first) return true;
+    }
+    return false;
+}
+
 struct FormatResult {
     bool ok;                        // false: the script is left as it is, for `message`
     std::string text;               // the formatted script; the input itself when !ok

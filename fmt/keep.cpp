@@ -1,5 +1,5 @@
-// Which lines formatting leaves as written, from the checker's errors and the source model's
-// statement starts and brace pairs.
+// Which lines formatting leaves as written, from the checker's diagnostics and the source
+// model's statement starts, blocks and brace pairs.
 #include "keep.h"
 
 #include <algorithm>
@@ -18,8 +18,9 @@ std::string reason(const Diagnostic& diagnostic) {
 // The first token at or after a place, or the end token.
 size_t token_at(const std::vector<SourceToken>& tokens, int32_t line, int32_t column) {
     size_t index = 0;
-    while (index + 1 < tokens.size() && (tokens[index].line < line ||
-                                         (tokens[index].line == line && tokens[index].column < column)))
+    while (index + 1 < tokens.size() &&
+           (tokens[index].line < line ||
+            (tokens[index].line == line && tokens[index].column < column)))
         index++;
     return index;
 }
@@ -66,12 +67,14 @@ void add_headers(const SourceModel& model, size_t at, const std::string& why,
         kept.push_back(header_lines(model, static_cast<size_t>(block), why));
         if (model.tokens[block].type == TOKEN_WHILE) break;
     }
-    if (start > 0 && model.tokens[start - 1].type == TOKEN_RBRACE && model.block_pair[start - 1] >= 0) {
+    if (start > 0 && model.tokens[start - 1].type == TOKEN_RBRACE &&
+        model.block_pair[start - 1] >= 0) {
         size_t open = static_cast<size_t>(model.block_pair[start - 1]);
         size_t keyword = open;
         while (keyword > 0 && !model.statement_start[keyword]) keyword--;
         TokenType type = model.tokens[keyword].type;
-        if (type == TOKEN_IF || type == TOKEN_WHILE) kept.push_back(header_lines(model, keyword, why));
+        if (type == TOKEN_IF || type == TOKEN_WHILE)
+            kept.push_back(header_lines(model, keyword, why));
     }
 }
 
@@ -94,15 +97,16 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
     }
     if (open != 0) unpaired = true;
     for (const Diagnostic& diagnostic : diagnostics) {
-        // A warning's help quotes the statement as written (on one line, or in general terms
-        // when it spans lines): its statement is kept too, so the help stays the same.
-        TokenType at = model.tokens[token_at(model.tokens, diagnostic.line, diagnostic.column)].type;
-        bool at_brace = at == TOKEN_LBRACE || at == TOKEN_RBRACE;  // "this '}' closes no block"
+        size_t at = token_at(model.tokens, diagnostic.line, diagnostic.column);
+        TokenType type = model.tokens[at].type;
+        bool at_brace = type == TOKEN_LBRACE || type == TOKEN_RBRACE;  // "closes no block"
         if ((unpaired || at_brace) && diagnostic.severity == Severity::error) {
             int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
-            if (text.back() != '\n') lines++;
+            if (!text.empty() && text.back() != '\n') lines++;
             return {KeptLines{1, lines, reason(diagnostic)}};
         }
+        // A warning's help quotes its statement as written too (on one line, or in general
+        // terms when it spans lines), so warnings keep their statements as errors do.
         kept.push_back(statement_lines(model, diagnostic));
         // A fix may span several statements ('for (...; ...; ...)'): its lines too.
         for (const Edit& fix : diagnostic.fixes) {
@@ -110,8 +114,7 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
                                      model.lines.line(fix.end > fix.start ? fix.end - 1 : fix.end),
                                      reason(diagnostic)});
         }
-        add_headers(model, token_at(model.tokens, diagnostic.line, diagnostic.column),
-                    reason(diagnostic), kept);
+        add_headers(model, at, reason(diagnostic), kept);
     }
     std::sort(kept.begin(), kept.end(),
               [](const KeptLines& a, const KeptLines& b) { return a.first < b.first; });
@@ -131,11 +134,10 @@ FormatResult format_checked(std::string_view text, bool with_edits) {
     std::vector<KeptLines> kept = lines_to_keep(text);
     // Every token kept: not even the indent of the first line or the end changes.
     std::vector<SourceToken> tokens = model_source(text).tokens;
-    bool all = !kept.empty() && std::all_of(tokens.begin(), tokens.end() - 1, [&](const SourceToken& token) {
-        return std::any_of(kept.begin(), kept.end(), [&](const KeptLines& lines) {
-            return token.line <= lines.last && token.end_line >= lines.first;
-        });
-    });
+    bool all = !kept.empty() &&
+               std::all_of(tokens.begin(), tokens.end() - 1, [&kept](const SourceToken& token) {
+                   return keeps_lines(kept, token.line, token.end_line);
+               });
     if (all) return FormatResult{true, std::string(text), {}, {}, 0, 0, std::move(kept)};
     return format_script(text, with_edits, std::move(kept));
 }
