@@ -15,6 +15,22 @@ std::string reason(const Diagnostic& diagnostic) {
     return (diagnostic.severity == Severity::error ? "error: " : "warning: ") + diagnostic.message;
 }
 
+// Whether a diagnostic leaves its statement to the layout: one about a value (an undefined name,
+// a division by zero), whose help names what to change and quotes no layout, and the notes on
+// the header directive and carriage returns, which stand in comments and the first line, which
+// the layout keeps where they are.
+bool formatted_all_the_same(const Diagnostic& diagnostic) {
+    static const Code notes[] = {Code::directive_cuts_code, Code::directive_not_first_line,
+                                 Code::carriage_returns_only, Code::carriage_return_in_comment};
+    for (Code code : notes) {
+        if (diagnostic.code == info(code).name) return true;
+    }
+    for (const CodeInfo& code : code_table) {
+        if (diagnostic.code == code.name) return code.stage == Stage::value;
+    }
+    return false;
+}
+
 // The first token at or after a place, or the end token.
 size_t token_at(const std::vector<SourceToken>& tokens, int32_t line, int32_t column) {
     size_t index = 0;
@@ -97,6 +113,7 @@ std::vector<KeptLines> lines_to_keep(std::string_view text) {
     }
     if (open != 0) unpaired = true;
     for (const Diagnostic& diagnostic : diagnostics) {
+        if (formatted_all_the_same(diagnostic)) continue;
         size_t at = token_at(model.tokens, diagnostic.line, diagnostic.column);
         TokenType type = model.tokens[at].type;
         bool at_brace = type == TOKEN_LBRACE || type == TOKEN_RBRACE;  // "closes no block"
