@@ -3,9 +3,10 @@
   properties.py FMT_PROPERTIES AZUVEL [--scripts DIR]... [--generated N] [--seed S]
 
 Over every *.az under each DIR (in a fuzz corpus, where names have no suffix, every file) and N
-generated scripts laid out badly: fmt_properties formats each in-process and checks the
-tokens, the header directive, idempotence, the first line, range formatting and the layout's
-line rules; then each formatted script is run with AZUVEL beside its input, and stdout, stderr
+generated scripts laid out badly: fmt_properties formats each in-process as the command does
+(statements the checker flags left as written) and checks the tokens, the header directive,
+idempotence, the first line, range formatting, the layout's line rules and that the checker
+says the same of the formatted script; then each formatted script is run with AZUVEL beside its input, and stdout, stderr
 and exit status must be the same. Runs that do not end within a few seconds are skipped (a
 fuzz corpus holds endless loops), as are those of scripts left unchanged.
 
