@@ -121,6 +121,25 @@ struct Layout {
         after_skipped = true;
     }
 
+    // A new line for a kept token, with its indent as written.
+    void begin_kept_line(std::string_view indent) {
+        if (line_open) {
+            out += eol;
+            line_open = false;
+        }
+        if (newlines >= 2 && !out.empty()) out += eol;
+        out += indent;
+        line_open = true;
+        newlines = 0;
+        break_pending = false;
+    }
+
+    // A stretch between kept tokens, byte for byte: a help may quote it.
+    void kept(std::string_view gap) {
+        out += gap;
+        newlines = 0;
+    }
+
     // The whitespace, comments and skipped bytes of text[from, to).
     void between(std::string_view text, size_t from, size_t to) {
         for (size_t at = from; at < to;) {
@@ -165,12 +184,13 @@ FormatEdit minimal_edit(size_t start, std::string_view before, std::string_view 
 
 // The reason a script is left as it is, at a place.
 FormatResult unchanged(std::string_view text, std::string message, int32_t line, int32_t column) {
-    return FormatResult{false, std::string(text), {}, std::move(message), line, column};
+    return FormatResult{false, std::string(text), {}, std::move(message), line, column, {}};
 }
 
 }  // namespace
 
-FormatResult format_script(std::string_view text, bool with_edits) {
+FormatResult format_script(std::string_view text, bool with_edits,
+                           const std::vector<KeptLines>& keep) {
     if (text.find('\0') != std::string_view::npos) {
         return unchanged(text, "a NUL byte, where azuvel stops reading the script", 0, 0);
     }
@@ -209,7 +229,10 @@ FormatResult format_script(std::string_view text, bool with_edits) {
     layout.line_open = prefix > 0 && text[prefix - 1] != '\n';
     layout.newlines = prefix > 0 && text[prefix - 1] == '\n' ? 1 : 0;
 
-    FormatResult result{true, {}, {}, {}, 0, 0};
+    FormatResult result{true, {}, {}, {}, 0, 0, keep};
+    auto kept = [&keep](const SourceToken& token) {
+        return keeps_lines(keep, token.line, token.end_line);
+    };
     // What each stretch between two tokens became, where it changed; the first stretch is
     // always kept, for the line break that may still go before it.
     auto record = [&](size_t from, size_t to, size_t out_from) {
@@ -220,6 +243,7 @@ FormatResult format_script(std::string_view text, bool with_edits) {
         }
     };
     size_t at = 0;  // the end of the last token
+    const SourceToken* last = nullptr;  // the last token written after the prefix
     for (const SourceToken& token : tokens) {
         bool end = token.type == TOKEN_EOF;
         size_t start = end ? text.size() : token.start;
@@ -230,17 +254,38 @@ FormatResult format_script(std::string_view text, bool with_edits) {
             continue;
         }
         size_t out_from = layout.out.size() - (prefix > at ? prefix - at : 0);
-        layout.between(text, std::max(at, prefix), start);
-        if (end) {
-            if (layout.line_open) layout.out += layout.eol;
-            record(at, start, out_from);
-            break;
+        std::string_view gap = text.substr(std::max(at, prefix), start - std::max(at, prefix));
+        bool beside_kept = !end && last != nullptr && (kept(*last) || kept(token));
+        bool within_kept = beside_kept && kept(*last) && kept(token);
+        if (within_kept || (beside_kept && gap.find_first_of("\n#") == std::string_view::npos)) {
+            // Kept as written: "> =" is not joined, ">=" not split, "}" not moved to a line of
+            // its own, and within kept lines the indentation stays (the checker reads it).
+            layout.enter(token.type);
+            layout.kept(gap);
+        } else {
+            size_t line_start = gap.rfind('\n');
+            if (beside_kept && kept(token) && line_start != std::string_view::npos) {
+                // The first kept line keeps its indent (a help may quote the line with it).
+                layout.between(text, std::max(at, prefix), start - gap.size() + line_start + 1);
+                layout.enter(token.type);
+                layout.begin_kept_line(gap.substr(line_start + 1));
+            } else {
+                layout.between(text, std::max(at, prefix), start);
+                if (end) {
+                    if (layout.line_open) layout.out += layout.eol;
+                    record(at, start, out_from);
+                    break;
+                }
+                // A line break beside a kept line stays: no lines join across a missing ';'.
+                if (beside_kept) layout.break_pending = true;
+                layout.before_token(token.type);
+            }
         }
-        layout.before_token(token.type);
         record(at, start, out_from);
         layout.out.append(text.substr(token.start, token.end - token.start));
         layout.leave(token.type);
         at = token.end;
+        last = &token;
     }
 
     // No other line holding "sg<" may become the first: a line break goes before it instead.

@@ -15,12 +15,27 @@ struct FormatEdit {
     std::string text;
 };
 
+// Lines [first, last] of the input, 1-based, left as written, and why (the checker's message).
+struct KeptLines {
+    int32_t first, last;
+    std::string reason;
+};
+
+// Whether `keep` holds any of the lines [first, last].
+inline bool keeps_lines(const std::vector<KeptLines>& keep, int32_t first, int32_t last) {
+    for (const KeptLines& lines : keep) {
+        if (first <= lines.last && last >= lines.first) return true;
+    }
+    return false;
+}
+
 struct FormatResult {
     bool ok;                        // false: the script is left as it is, for `message`
     std::string text;               // the formatted script; the input itself when !ok
     std::vector<FormatEdit> edits;  // from the input to `text`: in order, disjoint (if asked)
     std::string message;            // why the script is left unchanged ("Unterminated string")
     int32_t line, column;           // where, 1-based in bytes; 0 when the reason has no place
+    std::vector<KeptLines> kept;    // the parts left as written (format_script's `keep`)
 };
 
 // Blocks nested deeper indent no further, so the output stays within a constant factor of the
@@ -39,7 +54,14 @@ inline constexpr int MAX_INDENT_LEVELS = 40;
 // and carriage returns without any newline (a file that is one line to the interpreter).
 // `with_edits` also lists the changes as edits: in each stretch between two tokens that changes,
 // the part that differs (never half of a "\r\n").
-FormatResult format_script(std::string_view text, bool with_edits = false);
+//
+// `keep` names lines whose tokens stay as written: between two tokens of them everything is kept
+// byte for byte (line breaks, indentation, comments); between one of them and a token beside
+// it, the whitespace on a line is kept and a line break stays a line break (the indent of the
+// new line follows the layout), so what touches stays touching and no lines are joined. The
+// result's `kept` is `keep`.
+FormatResult format_script(std::string_view text, bool with_edits = false,
+                           const std::vector<KeptLines>& keep = {});
 
 // The edits among `edits` (format_script(text, true).edits) that touch the bytes [start, end]
 // of the input: a part of the script formatted alone. None when the result's first line would

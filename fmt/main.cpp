@@ -14,6 +14,7 @@
 
 #include "diff.h"
 #include "format.h"
+#include "keep.h"
 #include "tool_files.h"
 
 namespace {
@@ -97,7 +98,7 @@ int format_file(const Options& options, const std::string& path) {
     }
     std::string name = path == "-" ? "<stdin>" : path;
     bool print = !options.check && !options.diff && !options.write;
-    FormatResult result = format_script(text, options.diff);
+    FormatResult result = format_checked(text, options.diff);
     if (!result.ok) {
         std::string where = name + ":";
         if (result.line > 0)
@@ -106,6 +107,7 @@ int format_file(const Options& options, const std::string& path) {
         if (print) write(stdout, text);
         return STATUS_ATTENTION;
     }
+    for (const KeptLines& lines : result.kept) complain(name + ":" + kept_note(lines));
     if (print) write(stdout, result.text);
     if (result.text == text) return 0;
     if (options.diff) write(stdout, unified_diff(text, result.text, result.edits, name));

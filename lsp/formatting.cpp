@@ -4,6 +4,7 @@
 #include "formatting.h"
 
 #include "format.h"
+#include "keep.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ json position_json(const Document& document, size_t offset, const Context& conte
 }  // namespace
 
 json formatting_edits(const Document& document, const json* range, const Context& context,
-                      std::string& problem) {
-    FormatResult result = format_script(document.text, true);
+                      std::string& problem, std::string& note) {
+    FormatResult result = format_checked(document.text, true);
     if (!result.ok) {
         problem = "azuvel-fmt: " +
                   (result.line > 0
@@ -25,6 +26,10 @@ json formatting_edits(const Document& document, const json* range, const Context
                        : std::string()) +
                   result.message + "; left unchanged";
         return nullptr;
+    }
+    for (const KeptLines& lines : result.kept) {
+        if (!note.empty()) note += '\n';
+        note += "azuvel-fmt: " + kept_note(lines);
     }
     std::vector<FormatEdit> edits = std::move(result.edits);
     if (range != nullptr) {

@@ -14,6 +14,7 @@ constexpr int METHOD_NOT_FOUND = -32601;
 constexpr int INVALID_PARAMS = -32602;
 constexpr int SERVER_NOT_INITIALIZED = -32002;
 constexpr int REQUEST_FAILED = -32803;
+constexpr int MESSAGE_TYPE_INFO = 3;  // window/showMessage: an information
 
 // A response that carries a result (null included).
 std::string response(const json& id, json result) {
@@ -159,16 +160,26 @@ json handle_feature(Server& server, const std::string& method, const json& param
 }
 
 // Formatting and range formatting: the edits, or an error the editor shows when the script is
-// left as it is.
-std::string formatting_response(Server& server, const json& id, const std::string& method,
-                                const json& params) {
+// left as it is; after the edits, a window/showMessage naming the lines left as written.
+void formatting_response(Server& server, const json& id, const std::string& method,
+                         const json& params, std::vector<std::string>& out) {
     auto found = server.documents.find(uri_of(params));
-    if (found == server.documents.end()) return response(id, nullptr);
+    if (found == server.documents.end()) {
+        out.push_back(response(id, nullptr));
+        return;
+    }
     const json* range = method == "textDocument/rangeFormatting" ? &params.at("range") : nullptr;
-    std::string problem;
-    json edits = formatting_edits(found->second, range, server.context, problem);
-    if (!problem.empty()) return error_response(id, REQUEST_FAILED, problem);
-    return response(id, std::move(edits));
+    std::string problem, note;
+    json edits = formatting_edits(found->second, range, server.context, problem, note);
+    if (!problem.empty()) {
+        out.push_back(error_response(id, REQUEST_FAILED, problem));
+        return;
+    }
+    out.push_back(response(id, std::move(edits)));
+    if (!note.empty()) {
+        out.push_back(notification("window/showMessage",
+                                   {{"type", MESSAGE_TYPE_INFO}, {"message", note}}));
+    }
 }
 
 // Requests about one open document, answered by handle_feature.
@@ -227,7 +238,7 @@ void dispatch(Server& server, const json& message, std::vector<std::string>& out
     } else if (method == "initialize") {
         out.push_back(error_response(id, INVALID_REQUEST, "already initialized"));
     } else if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting") {
-        out.push_back(formatting_response(server, id, method, params));
+        formatting_response(server, id, method, params, out);
     } else if (is_feature(method)) {
         out.push_back(response(id, handle_feature(server, method, params)));
     } else {

@@ -11,6 +11,7 @@
 #include "check.h"
 #include "embed.h"
 #include "format.h"
+#include "keep.h"
 #include "render.h"
 
 static char* to_c_string(const std::string& text) {
@@ -39,11 +40,17 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_tokens_json(const char* text) {
     return to_c_string(out);
 }
 
-// The script laid out by azuvel-fmt: {"ok": true, "text": ...}, or {"ok": false, "message": ...,
-// "line": ..., "column": ...} when it is left as it is (line 0: no place).
+// The script laid out by azuvel-fmt: {"ok": true, "text": ..., "kept": [...]}, where "kept"
+// lists the statements left as written for an error ("2-3: left as written, for an error there:
+// Expected expression"), or {"ok": false, "message": ..., "line": ..., "column": ...} when the
+// whole script is left as it is (line 0: no place).
 EMSCRIPTEN_KEEPALIVE char* azuvel_format_json(const char* text) {
-    FormatResult result = format_script(text);
-    nlohmann::json out = result.ok ? nlohmann::json{{"ok", true}, {"text", result.text}}
+    FormatResult result = format_checked(text);
+    nlohmann::json kept = nlohmann::json::array();
+    for (const KeptLines& lines : result.kept) kept.push_back(kept_note(lines));
+    nlohmann::json out = result.ok ? nlohmann::json{{"ok", true},
+                                                    {"text", result.text},
+                                                    {"kept", std::move(kept)}}
                                    : nlohmann::json{{"ok", false},
                                                     {"message", result.message},
                                                     {"line", result.line},

@@ -9,6 +9,17 @@ vim.api.nvim_create_autocmd({ "BufRead", "BufNewFile" }, {
   command = "setfiletype azuvel",
 })
 
+-- Formats the buffer through the server and waits for the edits: vim.lsp.buf.format from
+-- Neovim 0.8, formatting_sync in 0.7. Statements with a mistake stay as written; the server says
+-- which in a message.
+local function format()
+  if vim.lsp.buf.format then
+    vim.lsp.buf.format({ async = false })
+  else
+    vim.lsp.buf.formatting_sync()
+  end
+end
+
 -- The usual keys, for this buffer only, and completion from the server with CTRL-X CTRL-O.
 local function on_attach(_, buffer)
   vim.api.nvim_buf_set_option(buffer, "omnifunc", "v:lua.vim.lsp.omnifunc")
@@ -19,6 +30,7 @@ local function on_attach(_, buffer)
   map("gd", vim.lsp.buf.definition)
   map("gr", vim.lsp.buf.references)
   map("<leader>ca", vim.lsp.buf.code_action)
+  map("<leader>f", format)
 end
 
 -- One server per Neovim for every Azuvel buffer.

@@ -16,6 +16,13 @@ MESSY = "var x=1;print( x );\n"
 TIDY = "var x = 1;\nprint(x);\n"
 DIFF = ("--- messy.az\t(original)\n+++ messy.az\t(formatted)\n@@ -1,1 +1,2 @@\n"
         "-var x=1;print( x );\n+var x = 1;\n+print(x);\n")
+# '>=', '+=' and a missing ';' stay as written, so the checker can still explain them.
+KEEP = "var i=0;\nif (i >= 5) { print(i); }\ni += 1;\nvar t=0;\nt = t + i\ni = i + 1;\nprint(t);\n"
+KEPT = "var i = 0;\nif (i >= 5) { print(i); }\ni += 1;\nvar t = 0;\nt = t + i\ni = i + 1;\nprint(t);\n"
+KEEP_NOTES = (
+    "azuvel-fmt: <stdin>:2: left as written, for the checker's error: Expected expression\n"
+    "azuvel-fmt: <stdin>:3: left as written, for the checker's error: Unexpected identifier\n"
+    "azuvel-fmt: <stdin>:5-6: left as written, for the checker's error: Expected ';'\n")
 USAGE_HINT = " (try 'azuvel-fmt --help')\n"
 
 # (arguments, standard input, status, stdout, stderr); files: messy.az, tidy.az, bad.az,
@@ -51,6 +58,11 @@ TABLE = [
      " left unchanged\n"),
     (["-"], "print(1);\0print(2);", 1, "print(1);\0print(2);",
      "azuvel-fmt: <stdin>: a NUL byte, where azuvel stops reading the script; left unchanged\n"),
+    # Statements the checker flags: kept as written, the rest formatted, a note each, status 0.
+    (["-"], KEEP, 0, KEPT, KEEP_NOTES),
+    (["--check", "-"], KEEP, 1, "<stdin>\n", KEEP_NOTES),
+    (["-"], "var x=1;\nif (x) {\n", 0, "var x=1;\nif (x) {\n",
+     "azuvel-fmt: <stdin>:1-2: left as written, for the checker's error: Expected '}'\n"),
 ]
 
 

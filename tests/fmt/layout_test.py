@@ -9,7 +9,7 @@ import unittest
 
 FMT = None
 
-# (rule, input, expected)
+# (rule, input, expected[, what goes to standard error: the parts left as written])
 CASES = [
     ("four spaces per block level",
      "while (a) {\nif (b) {\nc = 1;\n}\n}\n",
@@ -30,8 +30,8 @@ CASES = [
      "if (x) { print(x); } print(1);\nif (x) {}\n",
      "if (x) {\n    print(x);\n}\nprint(1);\nif (x) {\n}\n"),
     ("one space around binary operators",
-     "var x=1+2*3-4/5;\nx=x==1!=0<2>1;\n",
-     "var x = 1 + 2 * 3 - 4 / 5;\nx = x == 1 != 0 < 2 > 1;\n"),
+     "var x=1+2*3-4/5;\nx=x==1;\nx=x!=0;\nx=x<2;\nx=x>1;\n",
+     "var x = 1 + 2 * 3 - 4 / 5;\nx = x == 1;\nx = x != 0;\nx = x < 2;\nx = x > 1;\n"),
     ("one space after a comma, none before",
      "print(a ,b,c  ,  \"d\");\n",
      "print(a, b, c, \"d\");\n"),
@@ -80,21 +80,27 @@ CASES = [
     ("no line holding sg< becomes the first: a blank line goes before it",
      "var\ns = \"sg<nel>\";\n",
      "\nvar s = \"sg<nel>\";\n"),
-    ("a syntax error is formatted by the same rules",
-     "if (x) { print(1); } else { print(2); }\nvar y = -5;;\n",
-     "if (x) {\n    print(1);\n}\nelse {\n    print(2);\n}\nvar y = -5;\n;\n"),
-    ("a sign or ! takes no space after it, except where \"!=\" or \"==\" would form",
+    ("a statement with a syntax error stays as written, the rest is formatted",
+     "var x=1;\nif (x) { print(1); } else { print(2); }\nvar y = -5;;\nprint( x );\n",
+     "var x = 1;\nif (x) { print(1); } else { print(2); }\nvar y = -5;;\nprint(x);\n",
+     "azuvel-fmt: <stdin>:2: left as written, for the checker's error: Unexpected identifier\n"
+     "azuvel-fmt: <stdin>:3: left as written, for the checker's error: Expected expression\n"),
+    ("a sign or ! is an error, so its statement stays as written",
      "if (! a) { a = - 1 * -(2); }\na = ! = b;\n",
-     "if (!a) {\n    a = -1 * -(2);\n}\na = ! = b;\n"),
-    ("a lone & or | is kept, with a space on each side",
+     "if (! a) { a = - 1 * -(2); }\na = ! = b;\n",
+     "azuvel-fmt: <stdin>:1: left as written, for the checker's error: Expected expression\n"
+     "azuvel-fmt: <stdin>:2: left as written, for the checker's error: Expected expression\n"),
+    ("a lone & or | stays where it stands, in a statement left as written",
      "var b = 2 &|3;\n",
-     "var b = 2 & | 3;\n"),
+     "var b = 2 &|3;\n",
+     "azuvel-fmt: <stdin>:1: left as written, for the checker's error: Expected ';'\n"),
     ("a brace after a comment starts its line at the statement's indent",
      "if (x) # why\n{\nprint(x);\n}\n",
      "if (x) # why\n{\n    print(x);\n}\n"),
-    ("a } with no block open stays at the left margin",
+    ("a } with no block open leaves the whole script as written",
      "}\n  print(1);\n",
-     "}\nprint(1);\n"),
+     "}\n  print(1);\n",
+     "azuvel-fmt: <stdin>:1-2: left as written, for the checker's error: Expected expression\n"),
     ("an empty script stays empty",
      "  \n\n\t\n",
      ""),
@@ -108,13 +114,14 @@ def fmt(text):
 
 class Layout(unittest.TestCase):
     def test_cases(self):
-        for rule, given, expected in CASES:
+        for rule, given, expected, *notes in CASES:
             with self.subTest(rule=rule):
-                self.assertEqual(fmt(given), (0, expected, ""))
-                self.assertEqual(fmt(expected), (0, expected, ""), "not a fixed point")
+                stderr = notes[0] if notes else ""
+                self.assertEqual(fmt(given), (0, expected, stderr))
+                self.assertEqual(fmt(expected), (0, expected, stderr), "not a fixed point")
 
     def test_one_case_per_rule(self):
-        rules = [rule for rule, _, _ in CASES]
+        rules = [case[0] for case in CASES]
         self.assertEqual(len(rules), len(set(rules)))
 
 

@@ -3,14 +3,17 @@
   properties.py FMT_PROPERTIES AZUVEL [--scripts DIR]... [--generated N] [--seed S]
 
 Over every *.az under each DIR (in a fuzz corpus, where names have no suffix, every file) and N
-generated scripts laid out badly: fmt_properties formats each in-process and checks the
-tokens, the header directive, idempotence, the first line, range formatting and the layout's
-line rules; then each formatted script is run with AZUVEL beside its input, and stdout, stderr
+generated scripts laid out badly: fmt_properties formats each in-process as the command does
+(statements the checker flags left as written) and checks the tokens, the header directive,
+idempotence, the first line, range formatting, the layout's line rules and that the checker
+says the same of the formatted script; then each formatted script is run with AZUVEL beside its input, and stdout, stderr
 and exit status must be the same. Runs that do not end within a few seconds are skipped (a
 fuzz corpus holds endless loops), as are those of scripts left unchanged.
 
 The generated scripts: programs of every statement, nested blocks and loops that end, some
-with tokens deleted, doubled or replaced, and token soup; tokens apart or glued together,
+with tokens deleted, doubled or replaced, many with the habits of other languages put in
+(MISTAKES: '>=', '+=', 'i++', '&&', '**', '//' comments, 'else', 'elif', 'end', '~=', a missing
+';' or '}', a condition without parentheses, 'print x', 'x = y = 0', ...), and token soup; tokens apart or glued together,
 split over lines, with tabs, blank lines, comments before and after everything, lone '&' and
 '|', header directives and "sg<" on the first lines, CRLF line breaks, strings over several
 lines, and now and then a lexical error, a NUL byte or only carriage returns.
@@ -53,6 +56,118 @@ HEADERS = [
     "print(\"a\"); # sg<nel>\n", "\t\n# sg<nel> on line two\n", "if (1) { # sg<nel>\n",
     "print(\"x\")\n# sg<nel>\n;\n",
 ]
+
+
+COMPARISONS = ["<", ">", "==", "!="]
+
+
+def first(tokens, rng, wanted):
+    """A random index of a token in `wanted`, or None."""
+    places = [i for i, t in enumerate(tokens) if t in wanted]
+    return rng.choice(places) if places else None
+
+
+def replace_comparison(tokens, rng):
+    at = first(tokens, rng, COMPARISONS)
+    if at is not None:
+        tokens[at] = rng.choice([">=", "<=", "=>", "=<", "===", "!==", "~=", "<>", "> =",
+                                 "< =", "= =", "! ="])
+
+
+def replace_arithmetic(tokens, rng):
+    at = first(tokens, rng, ["+", "-", "*", "/"])
+    if at is not None:
+        tokens[at] = rng.choice(["**", "//", "+ +", "^", "* *", "+-"])
+
+
+def compound_assignment(tokens, rng):
+    """x = x + 1; becomes x += 1;, x++;, ++x; or x -= 2;."""
+    starts = [i for i in range(len(tokens) - 3) if tokens[i + 1] == "=" and
+              (i == 0 or tokens[i - 1] in (";", "{", "}")) and tokens[i] not in ("var",)]
+    if not starts:
+        return
+    at = rng.choice(starts)
+    end = tokens.index(";", at)
+    name = tokens[at]
+    tokens[at:end] = rng.choice([[name, "+=", "1"], [name + "++"], [name, "++"], ["++", name],
+                                 [name, "-=", "2"], [name, "*=", "2"], [name, "/=", "2"],
+                                 [name, "=", name, "=", "0"], [name, "==", "1"]])
+
+
+def logic(tokens, rng):
+    at = first(tokens, rng, ["if", "while"])
+    if at is not None and tokens[at + 1] == "(":
+        tokens[at + 2:at + 2] = [rng.choice(NAMES), ">", "0",
+                                 rng.choice(["&&", "||", "and", "or", "&", "|", "& &"])]
+
+
+def foreign_comment(tokens, rng):
+    at = first(tokens, rng, [";", "{", "}"])
+    if at is not None:
+        tokens.insert(at + 1, rng.choice(["// a note\n", "-- a note\n", "/* a note */",
+                                          "// x = 1;\n"]))
+
+
+def else_branch(tokens, rng):
+    at = first(tokens, rng, ["}"])
+    if at is not None:
+        tokens[at + 1:at + 1] = rng.choice([
+            ["else", "{", "print", "(", "1", ")", ";", "}"],
+            ["elif", "(", "a", ")", "{", "}"],
+            ["else", "if", "(", "a", ")", "{", "}"],
+            ["else:", "print", "(", "a", ")", ";"]])
+
+
+def block_words(tokens, rng):
+    """Lua's and Python's block words: 'end' for '}', 'then', 'do', ':'."""
+    at = first(tokens, rng, ["}", "{"])
+    if at is not None:
+        tokens[at] = rng.choice(["end", "then", "do", ":"] if tokens[at] == "{" else ["end"])
+
+
+def missing_token(tokens, rng):
+    at = first(tokens, rng, [";", ";", ";", "}", "{", ")", "("])
+    if at is not None:
+        del tokens[at]
+
+
+def bare_condition(tokens, rng):
+    """if (a < 1) { becomes if a < 1 {."""
+    at = first(tokens, rng, ["if", "while"])
+    if at is not None and tokens[at + 1] == "(":
+        close = tokens.index("{", at) - 1
+        if tokens[close] == ")":
+            del tokens[close]
+            del tokens[at + 1]
+
+
+def bare_print(tokens, rng):
+    """print(a); becomes print a; or print "a" + a;."""
+    at = first(tokens, rng, ["print"])
+    if at is not None:
+        close = tokens.index(";", at) - 1
+        if tokens[close] == ")":
+            inner = tokens[at + 2:close] or ["a"]
+            tokens[at + 1:close + 1] = rng.choice([inner, ['"a ="', "+", *inner[:1]]])
+
+
+def foreign_statement(tokens, rng):
+    at = first(tokens, rng, [";", "{", "}"])
+    if at is not None:
+        tokens[at + 1:at + 1] = rng.choice([
+            ["for", "(", "var", "i", "=", "0", ";", "i", "<", "3", ";", "i++", ")", "{", "}"],
+            ["break", ";"], ["let", "a", "=", "1", ";"], ["console.log", "(", "a", ")", ";"],
+            ["printf", "(", '"%d"', ",", "a", ")", ";"], ["a", "=", "True", ";"],
+            ["a", "=", "null", ";"], ["a", "=", "!", "b", ";"], ["a", "=", "-", "5", ";"],
+            ["a", "=", "1e5", ";"], ["a", "=", "0x10", ";"], ["local", "a", "=", "1"],
+            ["If", "(", "a", ")", "{", "}"], ["a", "=", "1", "<", "2", "<", "3", ";"],
+            ["var", "a", "=", "1", ";"], ["}"], ["}", "}"], ["{"]])
+
+
+# Habits of Python, JavaScript, C and Lua, each put into a correct program's tokens in place.
+MISTAKES = [replace_comparison, replace_arithmetic, compound_assignment, logic, foreign_comment,
+            else_branch, block_words, missing_token, bare_condition, bare_print,
+            foreign_statement]
 
 
 class Generator:
@@ -112,7 +227,13 @@ class Generator:
         for name in NAMES + [f"k{i}" for i in range(self.loops)]:
             top += ["var", name, "=", self.rng.choice(NUMBERS), ";"]
         tokens = top + body
-        if not loops:
+        if self.chance(0.6):
+            for _ in range(self.rng.randint(1, 3)):
+                try:
+                    self.rng.choice(MISTAKES)(tokens, self.rng)
+                except ValueError:  # no ';' or '{' where one was looked for
+                    pass
+        elif not loops:
             # Faults only where no loop can lose its end.
             for _ in range(self.rng.randint(0, 3)):
                 at = self.rng.randrange(len(tokens))

@@ -1,6 +1,6 @@
 """The Vim file type plugin formats through azuvel-fmt: gggqG in a headless Vim lays a messy
-buffer out as azuvel-fmt does, and leaves a buffer with a lexical error as it was, with no
-message in it.
+buffer out as azuvel-fmt does, leaves a buffer with a lexical error as it was and a statement
+with a mistake as written, with no message in it.
 
     python3 tests/fmt/vim_test.py AZUVEL_FMT SOURCE_ROOT
 """
@@ -13,6 +13,8 @@ CASES = [
     ("var x=1;print( x );\nif (x) { x = 2; }\n",
      "var x = 1;\nprint(x);\nif (x) {\n    x = 2;\n}\n"),
     ("print( 1 );\nvar y = 5 @ 2;\n", "print( 1 );\nvar y = 5 @ 2;\n"),
+    # A statement with a mistake stays as written, and the note does not reach the buffer.
+    ("var i=0;\nif (i >= 5) { print(i); }\n", "var i = 0;\nif (i >= 5) { print(i); }\n"),
 ]
 
 

@@ -1,6 +1,7 @@
 -- End-to-end: Neovim, set up by editors/neovim/azuvel.lua, edits tests/lsp/mistake.az with
 -- azuvel-lsp behind it. Checks the diagnostic Neovim shows, a hover, a go-to-definition, a
--- completion (and that omnifunc asks the server) and the quick fix of the diagnostic.
+-- completion (and that omnifunc asks the server), the quick fix of the diagnostic, and
+-- formatting through the configuration's key.
 --
 --   AZUVEL_LSP=build/azuvel-lsp nvim --headless --clean -n -u editors/neovim/azuvel.lua \
 --       -c "luafile tests/lsp/neovim_test.lua" tests/lsp/mistake.az
@@ -112,6 +113,26 @@ local function run()
   local line = vim.api.nvim_buf_get_lines(0, 5, 6, false)[1]
   report(action.title == "Insert ';'" and line == 'print("héllo", tries);', "code action",
     tostring(action.title) .. " -> " .. tostring(line))
+
+  -- Formatting through the configuration's <leader>f: the body is indented by four, the
+  -- "+=" stays as written, and the server says so in a message.
+  local shown = nil
+  vim.lsp.handlers["window/showMessage"] = function(_, result)
+    shown = result.message
+  end
+  vim.api.nvim_buf_set_lines(0, -1, -1, false, { "tries += 1;" })
+  local mapping = vim.fn.maparg("<leader>f", "n", false, true)
+  report(mapping.buffer == 1, "<leader>f mapped in the buffer", vim.inspect(mapping))
+  if mapping.buffer == 1 then
+    vim.api.nvim_feedkeys(vim.api.nvim_replace_termcodes("<leader>f", true, false, true), "x",
+      false)
+    vim.wait(5000, function() return shown ~= nil end, 20)
+    local lines = vim.api.nvim_buf_get_lines(0, 3, 7, false)
+    report(lines[1] == "    tries = tries + 1;" and lines[4] == "tries += 1;", "formatting",
+      vim.inspect(lines))
+    report(shown ~= nil and shown:find("7: left as written", 1, true) ~= nil,
+      "formatting names the line left as written", tostring(shown))
+  end
 end
 
 -- An error in a check ends the run as a failure instead of leaving Neovim waiting.

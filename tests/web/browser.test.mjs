@@ -155,6 +155,15 @@ describe('formatting', limits, () => {
     await page.close();
   });
 
+  test('a statement with a mistake stays as written, and the status says which', async () => {
+    const page = await open(link('var i=0;\nif (i >= 5) { print(i); }\n'));
+    await byId(page, 'format').click();
+    await statusIs(page, 'Formatted, except line 2: left as written, for the checker\'s error: ' +
+                         'Expected expression');
+    assert.equal(await editorText(page), 'var i = 0;\nif (i >= 5) { print(i); }\n');
+    await page.close();
+  });
+
   test('a script with a lexical error is left as it is, and the status says where', async () => {
     const bad = 'print( 1 );\nvar y = 5 @ 2;\n';
     const page = await open(link(bad));

@@ -36,7 +36,10 @@ export function setupFormat({ view, button, checker, callJson, showStatus }) {
     }
     const change = changeTo(view.state.doc, result.text);
     if (change !== null) view.dispatch({ changes: change, scrollIntoView: true });
-    showStatus(change === null ? 'Already formatted' : 'Formatted', 'ok');
+    const done = change === null ? 'Already formatted' : 'Formatted';
+    // Statements with an error stay as written, so the checker can still explain them.
+    const kept = (result.kept || []).map((note) => `line ${note}`).join('; ');
+    showStatus(kept === '' ? done : `${done}, except ${kept}`, 'ok');
   };
   button.addEventListener('click', format);
   // The editor does not take the key, so it reaches the document from there too.
