@@ -8,6 +8,8 @@
 //   dap_engine_test AZUVEL SCRIPT_OR_DIR...
 #include "engine.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,9 @@ std::string read_file(const std::string& path) {
 }
 
 Outcome run_azuvel(const std::string& azuvel, const std::string& script) {
-    std::string base = std::filesystem::temp_directory_path() / "dap_engine_test";
+    // A name of this process's own: two test runs at once must not read each other's output.
+    std::string base = std::filesystem::temp_directory_path() /
+                       ("dap_engine_test." + std::to_string(getpid()));
     std::string command = "'" + azuvel + "' '" + script + "' >" + base + ".out 2>" + base + ".err";
     int status = std::system(command.c_str());
     return Outcome{read_file(base + ".out"), read_file(base + ".err"), WEXITSTATUS(status)};
