@@ -78,6 +78,17 @@ void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level
         Sink::fix(diagnostic, view.start(op), view.end(op + 1), meant, true);
         return;
     }
+    int32_t string_operand = -1;
+    for (int32_t at : {op - 1, op + 2}) {
+        if (at >= 0 && view.type(at) == TOKEN_STRING) string_operand = at;
+    }
+    if (string_operand >= 0) {
+        // "name <= \"m\"": no rewriting of the operator makes a string comparable.
+        Sink::help(diagnostic, "there is no '" + written +
+                                   "', and strings cannot be compared: a string literal can "
+                                   "only be a print item or the whole value of a 'var'");
+        return;
+    }
     bool less = first == TOKEN_LT || second == TOKEN_LT;
     std::string strict = less ? "<" : ">";
     std::string meant = strict + "=";

@@ -122,6 +122,13 @@ void check_divisions(const Source& source, const Facts& facts, Sink& sink,
     }
 }
 
+// A loop whose "}" was taken by a "}" one too many, or that ends before a "}" that closes no
+// block: its body as the run pairs it is likely not the body as written.
+bool paired_wrongly(const Facts& facts, const Loop& loop) {
+    if (facts.stray_close < 0 || loop.close > facts.stray_close) return false;
+    return facts.extra_close < 0 || loop.close >= facts.extra_close;
+}
+
 // A while whose condition reads only names that its body never assigns: once it runs, it runs
 // forever.
 void check_loops(const Source& source, const Facts& facts, Sink& sink,
@@ -143,7 +150,15 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
             }
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
-        if (!usable || names.empty()) continue;
+        if (!usable || names.empty() || paired_wrongly(facts, loop)) continue;
+        // A body statement with an error of its own may be the one that changes the names.
+        for (const auto& [start, end] : facts.failed) {
+            if (start <= loop.open || start >= loop.close) continue;
+            for (int32_t at = start; at < end && usable; at++) {
+                usable = source.tokens[at].type != TOKEN_IDENTIFIER ||
+                         std::find(names.begin(), names.end(), source.token_text(at)) == names.end();
+            }
+        }
         for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close; i++) {
             const Use& use = facts.uses[i];
             if (use.token <= loop.open || use.kind != UseKind::target) continue;
@@ -165,6 +180,30 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
         Sink::help(diagnostic,
                    "change " + listed + " in the body, as in '" + first + " = " + first + " + 1;'");
     }
+}
+
+// Where a string variable used as a number got its string, and the number it likely meant.
+void note_string_declaration(const Source& source, Diagnostic& diagnostic, Sink& sink,
+                             const Declaration& first) {
+    int32_t literal = first.name_token + 2;
+    std::string_view written = source.token_text(literal);
+    std::string_view inside = written.substr(1, written.size() - 2);
+    bool number = !inside.empty() && (is_digit(inside[0]) || inside[0] == '.');
+    for (char c : inside) number = number && (is_digit(c) || c == '.');
+    number = number && (is_digit(inside[0]) || (inside.size() > 1 && is_digit(inside[1])));
+    std::string name(source.token_text(first.name_token));
+    sink.note(diagnostic, first.name_token,
+              quote(name) + " gets a string here: " +
+                  quote("var " + name + " = " + std::string(written) + ";"));
+    if (!number) {
+        Sink::help(diagnostic,
+                   "a string can only be printed; keep numbers in variables of their own");
+        return;
+    }
+    Sink::help(diagnostic, "write the number without quotes: 'var " + name + " = " +
+                               std::string(inside) + ";'");
+    const SourceToken& token = source.tokens[literal];
+    Sink::fix(diagnostic, token.start, token.end, std::string(inside), false);
 }
 
 }  // namespace
@@ -276,9 +315,7 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         }
         if (use.kind == UseKind::value) {
             Diagnostic& diagnostic = sink.at(use.token, Code::string_as_number, name);
-            Sink::help(diagnostic,
-                       "a string can only be printed; keep numbers in variables of "
-                       "their own");
+            note_string_declaration(source, diagnostic, sink, first);
         } else if (use.kind == UseKind::copy) {
             Diagnostic& diagnostic = sink.at(use.token, Code::string_copy, name);
             Sink::help(diagnostic, "only a string literal makes a string: 'var copy = \"...\";'");

@@ -62,7 +62,8 @@ struct Parser {
     std::vector<Operand> operands;
     std::vector<Pending> pending;
     std::vector<int32_t> comparisons;  // per open parenthesis: comparison operators so far
-    std::vector<int32_t> misplaced;    // "{"s whose "}" is indented as for an outer block
+    std::vector<int32_t> misplaced;    // "{"s whose "}" is indented as for an outer block,
+    std::vector<int32_t> dedented;     // or else the line inside that goes back out (-1: none)
     bool misplaced_found = false;
 
     TokenType type(int32_t index) const { return source.tokens[index].type; }
@@ -122,7 +123,9 @@ struct Parser {
         return false;
     }
     int32_t likely_open_block(int32_t open);
+    int32_t line_out_of_block(int32_t open, int32_t close) const;
     void note_extra_close(Diagnostic& diagnostic, int32_t close);
+    int32_t opening_of(int32_t close) const;
     void help_after_operand(Diagnostic& diagnostic, int32_t at);
     void help_expected_expression(Diagnostic& diagnostic, int32_t at);
 };
@@ -147,10 +150,15 @@ void Parser::run() {
                 sink.note(diagnostic, frame.open, "block opened here");
             } else {
                 const SourceToken& close = source.tokens[source.block_end[likely]];
-                sink.note(diagnostic, likely,
-                          "this block is the one left open: the '}' on line " +
-                              std::to_string(close.line) +
-                              " is indented as if it closed an outer block");
+                size_t at = std::lower_bound(misplaced.begin(), misplaced.end(), likely) -
+                            misplaced.begin();
+                std::string why =
+                    dedented[at] < 0
+                        ? "the '}' on line " + std::to_string(close.line) +
+                              " is indented as if it closed an outer block"
+                        : "line " + std::to_string(source.tokens[dedented[at]].line) +
+                              " is indented as if it stood after it";
+                sink.note(diagnostic, likely, "this block is the one left open: " + why);
                 // Braces pair innermost first, so it is this "{" that a run finds unmatched.
                 sink.note(diagnostic, frame.open, "this '{' has no matching '}'");
             }
@@ -182,12 +190,16 @@ void Parser::statement() {
             ok = expression(Context::value) && expect_semicolon();
             break;
     }
-    if (!ok) recover(start);
+    if (ok) return;
+    recover(start);
+    facts.failed.emplace_back(start, std::max(pos, resume + 1));
 }
 
 // When a block is left open, the "}" missing is often an inner block's, and that block took the
 // outer one's "}". Such a "}" stands first on its line, indented less than the line its "{" is
-// on; the first such block inside the open one is the likeliest, else the open one itself.
+// on; or, when the "}" ends a line, a line of the block before it goes back to the indentation
+// of the "{"'s line. The first such block inside the open one is the likeliest, else the open
+// one itself.
 int32_t Parser::likely_open_block(int32_t open) {
     const std::vector<SourceToken>& tokens = source.tokens;
     if (!misplaced_found) {
@@ -198,6 +210,13 @@ int32_t Parser::likely_open_block(int32_t open) {
             if (tokens[close - 1].end_line < tokens[close].line &&
                 tokens[close].column < source.indent(i)) {
                 misplaced.push_back(i);
+                dedented.push_back(-1);
+                continue;
+            }
+            int32_t out = line_out_of_block(i, close);
+            if (out >= 0) {
+                misplaced.push_back(i);
+                dedented.push_back(out);
             }
         }
     }
@@ -205,11 +224,28 @@ int32_t Parser::likely_open_block(int32_t open) {
     return inner == misplaced.end() ? open : *inner;
 }
 
+// In a block written over lines, indented deeper than its "{"'s line, the first line before its
+// "}" that goes back to that indentation: its first token, or -1.
+int32_t Parser::line_out_of_block(int32_t open, int32_t close) const {
+    const std::vector<SourceToken>& tokens = source.tokens;
+    int32_t indent = source.indent(open);
+    int32_t first = open + 1;
+    if (first >= close || tokens[first].line == tokens[open].end_line ||
+        tokens[first].column <= indent) {
+        return -1;
+    }
+    for (int32_t i = first + 1; i < close; i++) {
+        if (tokens[i - 1].end_line < tokens[i].line && tokens[i].column <= indent) return i;
+    }
+    return -1;
+}
+
 // A "}" that closes no block: an earlier "}" closed one block too many. Indentation says which:
 // the first "}" that stands first on its line, indented deeper than the line of the "{" it
-// closes.
+// closes; else the second of two "}" on one line that close blocks opened on earlier lines.
 void Parser::note_extra_close(Diagnostic& diagnostic, int32_t close) {
     const std::vector<SourceToken>& tokens = source.tokens;
+    int32_t doubled = -1;
     for (int32_t open = 0; open < close; open++) {
         int32_t end = source.block_end[open];
         if (type(open) != TOKEN_LBRACE || end < 0 || end >= close) continue;
@@ -219,9 +255,29 @@ void Parser::note_extra_close(Diagnostic& diagnostic, int32_t close) {
                       "is this '}' one too many? it closes the block of line " +
                           std::to_string(tokens[open].line) + ", which is indented less");
             Sink::fix(diagnostic, tokens[end].start, tokens[end].end, "", false);
+            facts.extra_close = end;
             return;
         }
+        int32_t inner = opening_of(end - 1);
+        if (doubled < 0 && type(end - 1) == TOKEN_RBRACE && tokens[end - 1].line == tokens[end].line &&
+            tokens[open].line < tokens[end].line && inner >= 0 &&
+            tokens[inner].line < tokens[end].line) {
+            doubled = end;
+        }
     }
+    if (doubled < 0) return;
+    sink.note(diagnostic, doubled,
+              "is this '}' one too many? the '}' before it on this line already closes a block");
+    Sink::fix(diagnostic, tokens[doubled].start, tokens[doubled].end, "", false);
+    facts.extra_close = doubled;
+}
+
+// The "{" that the "}" at `close` closes, or -1.
+int32_t Parser::opening_of(int32_t close) const {
+    for (int32_t open = close - 1; open >= 0; open--) {
+        if (source.block_end[open] == close) return open;
+    }
+    return -1;
 }
 
 // Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
@@ -375,7 +431,20 @@ bool Parser::block_header() {
         return fail(pos);
     }
     int32_t condition_end = pos++;
-    if (type(pos) != TOKEN_LBRACE) {
+    if (type(pos) == TOKEN_SEMICOLON && type(pos + 1) == TOKEN_LBRACE) {
+        // "if (c); {": the ";" ends the header before its body; the body is read as meant.
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
+        Sink::help(diagnostic, "remove the ';': it ends the '" + text(keyword) +
+                                   "' before its body, '" + text(keyword) + " (" +
+                                   std::string(source.text.substr(
+                                       source.tokens[condition].start,
+                                       source.tokens[condition_end - 1].end -
+                                           source.tokens[condition].start)) +
+                                   ") {'");
+        Sink::fix(diagnostic, source.tokens[pos].start, source.tokens[pos].end, "", true);
+        facts.failed.emplace_back(keyword, pos + 1);
+        pos++;
+    } else if (type(pos) != TOKEN_LBRACE) {
         Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
         help_braces(source, diagnostic, keyword, pos);
         return fail(pos);
@@ -399,6 +468,25 @@ bool Parser::assignment() {
         Diagnostic& diagnostic =
             sink.at(name, compound ? Code::compound_assignment : Code::unexpected_identifier);
         help_statement_word(source, diagnostic, name, frames.back().inner_loop);
+        if (word(name, "for") && next == TOKEN_LPAREN) {
+            // "for (...; ...; ...) {": the header's ";"s end nothing; its body is checked, with
+            // the counter its "var" declares.
+            if (type(pos + 1) == TOKEN_VAR && type(pos + 2) == TOKEN_IDENTIFIER &&
+                type(pos + 3) == TOKEN_ASSIGN) {
+                const Frame& frame = frames.back();
+                facts.declarations.push_back(Declaration{pos + 1, pos + 2, pos + 4, frame.open,
+                                                         in_loop(), false, frame.dead, false,
+                                                         frame.outer_loop});
+            }
+            int32_t depth = 0;
+            for (int32_t at = pos; at < frames.back().end; at++) {
+                TokenType kind = type(at);
+                if (kind == TOKEN_LBRACE || kind == TOKEN_RBRACE) break;
+                depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
+                if (depth == 0 && type(at + 1) == TOKEN_LBRACE) return fail(at + 1);
+                if (depth == 0) break;
+            }
+        }
         return fail(pos);
     }
     facts.uses.push_back(use(name, UseKind::target));
@@ -590,7 +678,10 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
             return;
         case TOKEN_RBRACE:
             Sink::help(diagnostic, "this '}' closes no block");
-            note_extra_close(diagnostic, at);
+            if (facts.stray_close < 0) {
+                facts.stray_close = at;
+                note_extra_close(diagnostic, at);
+            }
             return;
         case TOKEN_LBRACE:
             Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
@@ -611,6 +702,6 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
 }  // namespace
 
 void check_syntax(const Source& source, Sink& sink, Facts& facts) {
-    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}, false};
+    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}, {}, false};
     parser.run();
 }
