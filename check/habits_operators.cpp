@@ -8,6 +8,27 @@
 #include "habits.h"
 #include "statement_view.h"
 
+void help_lone_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start,
+                       int32_t at, char byte) {
+    View view{source};
+    bool both = byte == '&';
+    std::string written(1, byte);
+    std::string meant = both ? "'and' ('&&' elsewhere)" : "'or' ('||' elsewhere)";
+    int32_t end = operand_end(view, at, false);
+    if (at <= level_start || end <= at || !view.same_line(level_start, end - 1)) {
+        Sink::help(diagnostic, "a single '" + written + "' is skipped: for " + meant +
+                                   (both ? ", multiply the conditions: '(a > 0) * (b > 0)'"
+                                         : ", add the conditions: '(a > 0) + (b > 0)'"));
+        return;
+    }
+    std::string joined =
+        as_truth(view, level_start, at) + (both ? " * " : " + ") + as_truth(view, at, end);
+    Sink::help(diagnostic, "a single '" + written + "' is skipped: for " + meant + ", " +
+                               (both ? "multiply the conditions, '" : "add the conditions, '") +
+                               joined + "'" + (both ? "" : ", which is not 0 when either holds"));
+    Sink::fix(diagnostic, view.start(level_start), view.end(end - 1), joined, false);
+}
+
 void help_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t at) {
     View view{source};
     bool both = view.type(at) == TOKEN_AND || view.word(at, "and");

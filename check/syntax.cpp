@@ -127,6 +127,19 @@ struct Parser {
     void note_extra_close(Diagnostic& diagnostic, int32_t close);
     int32_t opening_of(int32_t close) const;
     void help_after_operand(Diagnostic& diagnostic, int32_t at);
+    // The "&" or "|" standing alone between the token before `at` and `at`, or 0.
+    char lone_logical(int32_t at) const {
+        std::string_view gap = source.text.substr(
+            source.tokens[at - 1].end, source.tokens[at].start - source.tokens[at - 1].end);
+        for (char byte : {'&', '|'}) {
+            size_t first = gap.find(byte);
+            if (first != std::string_view::npos && gap.find(byte, first + 1) == gap.npos &&
+                gap.find('#') == gap.npos) {
+                return byte;
+            }
+        }
+        return 0;
+    }
     void help_expected_expression(Diagnostic& diagnostic, int32_t at);
 };
 
@@ -613,6 +626,11 @@ bool Parser::expression(Context context) {
 // Help for the tokens people bring from other languages, where an operand has ended.
 void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at) {
     if (help_number(source, diagnostic, at)) return;
+    char lone = at > 0 ? lone_logical(at) : 0;
+    if (lone != 0) {
+        help_lone_logical(source, diagnostic, level_start(), at, lone);
+        return;
+    }
     TokenType kind = type(at);
     if (kind == TOKEN_AND || kind == TOKEN_OR || word(at, "and") || word(at, "or")) {
         help_logical(source, diagnostic, level_start(), at);
