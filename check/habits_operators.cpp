@@ -164,7 +164,18 @@ void help_chained(const Source& source, Diagnostic& diagnostic, int32_t level_st
     std::string middle = view.span(first + 1, at);
     std::string both = cat({"(", view.span(left, at), ") * (", middle, " ", view.text(at), " ",
                             view.span(at + 1, end), ")"});
-    Sink::help(diagnostic, "to test both, multiply the comparisons: '" + both + "'");
+    // "a < b < c < d": every link of the chain, so that the fix leaves no comparison behind.
+    int links = 2;
+    for (; is_comparison(view.type(end)); links++) {
+        int32_t op = end, next = operand_end(view, op + 1, true);
+        if (next == op + 1 || !view.same_line(left, next - 1)) break;
+        both += cat({" * (", view.span(at + 1, op), " ", view.text(op), " ",
+                     view.span(op + 1, next), ")"});
+        at = op;
+        end = next;
+    }
+    Sink::help(diagnostic, std::string(links > 2 ? "to test each" : "to test both") +
+                               ", multiply the comparisons: '" + both + "'");
     Sink::fix(diagnostic, view.start(left), view.end(end - 1), both, false);
 }
 
