@@ -111,8 +111,8 @@ inline constexpr CodeInfo code_table[] = {
      "'var %s' inside a loop adds a new entry each time it runs",
      "'var' inside a loop: every pass adds an entry, the name keeps the first"},
     {Code::store_overflow, "store-overflow", Severity::warning, Stage::advice,
-     "'var %s' runs on every pass of a loop that fills the store: the run stops with '" MESSAGE_TOO_MANY_VARIABLES
-     "'",
+     "'var %s' runs on every pass of a loop that fills the store: the run stops with "
+     "'" MESSAGE_TOO_MANY_VARIABLES "'",
      "'var' inside a loop whose passes surely add more entries than the store's 100"},
     {Code::redeclaration, "redeclaration", Severity::warning, Stage::advice,
      "'%s' is already declared: this second entry is never used",

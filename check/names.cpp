@@ -165,7 +165,8 @@ double certain_passes(const Source& source, const Facts& facts, const Loop& loop
     }
     if (step_at < 0 || step_at + 5 >= static_cast<int32_t>(source.tokens.size()) ||
         source.tokens[step_at + 2].type != TOKEN_IDENTIFIER ||
-        source.token_text(step_at + 2) != name || source.tokens[step_at + 5].type != TOKEN_SEMICOLON) {
+        source.token_text(step_at + 2) != name ||
+        source.tokens[step_at + 5].type != TOKEN_SEMICOLON) {
         return 0;
     }
     double step = literal_at(source, step_at + 4);
@@ -198,9 +199,9 @@ void check_store(const Source& source, const Facts& facts, Sink& sink,
             overflows[i] = true;
             std::string name(source.token_text(declaration.name_token));
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::store_overflow, name);
-            Sink::help(diagnostic, "the loop runs " + std::to_string(static_cast<long long>(passes)) +
-                                       " times and the store holds " + std::to_string(MAX_VARS) +
-                                       " entries: declare '" + name +
+            std::string runs = std::to_string(static_cast<long long>(passes));
+            Sink::help(diagnostic, "the loop runs " + runs + " times and the store holds " +
+                                       std::to_string(MAX_VARS) + " entries: declare '" + name +
                                        "' before the loop and assign it inside, '" +
                                        as_assignment(source, declaration) + "'");
         }
@@ -241,7 +242,8 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
             if (start <= loop.open || start >= loop.close) continue;
             for (int32_t at = start; at < end && usable; at++) {
                 usable = source.tokens[at].type != TOKEN_IDENTIFIER ||
-                         std::find(names.begin(), names.end(), source.token_text(at)) == names.end();
+                         std::find(names.begin(), names.end(), source.token_text(at)) ==
+                             names.end();
             }
         }
         for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close; i++) {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <string>
 
+#include "braces.h"
 #include "habits.h"
 #include "literal.h"
 #include "operators.h"
@@ -62,9 +63,7 @@ struct Parser {
     std::vector<Operand> operands;
     std::vector<Pending> pending;
     std::vector<int32_t> comparisons;  // per open parenthesis: comparison operators so far
-    std::vector<int32_t> misplaced;    // "{"s whose "}" is indented as for an outer block,
-    std::vector<int32_t> dedented;     // or else the line inside that goes back out (-1: none)
-    bool misplaced_found = false;
+    OpenClues clues;                   // where a block left open likely lost its "}"
 
     TokenType type(int32_t index) const { return source.tokens[index].type; }
     std::string text(int32_t index) const { return std::string(source.token_text(index)); }
@@ -122,10 +121,6 @@ struct Parser {
         resume = at;
         return false;
     }
-    int32_t likely_open_block(int32_t open);
-    int32_t line_out_of_block(int32_t open, int32_t close) const;
-    void note_extra_close(Diagnostic& diagnostic, int32_t close);
-    int32_t opening_of(int32_t close) const;
     void help_after_operand(Diagnostic& diagnostic, int32_t at);
     // The "&" or "|" standing alone between the token before `at` and `at`, or 0.
     char lone_logical(int32_t at) const {
@@ -157,24 +152,7 @@ void Parser::run() {
             pos = frame.end + 1;
         } else {
             Diagnostic& diagnostic = sink.after(eof, Code::expected_rbrace);
-            int32_t likely = likely_open_block(frame.open);
-            facts.unclosed.push_back(likely);
-            if (likely == frame.open) {
-                sink.note(diagnostic, frame.open, "block opened here");
-            } else {
-                const SourceToken& close = source.tokens[source.block_end[likely]];
-                size_t at = std::lower_bound(misplaced.begin(), misplaced.end(), likely) -
-                            misplaced.begin();
-                std::string why =
-                    dedented[at] < 0
-                        ? "the '}' on line " + std::to_string(close.line) +
-                              " is indented as if it closed an outer block"
-                        : "line " + std::to_string(source.tokens[dedented[at]].line) +
-                              " is indented as if it stood after it";
-                sink.note(diagnostic, likely, "this block is the one left open: " + why);
-                // Braces pair innermost first, so it is this "{" that a run finds unmatched.
-                sink.note(diagnostic, frame.open, "this '{' has no matching '}'");
-            }
+            facts.unclosed.push_back(note_unclosed(source, sink, clues, diagnostic, frame.open));
         }
         frames.pop_back();
     }
@@ -206,91 +184,6 @@ void Parser::statement() {
     if (ok) return;
     recover(start);
     facts.failed.emplace_back(start, std::max(pos, resume + 1));
-}
-
-// When a block is left open, the "}" missing is often an inner block's, and that block took the
-// outer one's "}". Such a "}" stands first on its line, indented less than the line its "{" is
-// on; or, when the "}" ends a line, a line of the block before it goes back to the indentation
-// of the "{"'s line. The first such block inside the open one is the likeliest, else the open
-// one itself.
-int32_t Parser::likely_open_block(int32_t open) {
-    const std::vector<SourceToken>& tokens = source.tokens;
-    if (!misplaced_found) {
-        misplaced_found = true;
-        for (int32_t i = 0; i < eof; i++) {
-            int32_t close = source.block_end[i];
-            if (type(i) != TOKEN_LBRACE || close < 0) continue;
-            if (tokens[close - 1].end_line < tokens[close].line &&
-                tokens[close].column < source.indent(i)) {
-                misplaced.push_back(i);
-                dedented.push_back(-1);
-                continue;
-            }
-            int32_t out = line_out_of_block(i, close);
-            if (out >= 0) {
-                misplaced.push_back(i);
-                dedented.push_back(out);
-            }
-        }
-    }
-    auto inner = std::upper_bound(misplaced.begin(), misplaced.end(), open);
-    return inner == misplaced.end() ? open : *inner;
-}
-
-// In a block written over lines, indented deeper than its "{"'s line, the first line before its
-// "}" that goes back to that indentation: its first token, or -1.
-int32_t Parser::line_out_of_block(int32_t open, int32_t close) const {
-    const std::vector<SourceToken>& tokens = source.tokens;
-    int32_t indent = source.indent(open);
-    int32_t first = open + 1;
-    if (first >= close || tokens[first].line == tokens[open].end_line ||
-        tokens[first].column <= indent) {
-        return -1;
-    }
-    for (int32_t i = first + 1; i < close; i++) {
-        if (tokens[i - 1].end_line < tokens[i].line && tokens[i].column <= indent) return i;
-    }
-    return -1;
-}
-
-// A "}" that closes no block: an earlier "}" closed one block too many. Indentation says which:
-// the first "}" that stands first on its line, indented deeper than the line of the "{" it
-// closes; else the second of two "}" on one line that close blocks opened on earlier lines.
-void Parser::note_extra_close(Diagnostic& diagnostic, int32_t close) {
-    const std::vector<SourceToken>& tokens = source.tokens;
-    int32_t doubled = -1;
-    for (int32_t open = 0; open < close; open++) {
-        int32_t end = source.block_end[open];
-        if (type(open) != TOKEN_LBRACE || end < 0 || end >= close) continue;
-        if (end > 0 && tokens[end - 1].end_line < tokens[end].line &&
-            tokens[end].column > source.indent(open)) {
-            sink.note(diagnostic, end,
-                      "is this '}' one too many? it closes the block of line " +
-                          std::to_string(tokens[open].line) + ", which is indented less");
-            Sink::fix(diagnostic, tokens[end].start, tokens[end].end, "", false);
-            facts.extra_close = end;
-            return;
-        }
-        int32_t inner = opening_of(end - 1);
-        if (doubled < 0 && type(end - 1) == TOKEN_RBRACE && tokens[end - 1].line == tokens[end].line &&
-            tokens[open].line < tokens[end].line && inner >= 0 &&
-            tokens[inner].line < tokens[end].line) {
-            doubled = end;
-        }
-    }
-    if (doubled < 0) return;
-    sink.note(diagnostic, doubled,
-              "is this '}' one too many? the '}' before it on this line already closes a block");
-    Sink::fix(diagnostic, tokens[doubled].start, tokens[doubled].end, "", false);
-    facts.extra_close = doubled;
-}
-
-// The "{" that the "}" at `close` closes, or -1.
-int32_t Parser::opening_of(int32_t close) const {
-    for (int32_t open = close - 1; open >= 0; open--) {
-        if (source.block_end[open] == close) return open;
-    }
-    return -1;
 }
 
 // Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
@@ -698,7 +591,7 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
             Sink::help(diagnostic, "this '}' closes no block");
             if (facts.stray_close < 0) {
                 facts.stray_close = at;
-                note_extra_close(diagnostic, at);
+                facts.extra_close = note_extra_close(source, sink, diagnostic, at);
             }
             return;
         case TOKEN_LBRACE:
@@ -720,6 +613,6 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
 }  // namespace
 
 void check_syntax(const Source& source, Sink& sink, Facts& facts) {
-    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}, {}, false};
+    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}};
     parser.run();
 }
