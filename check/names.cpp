@@ -199,7 +199,8 @@ void check_store(const Source& source, const Facts& facts, Sink& sink,
             overflows[i] = true;
             std::string name(source.token_text(declaration.name_token));
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::store_overflow, name);
-            std::string runs = std::to_string(static_cast<long long>(passes));
+            std::string runs = passes > 1e9 ? "more than 1000000000"
+                                            : std::to_string(static_cast<long long>(passes));
             Sink::help(diagnostic, "the loop runs " + runs + " times and the store holds " +
                                        std::to_string(MAX_VARS) + " entries: declare '" + name +
                                        "' before the loop and assign it inside, '" +
