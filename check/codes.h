@@ -40,6 +40,7 @@ enum class Code : uint8_t {
     declared_in_dead_block,
     division_by_zero,
     var_in_loop,
+    store_overflow,
     redeclaration,
     use_before_declaration,
     string_as_number,
@@ -109,6 +110,10 @@ inline constexpr CodeInfo code_table[] = {
     {Code::var_in_loop, "var-in-loop", Severity::warning, Stage::advice,
      "'var %s' inside a loop adds a new entry each time it runs",
      "'var' inside a loop: every pass adds an entry, the name keeps the first"},
+    {Code::store_overflow, "store-overflow", Severity::warning, Stage::advice,
+     "'var %s' runs on every pass of a loop that fills the store: the run stops with "
+     "'" MESSAGE_TOO_MANY_VARIABLES "'",
+     "'var' inside a loop whose passes surely add more entries than the store's 100"},
     {Code::redeclaration, "redeclaration", Severity::warning, Stage::advice,
      "'%s' is already declared: this second entry is never used",
      "a second 'var' of a name: the new entry is never used"},

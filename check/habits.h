@@ -14,6 +14,10 @@
 // "&&", "||", "and", "or" at `at`: the operands from `level_start` on, joined by "*" or "+".
 void help_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t at);
 
+// "a & b" or "a | b": the lone byte, which the scanner skips, stands just before `at`.
+void help_lone_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start,
+                       int32_t at, char byte);
+
 // "!x" or "not x", the "!" or "not" at `at`.
 void help_not(const Source& source, Diagnostic& diagnostic, int32_t at);
 

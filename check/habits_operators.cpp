@@ -8,6 +8,27 @@
 #include "habits.h"
 #include "statement_view.h"
 
+void help_lone_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start,
+                       int32_t at, char byte) {
+    View view{source};
+    bool both = byte == '&';
+    std::string written(1, byte);
+    std::string meant = both ? "'and' ('&&' elsewhere)" : "'or' ('||' elsewhere)";
+    int32_t end = operand_end(view, at, false);
+    if (at <= level_start || end <= at || !view.same_line(level_start, end - 1)) {
+        Sink::help(diagnostic, "a single '" + written + "' is skipped: for " + meant +
+                                   (both ? ", multiply the conditions: '(a > 0) * (b > 0)'"
+                                         : ", add the conditions: '(a > 0) + (b > 0)'"));
+        return;
+    }
+    std::string joined =
+        as_truth(view, level_start, at) + (both ? " * " : " + ") + as_truth(view, at, end);
+    Sink::help(diagnostic, "a single '" + written + "' is skipped: for " + meant + ", " +
+                               (both ? "multiply the conditions, '" : "add the conditions, '") +
+                               joined + "'" + (both ? "" : ", which is not 0 when either holds"));
+    Sink::fix(diagnostic, view.start(level_start), view.end(end - 1), joined, false);
+}
+
 void help_logical(const Source& source, Diagnostic& diagnostic, int32_t level_start, int32_t at) {
     View view{source};
     bool both = view.type(at) == TOKEN_AND || view.word(at, "and");
@@ -78,6 +99,17 @@ void help_comparison(const Source& source, Diagnostic& diagnostic, int32_t level
         Sink::fix(diagnostic, view.start(op), view.end(op + 1), meant, true);
         return;
     }
+    int32_t string_operand = -1;
+    for (int32_t at : {op - 1, op + 2}) {
+        if (at >= 0 && view.type(at) == TOKEN_STRING) string_operand = at;
+    }
+    if (string_operand >= 0) {
+        // "name <= \"m\"": no rewriting of the operator makes a string comparable.
+        Sink::help(diagnostic, "there is no '" + written +
+                                   "', and strings cannot be compared: a string literal can "
+                                   "only be a print item or the whole value of a 'var'");
+        return;
+    }
     bool less = first == TOKEN_LT || second == TOKEN_LT;
     std::string strict = less ? "<" : ">";
     std::string meant = strict + "=";
@@ -132,7 +164,18 @@ void help_chained(const Source& source, Diagnostic& diagnostic, int32_t level_st
     std::string middle = view.span(first + 1, at);
     std::string both = cat({"(", view.span(left, at), ") * (", middle, " ", view.text(at), " ",
                             view.span(at + 1, end), ")"});
-    Sink::help(diagnostic, "to test both, multiply the comparisons: '" + both + "'");
+    // "a < b < c < d": every link of the chain, so that the fix leaves no comparison behind.
+    int links = 2;
+    for (; is_comparison(view.type(end)); links++) {
+        int32_t op = end, next = operand_end(view, op + 1, true);
+        if (next == op + 1 || !view.same_line(left, next - 1)) break;
+        both += cat({" * (", view.span(at + 1, op), " ", view.text(op), " ",
+                     view.span(op + 1, next), ")"});
+        at = op;
+        end = next;
+    }
+    Sink::help(diagnostic, std::string(links > 2 ? "to test each" : "to test both") +
+                               ", multiply the comparisons: '" + both + "'");
     Sink::fix(diagnostic, view.start(left), view.end(end - 1), both, false);
 }
 

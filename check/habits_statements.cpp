@@ -32,6 +32,29 @@ std::string lower_keyword(std::string_view word) {
     return "";
 }
 
+// A for loop's step as an assignment: "i++", "++i", "i += 2" written out; any other step as
+// written.
+std::string as_step(const View& view, int32_t first, int32_t end) {
+    auto doubled = [&](int32_t at) {
+        return (view.type(at) == TOKEN_PLUS || view.type(at) == TOKEN_MINUS) &&
+               view.type(at + 1) == view.type(at) && view.source.adjacent(at);
+    };
+    int32_t name = view.type(first) == TOKEN_IDENTIFIER ? first : first + 2;
+    if (end - first == 3 && view.type(name) == TOKEN_IDENTIFIER &&
+        doubled(name == first ? first + 1 : first)) {
+        std::string word = view.text(name);
+        return word + " = " + word + " " + view.text(name == first ? first + 1 : first) + " 1";
+    }
+    TokenType op = view.type(first + 1);
+    if (end - first >= 4 && view.type(first) == TOKEN_IDENTIFIER && is_arithmetic(op) &&
+        view.type(first + 2) == TOKEN_ASSIGN && view.source.adjacent(first + 1)) {
+        std::string word = view.text(first), value = view.span(first + 3, end);
+        if (end - first > 4) value = "(" + value + ")";
+        return word + " = " + word + " " + view.text(first + 1) + " " + value;
+    }
+    return view.span(first, end);
+}
+
 // "for (i = 0; i < n; i = i + 1) { ... }" as a while loop; false for any other shape.
 bool help_c_for(const View& view, Diagnostic& diagnostic, int32_t name) {
     if (view.type(name + 1) != TOKEN_LPAREN) return false;
@@ -58,7 +81,7 @@ bool help_c_for(const View& view, Diagnostic& diagnostic, int32_t name) {
     }
     std::string start = view.span(parts[0], parts[1] - 1);
     std::string condition = view.span(parts[1], parts[2] - 1);
-    std::string step = view.span(parts[2], end);
+    std::string step = as_step(view, parts[2], end);
     Sink::help(diagnostic, "there is no 'for': write '" + start + ";' before 'while (" + condition +
                                ") { ... " + step + "; }'");
     int32_t open = end + 1;
@@ -144,9 +167,12 @@ bool help_control_word(const View& view, Diagnostic& diagnostic, int32_t name, i
                                     ? as_truth(view, a, b)
                                     : "(i < n)";
         std::string flag = fresh_name(view, "done");
-        Sink::help(diagnostic, "there is no 'break': end the loop through its condition, 'while (" +
-                                   condition + " * (" + flag + " == 0)) {', and set '" + flag +
-                                   " = 1;' here");
+        Sink::help(diagnostic, "there is no 'break': declare 'var " + flag +
+                                   " = 0;' before the loop, end the loop through its condition, "
+                                   "'while (" +
+                                   condition + " * (" + flag + " == 0)) {', set '" + flag +
+                                   " = 1;' here, and put what follows in the body in 'if (" +
+                                   flag + " == 0) { ... }'");
     } else if (word == "continue") {
         Sink::help(diagnostic,
                    "there is no 'continue': put the rest of the body in an 'if' that tests the "

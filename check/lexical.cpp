@@ -110,6 +110,66 @@ void help_non_ascii(Diagnostic& diagnostic, std::string_view text, const LineTab
                                         : ": outside strings and comments, only ASCII is read"));
 }
 
+// Whether the token at `at` is inside the body of a while loop.
+bool in_loop_body(const std::vector<SourceToken>& tokens, size_t at) {
+    int32_t depth = 0;
+    for (size_t i = at; i-- > 0;) {
+        if (tokens[i].type == TOKEN_RBRACE) depth++;
+        if (tokens[i].type != TOKEN_LBRACE || depth-- > 0) continue;
+        depth = 0;
+        if (i == 0 || tokens[i - 1].type != TOKEN_RPAREN) continue;
+        int32_t parentheses = 0;
+        for (size_t j = i - 1; j-- > 0;) {
+            TokenType kind = tokens[j + 1].type;
+            parentheses += kind == TOKEN_RPAREN ? 1 : kind == TOKEN_LPAREN ? -1 : 0;
+            if (parentheses == 0) {
+                if (tokens[j].type == TOKEN_WHILE) return true;
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+// "a % b": the remainder by repeated subtraction, into the variable the statement writes
+// ("var r = a % b;", "r = a % b;"), declared before the loop when the statement is in one.
+void help_remainder(Diagnostic& diagnostic, std::string_view text,
+                    const std::vector<SourceToken>& tokens, size_t left, const std::string& a,
+                    const std::string& b) {
+    size_t start = left < tokens.size() ? left : 0;
+    while (start > 0 && !ends_statement(tokens[start - 1].type) &&
+           tokens[start - 1].type != TOKEN_LBRACE && tokens[start - 1].type != TOKEN_RBRACE) {
+        start--;
+    }
+    auto word = [&](size_t index) {
+        return std::string(
+            text.substr(tokens[index].start, tokens[index].end - tokens[index].start));
+    };
+    bool declared = left < tokens.size() && left == start + 3 && tokens[start].type == TOKEN_VAR &&
+                    tokens[start + 1].type == TOKEN_IDENTIFIER;
+    bool assigned = left < tokens.size() && left == start + 2 &&
+                    tokens[start].type == TOKEN_IDENTIFIER &&
+                    tokens[start + 1].type == TOKEN_ASSIGN;
+    std::string target = declared ? word(start + 1) : assigned ? word(start) : "r";
+    bool loop = left < tokens.size() && in_loop_body(tokens, start);
+    // Built by appending: GCC 12 warns wrongly about a literal + std::string here.
+    std::string steps = target;
+    steps.append(" = ").append(a).append("; while (").append(target).append(" > ").append(b);
+    steps.append(" - 1) { ").append(target).append(" = ").append(target).append(" - ");
+    steps.append(b).append("; }");
+    std::string help = "there is no '%': for whole numbers, ";
+    if (assigned) {
+        help.append("'").append(steps);
+    } else if (loop) {
+        help.append("declare 'var ").append(target).append(" = 0;' before the loop; then '");
+        help.append(steps);
+    } else {
+        help.append("'var ").append(steps);
+    }
+    help.append("' leaves the remainder in ").append(target);
+    Sink::help(diagnostic, help);
+}
+
 // Help for one-byte operators of other languages: "~=", "^", "%", ":" and ".".
 void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
                            const std::vector<SourceToken>& tokens, const LexicalError& error) {
@@ -140,11 +200,8 @@ void help_unknown_operator(Diagnostic& diagnostic, std::string_view text,
                 Edit{tokens[before].start, tokens[next].end, left + " * " + left, false});
         }
     } else if (byte == '%') {
-        std::string left = operands ? word(before) : "a";
-        std::string right = operands ? word(next) : "b";
-        Sink::help(diagnostic, "there is no '%': for whole numbers, 'var r = " + left +
-                                   "; while (r > " + right + " - 1) { r = r - " + right +
-                                   "; }' leaves the remainder in r");
+        help_remainder(diagnostic, text, tokens, operands ? before : tokens.size(),
+                       operands ? word(before) : "a", operands ? word(next) : "b");
     } else if (byte == '\'') {
         Sink::help(diagnostic, "strings are written in double quotes: \"text\"");
         std::string_view inside = text.substr(error.start + 1, error.end - error.start - 2);

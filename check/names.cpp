@@ -3,10 +3,12 @@
 // The store keeps every entry a "var" makes, and a lookup finds the earliest entry of a name; an
 // assignment makes its entry a number. The rules follow from that, read in text order.
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unordered_map>
 
 #include "habits.h"
+#include "literal.h"
 #include "rules.h"
 
 namespace {
@@ -122,6 +124,98 @@ void check_divisions(const Source& source, const Facts& facts, Sink& sink,
     }
 }
 
+// The number a token holds when it is a number literal, else NaN.
+double literal_at(const Source& source, int32_t at) {
+    if (source.tokens[at].type != TOKEN_NUMBER) return std::nan("");
+    std::string_view text = source.token_text(at);
+    return convert_literal(text.data(), text.size());
+}
+
+// How many passes a top-level loop surely makes, or 0 when that is not sure: "while (i < n)"
+// (or "i > n") with "var i = a;" at the top level, "i" assigned nowhere but once in the body,
+// outside any inner block, as "i = i + c;" (or "i = i - c;").
+double certain_passes(const Source& source, const Facts& facts, const Loop& loop,
+                      const std::unordered_map<std::string_view, std::vector<size_t>>& declared) {
+    int32_t c = loop.condition_start;
+    if (loop.dead || loop.condition_end != c + 3 || source.tokens[c].type != TOKEN_IDENTIFIER) {
+        return 0;
+    }
+    TokenType comparison = source.tokens[c + 1].type;
+    double limit = literal_at(source, c + 2);
+    std::string_view name = source.token_text(c);
+    auto found = declared.find(name);
+    if ((comparison != TOKEN_LT && comparison != TOKEN_GT) || std::isnan(limit) ||
+        found == declared.end()) {
+        return 0;
+    }
+    const Declaration& first = facts.declarations[found->second.front()];
+    double start = literal_at(source, first.name_token + 2);
+    if (first.block >= 0 || first.dead || first.ready != first.name_token + 3 ||
+        first.ready > c || std::isnan(start)) {
+        return 0;
+    }
+    int32_t step_at = -1;
+    for (const Use& use : facts.uses) {
+        if (use.kind != UseKind::target || source.token_text(use.token) != name) continue;
+        if (use.token < loop.open || use.token > loop.close || step_at >= 0 ||
+            use.block != loop.open) {
+            return 0;
+        }
+        step_at = use.token;
+    }
+    if (step_at < 0 || step_at + 5 >= static_cast<int32_t>(source.tokens.size()) ||
+        source.tokens[step_at + 2].type != TOKEN_IDENTIFIER ||
+        source.token_text(step_at + 2) != name ||
+        source.tokens[step_at + 5].type != TOKEN_SEMICOLON) {
+        return 0;
+    }
+    double step = literal_at(source, step_at + 4);
+    TokenType op = source.tokens[step_at + 3].type;
+    bool up = comparison == TOKEN_LT;
+    if (std::isnan(step) || step <= 0 || op != (up ? TOKEN_PLUS : TOKEN_MINUS)) return 0;
+    double distance = up ? limit - start : start - limit;
+    return distance > 0 ? std::ceil(distance / step) : 0;
+}
+
+// The "var"s that surely run on every pass of a loop that surely runs more passes than the store
+// has room for: the run stops with "Too many variables". Each is marked in `overflows`.
+void check_store(const Source& source, const Facts& facts, Sink& sink,
+                 const std::unordered_map<std::string_view, std::vector<size_t>>& declared,
+                 std::vector<bool>& overflows) {
+    for (const Loop& loop : facts.loops) {
+        double passes = certain_passes(source, facts, loop, declared);
+        if (passes <= 0) continue;
+        double before = 0, each = 0;
+        for (const Declaration& declaration : facts.declarations) {
+            if (declaration.block < 0 && !declaration.dead && declaration.var_token < loop.open) {
+                before++;
+            }
+            if (declaration.block == loop.open) each++;
+        }
+        if (each == 0 || before + each * passes <= MAX_VARS) continue;
+        for (size_t i = 0; i < facts.declarations.size(); i++) {
+            const Declaration& declaration = facts.declarations[i];
+            if (declaration.block != loop.open) continue;
+            overflows[i] = true;
+            std::string name(source.token_text(declaration.name_token));
+            Diagnostic& diagnostic = sink.at(declaration.var_token, Code::store_overflow, name);
+            std::string runs = passes > 1e9 ? "more than 1000000000"
+                                            : std::to_string(static_cast<long long>(passes));
+            Sink::help(diagnostic, "the loop runs " + runs + " times and the store holds " +
+                                       std::to_string(MAX_VARS) + " entries: declare '" + name +
+                                       "' before the loop and assign it inside, '" +
+                                       as_assignment(source, declaration) + "'");
+        }
+    }
+}
+
+// A loop whose "}" was taken by a "}" one too many, or that ends before a "}" that closes no
+// block: its body as the run pairs it is likely not the body as written.
+bool paired_wrongly(const Facts& facts, const Loop& loop) {
+    if (facts.stray_close < 0 || loop.close > facts.stray_close) return false;
+    return facts.extra_close < 0 || loop.close >= facts.extra_close;
+}
+
 // A while whose condition reads only names that its body never assigns: once it runs, it runs
 // forever.
 void check_loops(const Source& source, const Facts& facts, Sink& sink,
@@ -143,7 +237,16 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
             }
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
-        if (!usable || names.empty()) continue;
+        if (!usable || names.empty() || paired_wrongly(facts, loop)) continue;
+        // A body statement with an error of its own may be the one that changes the names.
+        for (const auto& [start, end] : facts.failed) {
+            if (start <= loop.open || start >= loop.close) continue;
+            for (int32_t at = start; at < end && usable; at++) {
+                usable = source.tokens[at].type != TOKEN_IDENTIFIER ||
+                         std::find(names.begin(), names.end(), source.token_text(at)) ==
+                             names.end();
+            }
+        }
         for (size_t i = next_use; i < facts.uses.size() && facts.uses[i].token < loop.close; i++) {
             const Use& use = facts.uses[i];
             if (use.token <= loop.open || use.kind != UseKind::target) continue;
@@ -167,6 +270,30 @@ void check_loops(const Source& source, const Facts& facts, Sink& sink,
     }
 }
 
+// Where a string variable used as a number got its string, and the number it likely meant.
+void note_string_declaration(const Source& source, Diagnostic& diagnostic, Sink& sink,
+                             const Declaration& first) {
+    int32_t literal = first.name_token + 2;
+    std::string_view written = source.token_text(literal);
+    std::string_view inside = written.substr(1, written.size() - 2);
+    bool number = !inside.empty() && (is_digit(inside[0]) || inside[0] == '.');
+    for (char c : inside) number = number && (is_digit(c) || c == '.');
+    number = number && (is_digit(inside[0]) || (inside.size() > 1 && is_digit(inside[1])));
+    std::string name(source.token_text(first.name_token));
+    sink.note(diagnostic, first.name_token,
+              quote(name) + " gets a string here: " +
+                  quote("var " + name + " = " + std::string(written) + ";"));
+    if (!number) {
+        Sink::help(diagnostic,
+                   "a string can only be printed; keep numbers in variables of their own");
+        return;
+    }
+    Sink::help(diagnostic, "write the number without quotes: 'var " + name + " = " +
+                               std::string(inside) + ";'");
+    const SourceToken& token = source.tokens[literal];
+    Sink::fix(diagnostic, token.start, token.end, std::string(inside), false);
+}
+
 }  // namespace
 
 void check_names(const Source& source, const Facts& facts, Sink& sink) {
@@ -179,13 +306,15 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         list.push_back(i);
     }
 
+    std::vector<bool> overflows(facts.declarations.size());
+    check_store(source, facts, sink, declared, overflows);
     for (size_t i = 0; i < facts.declarations.size(); i++) {
         const Declaration& declaration = facts.declarations[i];
         std::string_view view = source.token_text(declaration.name_token);
         std::string name(view);
         const Declaration& first = facts.declarations[declared.find(view)->second.front()];
         if (declaration.in_loop) {
-            if (follows_unclosed(source, facts, declaration)) continue;
+            if (follows_unclosed(source, facts, declaration) || overflows[i]) continue;
             Diagnostic& diagnostic = sink.at(declaration.var_token, Code::var_in_loop, name);
             Sink::help(diagnostic, "declare '" + name +
                                        "' before the loop and assign it inside: '" +
@@ -276,9 +405,7 @@ void check_names(const Source& source, const Facts& facts, Sink& sink) {
         }
         if (use.kind == UseKind::value) {
             Diagnostic& diagnostic = sink.at(use.token, Code::string_as_number, name);
-            Sink::help(diagnostic,
-                       "a string can only be printed; keep numbers in variables of "
-                       "their own");
+            note_string_declaration(source, diagnostic, sink, first);
         } else if (use.kind == UseKind::copy) {
             Diagnostic& diagnostic = sink.at(use.token, Code::string_copy, name);
             Sink::help(diagnostic, "only a string literal makes a string: 'var copy = \"...\";'");

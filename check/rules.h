@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "check.h"
@@ -90,6 +91,12 @@ struct Facts {
     std::vector<Division> divisions;
     std::vector<Loop> loops;
     std::vector<int32_t> unclosed;  // the "{"s that unclosed blocks' errors name
+    // Statements with an error of their own, as token ranges [start, end): no advice is built
+    // on what they would do.
+    std::vector<std::pair<int32_t, int32_t>> failed;
+    // A "}" that closes no block, and the earlier "}" likely one too many (-1 when unknown):
+    // the blocks closed from that one on are paired as the run pairs them, not as meant.
+    int32_t stray_close = -1, extra_close = -1;
 };
 
 // Collects diagnostics; locations come from token indices of the source.

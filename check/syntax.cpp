@@ -10,6 +10,7 @@
 #include <cmath>
 #include <string>
 
+#include "braces.h"
 #include "habits.h"
 #include "literal.h"
 #include "operators.h"
@@ -62,8 +63,7 @@ struct Parser {
     std::vector<Operand> operands;
     std::vector<Pending> pending;
     std::vector<int32_t> comparisons;  // per open parenthesis: comparison operators so far
-    std::vector<int32_t> misplaced;    // "{"s whose "}" is indented as for an outer block
-    bool misplaced_found = false;
+    OpenClues clues;                   // where a block left open likely lost its "}"
 
     TokenType type(int32_t index) const { return source.tokens[index].type; }
     std::string text(int32_t index) const { return std::string(source.token_text(index)); }
@@ -121,9 +121,20 @@ struct Parser {
         resume = at;
         return false;
     }
-    int32_t likely_open_block(int32_t open);
-    void note_extra_close(Diagnostic& diagnostic, int32_t close);
     void help_after_operand(Diagnostic& diagnostic, int32_t at);
+    // The "&" or "|" standing alone between the token before `at` and `at`, or 0.
+    char lone_logical(int32_t at) const {
+        std::string_view gap = source.text.substr(
+            source.tokens[at - 1].end, source.tokens[at].start - source.tokens[at - 1].end);
+        for (char byte : {'&', '|'}) {
+            size_t first = gap.find(byte);
+            if (first != std::string_view::npos && gap.find(byte, first + 1) == gap.npos &&
+                gap.find('#') == gap.npos) {
+                return byte;
+            }
+        }
+        return 0;
+    }
     void help_expected_expression(Diagnostic& diagnostic, int32_t at);
 };
 
@@ -141,19 +152,7 @@ void Parser::run() {
             pos = frame.end + 1;
         } else {
             Diagnostic& diagnostic = sink.after(eof, Code::expected_rbrace);
-            int32_t likely = likely_open_block(frame.open);
-            facts.unclosed.push_back(likely);
-            if (likely == frame.open) {
-                sink.note(diagnostic, frame.open, "block opened here");
-            } else {
-                const SourceToken& close = source.tokens[source.block_end[likely]];
-                sink.note(diagnostic, likely,
-                          "this block is the one left open: the '}' on line " +
-                              std::to_string(close.line) +
-                              " is indented as if it closed an outer block");
-                // Braces pair innermost first, so it is this "{" that a run finds unmatched.
-                sink.note(diagnostic, frame.open, "this '{' has no matching '}'");
-            }
+            facts.unclosed.push_back(note_unclosed(source, sink, clues, diagnostic, frame.open));
         }
         frames.pop_back();
     }
@@ -182,46 +181,9 @@ void Parser::statement() {
             ok = expression(Context::value) && expect_semicolon();
             break;
     }
-    if (!ok) recover(start);
-}
-
-// When a block is left open, the "}" missing is often an inner block's, and that block took the
-// outer one's "}". Such a "}" stands first on its line, indented less than the line its "{" is
-// on; the first such block inside the open one is the likeliest, else the open one itself.
-int32_t Parser::likely_open_block(int32_t open) {
-    const std::vector<SourceToken>& tokens = source.tokens;
-    if (!misplaced_found) {
-        misplaced_found = true;
-        for (int32_t i = 0; i < eof; i++) {
-            int32_t close = source.block_end[i];
-            if (type(i) != TOKEN_LBRACE || close < 0) continue;
-            if (tokens[close - 1].end_line < tokens[close].line &&
-                tokens[close].column < source.indent(i)) {
-                misplaced.push_back(i);
-            }
-        }
-    }
-    auto inner = std::upper_bound(misplaced.begin(), misplaced.end(), open);
-    return inner == misplaced.end() ? open : *inner;
-}
-
-// A "}" that closes no block: an earlier "}" closed one block too many. Indentation says which:
-// the first "}" that stands first on its line, indented deeper than the line of the "{" it
-// closes.
-void Parser::note_extra_close(Diagnostic& diagnostic, int32_t close) {
-    const std::vector<SourceToken>& tokens = source.tokens;
-    for (int32_t open = 0; open < close; open++) {
-        int32_t end = source.block_end[open];
-        if (type(open) != TOKEN_LBRACE || end < 0 || end >= close) continue;
-        if (end > 0 && tokens[end - 1].end_line < tokens[end].line &&
-            tokens[end].column > source.indent(open)) {
-            sink.note(diagnostic, end,
-                      "is this '}' one too many? it closes the block of line " +
-                          std::to_string(tokens[open].line) + ", which is indented less");
-            Sink::fix(diagnostic, tokens[end].start, tokens[end].end, "", false);
-            return;
-        }
-    }
+    if (ok) return;
+    recover(start);
+    facts.failed.emplace_back(start, std::max(pos, resume + 1));
 }
 
 // Skips the rest of a failed statement: to its ";", to the next statement keyword, or into the
@@ -375,7 +337,20 @@ bool Parser::block_header() {
         return fail(pos);
     }
     int32_t condition_end = pos++;
-    if (type(pos) != TOKEN_LBRACE) {
+    if (type(pos) == TOKEN_SEMICOLON && type(pos + 1) == TOKEN_LBRACE) {
+        // "if (c); {": the ";" ends the header before its body; the body is read as meant.
+        Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
+        Sink::help(diagnostic, "remove the ';': it ends the '" + text(keyword) +
+                                   "' before its body, '" + text(keyword) + " (" +
+                                   std::string(source.text.substr(
+                                       source.tokens[condition].start,
+                                       source.tokens[condition_end - 1].end -
+                                           source.tokens[condition].start)) +
+                                   ") {'");
+        Sink::fix(diagnostic, source.tokens[pos].start, source.tokens[pos].end, "", true);
+        facts.failed.emplace_back(keyword, pos + 1);
+        pos++;
+    } else if (type(pos) != TOKEN_LBRACE) {
         Diagnostic& diagnostic = sink.after(pos, Code::expected_lbrace);
         help_braces(source, diagnostic, keyword, pos);
         return fail(pos);
@@ -399,6 +374,25 @@ bool Parser::assignment() {
         Diagnostic& diagnostic =
             sink.at(name, compound ? Code::compound_assignment : Code::unexpected_identifier);
         help_statement_word(source, diagnostic, name, frames.back().inner_loop);
+        if (word(name, "for") && next == TOKEN_LPAREN) {
+            // "for (...; ...; ...) {": the header's ";"s end nothing; its body is checked, with
+            // the counter its "var" declares.
+            if (type(pos + 1) == TOKEN_VAR && type(pos + 2) == TOKEN_IDENTIFIER &&
+                type(pos + 3) == TOKEN_ASSIGN) {
+                const Frame& frame = frames.back();
+                facts.declarations.push_back(Declaration{pos + 1, pos + 2, pos + 4, frame.open,
+                                                         in_loop(), false, frame.dead, false,
+                                                         frame.outer_loop});
+            }
+            int32_t depth = 0;
+            for (int32_t at = pos; at < frames.back().end; at++) {
+                TokenType kind = type(at);
+                if (kind == TOKEN_LBRACE || kind == TOKEN_RBRACE) break;
+                depth += kind == TOKEN_LPAREN ? 1 : kind == TOKEN_RPAREN ? -1 : 0;
+                if (depth == 0 && type(at + 1) == TOKEN_LBRACE) return fail(at + 1);
+                if (depth == 0) break;
+            }
+        }
         return fail(pos);
     }
     facts.uses.push_back(use(name, UseKind::target));
@@ -525,6 +519,11 @@ bool Parser::expression(Context context) {
 // Help for the tokens people bring from other languages, where an operand has ended.
 void Parser::help_after_operand(Diagnostic& diagnostic, int32_t at) {
     if (help_number(source, diagnostic, at)) return;
+    char lone = at > 0 ? lone_logical(at) : 0;
+    if (lone != 0) {
+        help_lone_logical(source, diagnostic, level_start(), at, lone);
+        return;
+    }
     TokenType kind = type(at);
     if (kind == TOKEN_AND || kind == TOKEN_OR || word(at, "and") || word(at, "or")) {
         help_logical(source, diagnostic, level_start(), at);
@@ -590,7 +589,10 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
             return;
         case TOKEN_RBRACE:
             Sink::help(diagnostic, "this '}' closes no block");
-            note_extra_close(diagnostic, at);
+            if (facts.stray_close < 0) {
+                facts.stray_close = at;
+                facts.extra_close = note_extra_close(source, sink, diagnostic, at);
+            }
             return;
         case TOKEN_LBRACE:
             Sink::help(diagnostic, "a block follows 'if (...)' or 'while (...)'");
@@ -611,6 +613,6 @@ void Parser::help_expected_expression(Diagnostic& diagnostic, int32_t at) {
 }  // namespace
 
 void check_syntax(const Source& source, Sink& sink, Facts& facts) {
-    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}, false};
+    Parser parser{source, sink, facts, {}, 0, 0, 0, -1, 0, 0, {}, {}, {}, {}};
     parser.run();
 }

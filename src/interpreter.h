@@ -14,8 +14,6 @@ struct Variable {
     int32_t is_string;
 };
 
-inline constexpr int MAX_VARS = 100;
-
 // The entry a name means among store[0, count): the earliest with that name, or -1. A name
 // declared again keeps meaning its first entry; later ones are never read.
 inline int32_t first_entry(const Variable* store, int32_t count, const char* name) {

@@ -42,6 +42,7 @@ struct Token {
 };
 
 inline constexpr int MAX_TOKENS = 1000;  // the end token included
+inline constexpr int MAX_VARS = 100;     // entries of the variable store
 // An expression computed beside a loaded script (embed.h) is lexed after the script's end token,
 // so the per-token tables of the checked path leave room for one.
 inline constexpr int MAX_EXPRESSION_TOKENS = 256;  // its end token included
