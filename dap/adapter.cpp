@@ -68,11 +68,7 @@ std::string with_subject(std::string message, const std::string& subject) {
 // The script's file, read whole as azuvel reads it; the problem in azuvel's words, and why.
 bool read_program_file(const std::string& path, std::string& text, std::string& problem) {
     ScriptText script = read_script_file(path.c_str(), false);
-    if (script.problem == SCRIPT_READ) {
-        text.assign(script.text, script.length);
-        std::free(script.text);
-        return true;
-    }
+    if (take_script_text(script, text)) return true;
     if (script.problem == SCRIPT_TOO_LARGE) {
         problem = with_subject(MESSAGE_FILE_TOO_LARGE, path);
         return false;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
+#include <string>
 
 // A script larger than this is refused rather than read when its size is not known beforehand:
 // the reader might be a pipe that never ends.
@@ -25,3 +27,13 @@ struct ScriptText {
 // /dev/zero has no end). Opening never waits for a pipe's writer. With `streams`, "-" is
 // standard input and a pipe is read to its end as well.
 ScriptText read_script_file(const char* path, bool streams);
+
+// For the tools: the text read into `text`, and the buffer freed; false, with the problem in
+// `script`, when there is none.
+inline bool take_script_text(ScriptText& script, std::string& text) {
+    if (script.problem != SCRIPT_READ) return false;
+    text.assign(script.text, script.length);
+    std::free(script.text);
+    script.text = nullptr;
+    return true;
+}

@@ -16,11 +16,7 @@
 // says why in `problem`.
 bool read_script(const std::string& path, std::string& text, std::string& problem) {
     ScriptText script = read_script_file(path.c_str(), true);
-    if (script.problem == SCRIPT_READ) {
-        text.assign(script.text, script.length);
-        std::free(script.text);
-        return true;
-    }
+    if (take_script_text(script, text)) return true;
     problem = script.error_number != 0             ? std::strerror(script.error_number)
               : script.problem == SCRIPT_TOO_LARGE ? "File too large"
                                                    : "Not a file";
