@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 #include "error.h"
@@ -90,4 +91,20 @@ size_t format_number(double value, char* buffer) {
 #else
     return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 6).ptr - buffer;
 #endif
+}
+
+size_t format_exact(double value, char* buffer) {
+    if (std::isnan(value)) return format_number(value, buffer);
+    // A whole number that a double holds exactly shows all its digits: 19660800, not 1.96608e+07.
+    if (value == std::trunc(value) && std::fabs(value) < 0x1p53) {
+        return static_cast<size_t>(std::snprintf(buffer, 32, "%.0f", value));
+    }
+    // "%.*g" from the C library, the same on every platform we build for, at the first
+    // precision that reads back: shortest digits, an exponent only where "%g" would use one.
+    int length = 0;
+    for (int precision = 1; precision <= 17; precision++) {
+        length = std::snprintf(buffer, 32, "%.*g", precision, value);
+        if (std::strtod(buffer, nullptr) == value) break;
+    }
+    return static_cast<size_t>(length);
 }

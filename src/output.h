@@ -48,3 +48,7 @@ inline void write_byte(char c) {
 // Writes a number as "%g" does, except that a not-a-number is always "nan"; returns the length.
 // The buffer must hold at least 32 bytes.
 size_t format_number(double value, char* buffer);
+// Writes a number in the fewest significant digits that read back as exactly the same value
+// ("19660801", "0.30000000000000004", "1e+300"), the way the tools show values; a not-a-number
+// is "nan" as print writes it. Returns the length; the buffer must hold at least 32 bytes.
+size_t format_exact(double value, char* buffer);

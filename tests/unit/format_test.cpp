@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -82,6 +85,54 @@ TEST(FormatNumber, PowersOfTenAgreeWithGeneralFormat) {
             std::snprintf(expected, sizeof expected, "%g", v);
             EXPECT_EQ(format(v), expected) << "value " << v;
         }
+    }
+}
+
+std::string exact(double value) {
+    char buffer[32];
+    return std::string(buffer, format_exact(value, buffer));
+}
+
+// The exact form: the fewest digits that read back as the same double, in print's layout.
+TEST(FormatExact, ShortestDigitsThatReadBack) {
+    const FormatCase cases[] = {
+        {19660801.0, "19660801"},
+        {19660800.0, "19660800"},
+        {-1e15, "-1000000000000000"},
+        {1e20, "1e+20"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {0.3, "0.3"},
+        {1.0 / 3.0, "0.3333333333333333"},
+        {-0.0, "-0"},
+        {1e300, "1e+300"},
+        {5e-324, "5e-324"},
+        {9007199254740993.0, "9007199254740992"},
+        {std::numeric_limits<double>::infinity(), "inf"},
+        {-std::numeric_limits<double>::quiet_NaN(), "nan"},
+    };
+    for (const FormatCase& c : cases) EXPECT_EQ(exact(c.value), c.text) << "value " << c.value;
+}
+
+// Over many values from every range: each reads back, and one digit fewer would not (a whole
+// number is written out in full instead).
+TEST(FormatExact, ReadsBackAndIsShortest) {
+    uint64_t bits = 0x9e3779b97f4a7c15u;
+    for (int i = 0; i < 20000; i++) {
+        bits = bits * 6364136223846793005u + 1442695040888963407u;
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value)) continue;
+        std::string text = exact(value);
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        if (text.find_first_of(".e") == std::string::npos) continue;
+        int digits = 0;
+        for (char c : text.substr(0, text.find('e'))) {
+            digits += (c >= '1' && c <= '9') || (c == '0' && digits > 0);  // significant only
+        }
+        if (digits <= 1) continue;
+        char shorter[400];
+        std::snprintf(shorter, sizeof shorter, "%.*g", digits - 1, value);
+        EXPECT_NE(std::strtod(shorter, nullptr), value) << text;
     }
 }
 
