@@ -28,7 +28,7 @@ cd "$web"
 npm ci --no-audit --no-fund --loglevel=error
 npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
     --outfile="$out/main.js"
-cp index.html style.css worker.js "$out/"
+cp index.html style.css worker.js icon.svg favicon.ico "$out/"
 node -e '
 const fs = require("fs");
 const [dir, file] = process.argv.slice(1);
@@ -50,6 +50,7 @@ fs.writeFileSync(file, "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta chars
   escape(fs.readFileSync(source, "utf8")) + "</pre>\n</body>\n</html>\n");
 ' "$root/docs/language.md" "$out/guide.html"
 version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json,guide.html} \
+              "$out"/{icon.svg,favicon.ico} \
               "$out"/azuvel_debug.{js,wasm} |
           sha256sum | cut -c1-16)
 sed "s/VERSION/$version/" sw.js >"$out/sw.js"

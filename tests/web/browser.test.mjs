@@ -97,7 +97,7 @@ describe('errors', limits, () => {
     assert.match(await problem.textContent(), /^3:\d+ Expected ','/);
     await problem.click();
     const cursorLine = await page.locator('.cm-activeLine').textContent();
-    assert.equal(cursorLine, 'print("big" x);');
+    assert.equal(cursorLine, '    print("big" x);');
     assert.ok(await page.locator('.cm-lintRange-error').count() > 0);
     await page.close();
   });
@@ -213,16 +213,19 @@ describe('fixes and editing', limits, () => {
     await page.close();
   });
 
-  test('Tab indents, Enter keeps the indentation, Escape then Tab leaves the editor', async () => {
+  test('Enter indents by the braces, "}" dedents, Tab indents four, Escape then Tab leaves the '
+       + 'editor', async () => {
     const page = await open();
     await typeScript(page, 'if (1) {');
-    await page.keyboard.press('Enter');
+    for (const text of ['print(1);', 'if (2) {', 'print(2);', '}', '}', '']) {
+      await page.keyboard.press('Enter');
+      await page.keyboard.type(text);
+    }
     await page.keyboard.press('Tab');
-    await page.keyboard.type('print(1);');
-    await page.keyboard.press('Enter');
-    await page.keyboard.type('print(2);');
+    await page.keyboard.type('print(3);');
     const lines = await page.locator('.cm-line').allTextContents();
-    assert.deepEqual(lines.slice(0, 3), ['if (1) {', '  print(1);', '  print(2);']);
+    assert.deepEqual(lines.slice(0, 7), ['if (1) {', '    print(1);', '    if (2) {',
+      '        print(2);', '    }', '}', '    print(3);']);
     const inEditor = () => page.evaluate(() =>
       document.querySelector('.cm-editor').contains(document.activeElement));
     assert.ok(await inEditor(), 'Tab kept the focus in the editor');

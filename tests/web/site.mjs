@@ -11,7 +11,8 @@ const { chromium } = createRequire(join(web, 'package.json'))('playwright-core')
 
 const types = {
   '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.json': 'application/json',
+  '.wasm': 'application/wasm', '.json': 'application/json', '.svg': 'image/svg+xml',
+  '.ico': 'image/x-icon',
 };
 
 export function serveSite(dir) {

@@ -1,5 +1,8 @@
-// Azuvel highlighting: a line-by-line tokenizer, since the language has no nesting to parse.
-import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
+// Azuvel highlighting and indentation: a line-by-line tokenizer, since the language has no
+// nesting to parse beyond the depth of its braces.
+import {
+  HighlightStyle, StreamLanguage, indentOnInput, indentUnit, syntaxHighlighting,
+} from '@codemirror/language';
 import { tags } from '@lezer/highlight';
 
 const keywords = new Set(['print', 'var', 'if', 'while', 'function', 'return']);
@@ -19,7 +22,7 @@ function readString(stream, state) {
 
 const azuvel = StreamLanguage.define({
   name: 'azuvel',
-  startState: () => ({ line: 0, inString: false }),
+  startState: () => ({ line: 0, inString: false, depth: 0 }),
   token(stream, state) {
     if (stream.sol()) state.line++;
     if (state.inString) {
@@ -48,10 +51,16 @@ const azuvel = StreamLanguage.define({
       return keywords.has(stream.current()) ? 'keyword' : 'variableName';
     }
     if (stream.match(/^(==|!=|&&|\|\||[-+*/<>=!])/)) return 'operator';
-    stream.next();
+    const c = stream.next();
+    if (c === '{') state.depth++;
+    else if (c === '}') state.depth = Math.max(0, state.depth - 1);
     return 'punctuation';
   },
-  languageData: { commentTokens: { line: '#' } },
+  // A line sits one unit deeper per open brace, as azuvel-fmt lays it out; one that starts with
+  // "}" closes its block first.
+  indent: (state, textAfter, context) =>
+    Math.max(0, state.depth - (textAfter.startsWith('}') ? 1 : 0)) * context.unit,
+  languageData: { commentTokens: { line: '#' }, indentOnInput: /^\s*\}$/ },
 });
 
 const style = HighlightStyle.define([
@@ -64,4 +73,7 @@ const style = HighlightStyle.define([
   { tag: tags.operator, color: '#a0341c' },
 ]);
 
-export const azuvelLanguage = [azuvel, syntaxHighlighting(style)];
+// Four spaces a level, for Enter, Tab and a typed "}" alike.
+export const azuvelLanguage = [
+  azuvel, syntaxHighlighting(style), indentUnit.of('    '), indentOnInput(),
+];

@@ -10,6 +10,7 @@ import {
 } from '@codemirror/view';
 import { createDebugger } from './debugger.js';
 import { setupFormat } from './format.js';
+import { setupExamples } from './examples.js';
 import { azuvelLanguage } from './language.js';
 import { atEnd, followOutput, showCut } from './output.js';
 import { renderProblems } from './problems.js';
@@ -113,6 +114,7 @@ const checkAsYouType = linter(async (editor) => {
 }, { delay: 250 });
 
 const debug = createDebugger(byId('debugger'), byId('debug'));
+const exampleList = setupExamples(examples, (text) => setScript(text));
 const view = new EditorView({
   parent: byId('editor'),
   state: EditorState.create({
@@ -125,12 +127,13 @@ const view = new EditorView({
         { key: 'Mod-Enter', run: () => { run(); return true; } },
         { key: 'Ctrl-Enter', run: () => { run(); return true; } },
         // Tab indents; Escape then Tab leaves the editor, as CodeMirror's guidance has it.
-        // Enter keeps the line's indentation (defaultKeymap's insertNewlineAndIndent).
+        // Enter indents the new line by its depth in braces (defaultKeymap's
+        // insertNewlineAndIndent, with the language's indentation).
         indentWithTab, ...defaultKeymap, ...historyKeymap,
       ]),
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
-      debug.extensions,
+      debug.extensions, exampleList.extension,
     ],
   }),
 });
@@ -253,20 +256,20 @@ function stop() {
   showStatus(`Stopped after ${seconds} s`, 'failed');
 }
 
-async function loadExamples() {
-  const list = await (await fetch('examples.json')).json();
-  for (const { name } of list) examples.add(new Option(name, name));
-  examples.addEventListener('change', () => {
-    const chosen = list.find(({ name }) => name === examples.value);
-    if (chosen) setScript(chosen.code);
-  });
-  return list;
-}
-
+// A "#code=" link, on opening the page or a new one in the address bar, replaces the script and
+// what the last one left on the page; one that cannot be read says so. False when there is none.
 function loadFromLink() {
   const shared = decodeShare(location.hash);
-  if (shared !== null) setScript(shared);
-  return shared !== null;
+  if (shared === null) return false;
+  stop();
+  output.replaceChildren();
+  view.dispatch({ effects: markErrorLine.of(null) });
+  if (shared.error !== undefined) showStatus(shared.error, 'failed');
+  else {
+    showStatus('', '');
+    setScript(shared.text);
+  }
+  return shared.text !== undefined;
 }
 
 function share() {
@@ -288,11 +291,10 @@ document.addEventListener('keydown', (event) => {
 });
 window.addEventListener('hashchange', loadFromLink);
 setRunning(null);
-const listed = loadExamples();
 if (!loadFromLink()) {
-  listed.then((list) => {
+  exampleList.list.then((list) => {
     const hello = list.find(({ name }) => name === 'hello') ?? list[0];
-    if (hello && view.state.doc.length === 0) setScript(hello.code);
+    if (hello && view.state.doc.length === 0) exampleList.show(hello.name);
   });
 }
 if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {

@@ -5,11 +5,19 @@ export function encodeShare(text) {
   return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 }
 
-// The script in a "#code=" fragment, or null when there is none or it is not base64url.
+// What a fragment holds: null when it is no "#code=" link, { text } when it is one, and
+// { error } when it is one that cannot be read (not base64url, or not UTF-8 text).
 export function decodeShare(hash) {
+  if (!hash.startsWith('#code=')) return null;
   const match = /^#code=([A-Za-z0-9_-]*)$/.exec(hash);
-  if (match === null || match[1].length % 4 === 1) return null;
+  if (match === null || match[1].length % 4 === 1) {
+    return { error: 'This link holds no script that can be read: it is not base64url.' };
+  }
   const binary = atob(match[1].replace(/-/g, '+').replace(/_/g, '/'));
   const bytes = Uint8Array.from(binary, (c) => c.charCodeAt(0));
-  return new TextDecoder().decode(bytes);
+  try {
+    return { text: new TextDecoder('utf-8', { fatal: true }).decode(bytes) };
+  } catch {
+    return { error: 'This link holds no script that can be read: it is not UTF-8 text.' };
+  }
 }
