@@ -28,7 +28,9 @@ cd "$web"
 npm ci --no-audit --no-fund --loglevel=error
 npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
     --outfile="$out/main.js"
-cp index.html style.css worker.js icon.svg favicon.ico "$out/"
+cp style.css worker.js icon.svg favicon.ico "$out/"
+# The nonce that lets the editor's own style element in: new with each build.
+sed "s/STYLE_NONCE/$(head -c 18 /dev/urandom | base64 | tr '+/' '-_')/" index.html >"$out/index.html"
 node -e '
 const fs = require("fs");
 const [dir, file] = process.argv.slice(1);

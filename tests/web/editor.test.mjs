@@ -115,3 +115,51 @@ describe('examples and links', limits, () => {
     await page.close();
   });
 });
+
+// Everything that would show a policy broken: the page's violation events, the console errors of
+// the page and its workers, uncaught errors, and the reports of the workers' policy (site.mjs).
+function watchPolicy(page) {
+  const seen = [];
+  page.addInitScript(() => {
+    document.addEventListener('securitypolicyviolation', (event) => {
+      console.error(`policy violated: ${event.violatedDirective} ${event.blockedURI}`);
+    });
+  });
+  const onConsole = (message) => {
+    if (message.type() === 'error') seen.push(`console: ${message.text()}`);
+  };
+  page.on('console', onConsole);
+  page.on('pageerror', (error) => seen.push(`error: ${error.message}`));
+  page.on('worker', (worker) => worker.on('console', onConsole));
+  return seen;
+}
+
+describe('Content-Security-Policy', limits, () => {
+  test('running, formatting, sharing, links, debugging and live values break no policy', async () => {
+    const reported = server.violations.length;
+    const page = await browser.newPage();
+    const seen = watchPolicy(page);
+    await open('', page);
+    assert.match(await page.locator('meta[http-equiv="Content-Security-Policy"]')
+      .getAttribute('content'), /default-src 'self'.*script-src 'self' 'wasm-unsafe-eval'/);
+    await typeScript(page, 'var i = 0;\nwhile (i < 3) {\nprint("pass", i);\ni = i + 1;\n}\n');
+    await runToEnd(page);
+    assert.equal(await byId(page, 'output').textContent(), 'pass 0\npass 1\npass 2\n');
+    await byId(page, 'format').click();
+    await page.waitForFunction(() =>
+      document.querySelector('[data-testid="status"]').textContent === 'Already formatted');
+    await byId(page, 'share').click();
+    await page.evaluate((hash) => { location.hash = hash; }, link('var x = 1 / 0;\n'));
+    await page.waitForFunction(() =>
+      document.querySelector('.cm-content').textContent === 'var x = 1 / 0;');
+    await runToEnd(page);
+    await byId(page, 'debug').click();
+    await byId(page, 'debug-status').filter({ hasText: /^Step 1 / }).waitFor();
+    await byId(page, 'continue').click();
+    await byId(page, 'debug-status').filter({ hasText: /Division by zero/ }).waitFor();
+    await page.waitForTimeout(500);  // reports from the workers travel on their own
+    await page.close();
+    assert.deepEqual(seen, []);
+    assert.deepEqual(server.violations.slice(reported), []);
+  });
+});

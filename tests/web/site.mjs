@@ -15,17 +15,39 @@ const types = {
   '.ico': 'image/x-icon',
 };
 
+// The page's Content-Security-Policy, as its meta element states it.
+async function pagePolicy(dir) {
+  const page = await readFile(join(dir, 'index.html'), 'utf8');
+  return /<meta http-equiv="Content-Security-Policy" content="([^"]*)">/.exec(page)?.[1] ?? null;
+}
+
+// Serves `dir`. A worker's script comes with the page's policy as a header (a meta element cannot
+// reach a worker), reporting to /csp-report: the reports collect in `server.violations`.
 export function serveSite(dir) {
+  const violations = [];
   const server = createServer(async (request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    if (request.method === 'POST' && path === '/csp-report') {
+      let body = '';
+      for await (const chunk of request) body += chunk;
+      violations.push(JSON.parse(body)['csp-report'] ?? body);
+      response.writeHead(204).end();
+      return;
+    }
     try {
       const body = await readFile(join(dir, path.endsWith('/') ? `${path}index.html` : path));
-      response.writeHead(200, { 'content-type': types[extname(path)] ?? 'text/html' });
+      const headers = { 'content-type': types[extname(path)] ?? 'text/html' };
+      const policy = await pagePolicy(dir);
+      if (policy !== null && /^(service)?worker$/.test(request.headers['sec-fetch-dest'])) {
+        headers['content-security-policy'] = `${policy}; report-uri /csp-report`;
+      }
+      response.writeHead(200, headers);
       response.end(body);
     } catch {
       response.writeHead(404).end();
     }
   });
+  server.violations = violations;
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () =>
     resolve({ server, url: `http://127.0.0.1:${server.address().port}/` })));
 }

@@ -24,6 +24,10 @@ const statusLine = byId('status');
 const problems = byId('problems');
 const examples = byId('examples');
 
+// The policy's nonce for the editor's style element (index.html): it writes its styles there.
+const styleNonce = /'nonce-([^']+)'/.exec(
+  document.querySelector('meta[http-equiv="Content-Security-Policy"]')?.content ?? '')?.[1] ?? '';
+
 const OUTPUT_LIMIT = 1 << 20;  // stdout bytes shown: a runaway loop must not eat the page
 const BLOCK_SIZE = 16 << 10;
 
@@ -133,7 +137,7 @@ const view = new EditorView({
       ]),
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
-      debug.extensions, exampleList.extension,
+      debug.extensions, exampleList.extension, EditorView.cspNonce.of(styleNonce),
     ],
   }),
 });
