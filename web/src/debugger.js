@@ -198,7 +198,8 @@ export function createDebugger(panel, debugButton) {
     view?.dispatch({ effects: showStep.of(null) });
   }
 
-  function start() {
+  // Records the editor's script and shows position `at` (0: the first step).
+  function start(at = 0) {
     if (session !== null) end();
     const text = view.state.doc.toString();
     debugButton.disabled = true;
@@ -211,6 +212,7 @@ export function createDebugger(panel, debugButton) {
       session = { recording, stores: storesOf(recording.steps), at: 0,
         bytes: new TextEncoder().encode(recording.output) };
       timeline.max = String(lastAt());
+      session.at = Math.max(0, Math.min(at, lastAt()));
       panel.hidden = false;
       render();
     };
@@ -241,8 +243,10 @@ export function createDebugger(panel, debugButton) {
     ],
     attach(editor) {
       view = editor;
-      debugButton.addEventListener('click', start);
+      debugButton.addEventListener('click', () => start());
     },
     clearBreakpoints: () => view.dispatch({ effects: clearBreakpoints.of(null) }),
+    // Debugs the script from step `step` (counted from 1, as live values count them).
+    openAt: (step) => start(step - 1),
   };
 }

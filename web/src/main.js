@@ -12,6 +12,7 @@ import { createDebugger } from './debugger.js';
 import { setupFormat } from './format.js';
 import { setupExamples } from './examples.js';
 import { azuvelLanguage } from './language.js';
+import { createLiveValues } from './live.js';
 import { atEnd, followOutput, showCut } from './output.js';
 import { renderProblems } from './problems.js';
 import { decodeShare, encodeShare } from './share.js';
@@ -119,6 +120,7 @@ const checkAsYouType = linter(async (editor) => {
 
 const debug = createDebugger(byId('debugger'), byId('debug'));
 const exampleList = setupExamples(examples, (text) => setScript(text));
+const live = createLiveValues({ toggle: byId('live-values'), openAt: debug.openAt });
 const view = new EditorView({
   parent: byId('editor'),
   state: EditorState.create({
@@ -138,6 +140,7 @@ const view = new EditorView({
       azuvelLanguage, errorLineField, checkAsYouType, lintGutter(),
       EditorView.contentAttributes.of({ 'aria-label': 'Azuvel script' }),
       debug.extensions, exampleList.extension, EditorView.cspNonce.of(styleNonce),
+      live.extensions,
     ],
   }),
 });
@@ -286,6 +289,7 @@ function share() {
 
 runButton.addEventListener('click', run);
 debug.attach(view);
+live.attach(view);
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
 setupFormat({ view, button: byId('format'), checker, callJson, showStatus });
