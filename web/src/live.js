@@ -36,8 +36,9 @@ class LiveValue extends WidgetType {
     value.dataset.testid = 'live-value';
     value.dataset.value = this.text;
     value.dataset.step = String(this.step);
+    value.title = this.text;
     if (this.step > 0) {
-      value.title = `Step ${this.step}: click to debug from here`;
+      value.title += `\nStep ${this.step}: click to debug from here`;
       value.addEventListener('click', () => this.open(this.step));
     }
     return value;
