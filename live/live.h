@@ -24,12 +24,12 @@ struct LiveLimits {
 // What one statement did: a store's value, a print's text, how often an if was taken or how
 // many passes a while made, "never runs", or where the run stopped.
 struct LiveNote {
-    int32_t token = 0;                   // the statement's first token
-    int32_t line = 0, column = 0;        // where it starts, 1-based, bytes
-    int32_t end_line = 0, end_column = 0;  // where it ends (after its ";" or its "{")
+    int32_t token = 0;                               // the statement's first token
+    int32_t line = 0, column = 0;                    // where it starts, 1-based, bytes
+    int32_t end_line = 0, end_column = 0;            // where it ends (after its ";" or its "{")
     int32_t utf16_column = 0, utf16_end_column = 0;  // the same columns in UTF-16 code units
-    std::string text;                    // as an inlay hint reads: "x = 5", "× 10: ..."
-    int64_t step = 0;                    // its last run; 0 for a statement that never runs
+    std::string text;  // as an inlay hint reads: "x = 5", "× 10: ..."
+    int64_t step = 0;  // its last run; 0 for a statement that never runs
     // For the tests that hold the notes to the run: a store's entry and last value as shown,
     // and where a print's last text stands in the run's output (bytes).
     int32_t entry = -1;
@@ -38,13 +38,13 @@ struct LiveNote {
 };
 
 struct LiveRun {
-    std::vector<LiveNote> notes;  // in text order
-    std::string stop_kind;        // "end", "error", "steps", "time", "cancelled"
-    std::string message;          // the error's message, or what cut the run
+    std::vector<LiveNote> notes;             // in text order
+    std::string stop_kind;                   // "end", "error", "steps", "time", "cancelled"
+    std::string message;                     // the error's message, or what cut the run
     int32_t stop_line = 0, stop_column = 0;  // the statement where it stopped (bytes)
     int64_t stop_step = 0, steps = 0;
-    std::string output;           // what the run printed, up to LiveLimits::max_output bytes
-    size_t output_size = 0;       // what it printed in all
+    std::string output;      // what the run printed, up to LiveLimits::max_output bytes
+    size_t output_size = 0;  // what it printed in all
 };
 
 // Runs a script (up to its first NUL) within the limits and notes what each statement did.
