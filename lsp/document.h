@@ -45,6 +45,7 @@ size_t to_offset(std::string_view text, const LineIndex& lines, Position positio
 struct Document {
     std::string text;
     int64_t version = 0;
+    int64_t revision = 0;  // the server's number for this text: a save can change it too
     LineIndex lines;
     SourceModel model;  // kept with the text: every request reads it
     // The tokens a run reads, up to its first lexical error (the end token stands there): the

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
         return help ? 0 : 2;
     }
     Server server;
+    LiveWorker live;
+    if (start_live(live)) server.live = &live;
     Service service;
     service.handle = [&](std::string_view body) { return handle_message(server, body); };
     // Bad framing is logged and skipped: the protocol has no answer for it.
@@ -33,7 +35,13 @@ int main(int argc, char** argv) {
         return std::vector<std::string>();
     };
     service.finished = [&] { return server.exited; };
+    if (server.live != nullptr) {
+        service.wake = live.wake[0];
+        service.woken = [&] { return live_finished(server); };
+    }
     // Ends at `exit`, or when the client closes our input without one.
-    if (serve(STDIN_FILENO, STDOUT_FILENO, service) == ServeEnd::write_failed) return 1;
+    ServeEnd end = serve(STDIN_FILENO, STDOUT_FILENO, service);
+    stop_live(live);
+    if (end == ServeEnd::write_failed) return 1;
     return exit_status(server);
 }

@@ -4,6 +4,7 @@
 
 #include "formatting.h"
 #include "json_text.h"
+#include "live_hints.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ constexpr int METHOD_NOT_FOUND = -32601;
 constexpr int INVALID_PARAMS = -32602;
 constexpr int SERVER_NOT_INITIALIZED = -32002;
 constexpr int REQUEST_FAILED = -32803;
+constexpr int CONTENT_MODIFIED = -32801;
 constexpr int MESSAGE_TYPE_INFO = 3;  // window/showMessage: an information
 
 // A response that carries a result (null included).
@@ -51,6 +53,14 @@ void negotiate(Server& server, const json& params) {
     }
     server.context.snippets =
         completion_item.is_object() && completion_item.value("snippetSupport", false) == true;
+    json workspace = capabilities.value("workspace", json::object());
+    json inlay_hint =
+        workspace.is_object() ? workspace.value("inlayHint", json::object()) : json::object();
+    server.refresh_hints =
+        inlay_hint.is_object() && inlay_hint.value("refreshSupport", false) == true;
+    json options = params.value("initializationOptions", json::object());
+    if (options.is_object() && options.contains("liveValues") && options["liveValues"].is_boolean())
+        server.live_values = options["liveValues"].get<bool>();
 }
 
 // What the server can do, for the client to know which requests to send.
@@ -67,7 +77,8 @@ json initialize_result(const Server& server) {
               {"completionProvider", json::object()},
               {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
               {"documentFormattingProvider", true},
-              {"documentRangeFormattingProvider", true}}},
+              {"documentRangeFormattingProvider", true},
+              {"inlayHintProvider", true}}},
             {"serverInfo", {{"name", "azuvel-lsp"}, {"version", AZUVEL_VERSION}}}};
 }
 
@@ -99,12 +110,85 @@ void apply_change(Document& document, const json& change, Encoding encoding) {
     set_text(document, std::move(updated));
 }
 
+// Whether live runs go on: a thread for them, and the client has not turned them off.
+bool live_on(const Server& server) {
+    return server.live != nullptr && server.live_values;
+}
+
+// A document's text changed or it closed: its last run is no longer its text's, and hints
+// requests still waiting for a run are answered ContentModified, as the protocol says.
+void forget_runs(Server& server, const std::string& uri, std::vector<std::string>& out) {
+    server.live_runs.erase(uri);
+    std::vector<WaitingHints> kept;
+    for (WaitingHints& waiting : server.waiting_hints) {
+        if (waiting.uri == uri) {
+            out.push_back(error_response(waiting.id, CONTENT_MODIFIED, "the document changed"));
+        } else {
+            kept.push_back(std::move(waiting));
+        }
+    }
+    server.waiting_hints = std::move(kept);
+    if (server.live != nullptr && !server.documents.count(uri)) {
+        forget_live(*server.live, uri);
+        server.published.erase(uri);
+    }
+}
+
+// textDocument/inlayHint: the notes of the live run of the document's current text, at once
+// when it has finished, else when it does (or ContentModified if the text changes first).
+void inlay_hint_response(Server& server, const json& id, const json& params,
+                         std::vector<std::string>& out) {
+    // A run may have ended since the loop last looked: take it first, or it would seem neither
+    // finished nor pending.
+    for (std::string& message : live_finished(server)) out.push_back(std::move(message));
+    std::string uri = uri_of(params);
+    auto found = server.documents.find(uri);
+    if (found == server.documents.end()) {
+        out.push_back(response(id, nullptr));
+        return;
+    }
+    const Document& document = found->second;
+    json range = params.contains("range") ? params["range"] : json();
+    auto run = server.live_runs.find(uri);
+    if (run != server.live_runs.end() && run->second.version == document.revision) {
+        const json* in = range.is_object() ? &range : nullptr;
+        out.push_back(response(id, live_hints(document, run->second.run, in, server.context)));
+    } else if (live_on(server) && live_pending(*server.live, uri, document.revision)) {
+        server.waiting_hints.push_back(WaitingHints{id, uri, document.revision, range});
+    } else {
+        out.push_back(response(id, json::array()));
+    }
+}
+
+// workspace/didChangeConfiguration: {"azuvel": {"liveValues": false}} turns live runs off.
+void configure(Server& server, const json& params, std::vector<std::string>& out) {
+    json settings = params.value("settings", json::object());
+    if (!settings.is_object() || !settings.contains("azuvel")) return;
+    const json& azuvel = settings["azuvel"];
+    if (!azuvel.is_object() || !azuvel.contains("liveValues")) return;
+    if (!azuvel["liveValues"].is_boolean()) return;
+    bool on = azuvel["liveValues"].get<bool>();
+    if (on == server.live_values) return;
+    server.live_values = on;
+    for (auto& [uri, document] : server.documents) {
+        forget_runs(server, uri, out);
+        if (live_on(server))
+            submit_live(*server.live, LiveJob{uri, document.revision, document.text});
+    }
+    if (server.refresh_hints) {
+        out.push_back(json_text({{"jsonrpc", "2.0"},
+                                 {"id", "azuvel-live-" + std::to_string(++server.refreshes)},
+                                 {"method", "workspace/inlayHint/refresh"}}));
+    }
+}
+
 // Document notifications; returns what to publish.
 void handle_document(Server& server, const std::string& method, const json& params,
                      std::vector<std::string>& out) {
     std::string uri = uri_of(params);
     if (method == "textDocument/didClose") {
         server.documents.erase(uri);
+        forget_runs(server, uri, out);
         out.push_back(notification("textDocument/publishDiagnostics",
                                    {{"uri", uri}, {"diagnostics", json::array()}}));
         return;
@@ -128,9 +212,14 @@ void handle_document(Server& server, const std::string& method, const json& para
             set_text(document, params["text"].get<std::string>());
         }
     }
-    const Document& document = server.documents[uri];
-    out.push_back(notification("textDocument/publishDiagnostics",
-                               publish_diagnostics(uri, document, server.context)));
+    Document& document = server.documents[uri];
+    document.revision = ++server.revisions;
+    json published = publish_diagnostics(uri, document, server.context);
+    out.push_back(notification("textDocument/publishDiagnostics", published));
+    // The checker's diagnostics go out first: a live run never delays them.
+    forget_runs(server, uri, out);
+    server.published[uri] = std::move(published);
+    if (live_on(server)) submit_live(*server.live, LiveJob{uri, document.revision, document.text});
 }
 
 // The result of a request about an open document.
@@ -177,8 +266,8 @@ void formatting_response(Server& server, const json& id, const std::string& meth
     }
     out.push_back(response(id, std::move(edits)));
     if (!note.empty()) {
-        out.push_back(notification("window/showMessage",
-                                   {{"type", MESSAGE_TYPE_INFO}, {"message", note}}));
+        out.push_back(
+            notification("window/showMessage", {{"type", MESSAGE_TYPE_INFO}, {"message", note}}));
     }
 }
 
@@ -230,6 +319,7 @@ void dispatch(Server& server, const json& message, std::vector<std::string>& out
     if (!request) {
         // Unknown notifications, `initialized` and `$/` ones among them, are ignored.
         if (is_document_notification(method)) handle_document(server, method, params, out);
+        if (method == "workspace/didChangeConfiguration") configure(server, params, out);
         return;
     }
     if (method == "shutdown") {
@@ -239,6 +329,8 @@ void dispatch(Server& server, const json& message, std::vector<std::string>& out
         out.push_back(error_response(id, INVALID_REQUEST, "already initialized"));
     } else if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting") {
         formatting_response(server, id, method, params, out);
+    } else if (method == "textDocument/inlayHint") {
+        inlay_hint_response(server, id, params, out);
     } else if (is_feature(method)) {
         out.push_back(response(id, handle_feature(server, method, params)));
     } else {
@@ -272,6 +364,48 @@ std::vector<std::string> handle_message(Server& server, std::string_view body) {
             out.clear();
             out.push_back(error_response(message["id"], INVALID_PARAMS, error.what()));
         }
+    }
+    return out;
+}
+
+std::vector<std::string> live_finished(Server& server) {
+    std::vector<std::string> out;
+    if (server.live == nullptr) return out;
+    bool refresh = false;
+    for (LiveResult& result : take_live(*server.live)) {
+        auto found = server.documents.find(result.uri);
+        // A run of a text the document no longer holds: a newer run is on its way.
+        if (found == server.documents.end() || found->second.revision != result.version) continue;
+        const Document& document = found->second;
+        std::string uri = result.uri;
+        const LiveRun& run = (server.live_runs[uri] = std::move(result)).run;
+        std::vector<WaitingHints> kept;
+        for (WaitingHints& waiting : server.waiting_hints) {
+            if (waiting.uri != uri) {
+                kept.push_back(std::move(waiting));
+                continue;
+            }
+            const json* in = waiting.range.is_object() ? &waiting.range : nullptr;
+            out.push_back(response(waiting.id, live_hints(document, run, in, server.context)));
+        }
+        server.waiting_hints = std::move(kept);
+        // The run's error joins the checker's diagnostics, unless the checker found an error:
+        // a script that does not pass the checker is shown its own mistakes.
+        json stop = live_diagnostic(document, run, server.context);
+        json published = server.published[uri];
+        bool checker_error = false;
+        for (const json& diagnostic : published.value("diagnostics", json::array()))
+            checker_error = checker_error || diagnostic.value("severity", 0) == 1;
+        if (!stop.is_null() && !checker_error && published.is_object()) {
+            published["diagnostics"].push_back(std::move(stop));
+            out.push_back(notification("textDocument/publishDiagnostics", published));
+        }
+        refresh = true;
+    }
+    if (refresh && server.refresh_hints) {
+        out.push_back(json_text({{"jsonrpc", "2.0"},
+                                 {"id", "azuvel-live-" + std::to_string(++server.refreshes)},
+                                 {"method", "workspace/inlayHint/refresh"}}));
     }
     return out;
 }

@@ -41,10 +41,18 @@ ServeEnd serve(int input, int output, const Service& service) {
     static char chunk[1 << 16];
     for (;;) {
         // While work goes on, input is only looked at between slices.
-        pollfd ready_input{input, POLLIN, 0};
-        int ready = poll(&ready_input, 1, busy() ? 0 : -1);
+        pollfd watched[2] = {{input, POLLIN, 0}, {service.wake, POLLIN, 0}};
+        int ready = poll(watched, service.wake >= 0 ? 2 : 1, busy() ? 0 : -1);
         if (ready < 0 && errno == EINTR) continue;
-        if (ready > 0) {
+        if (ready > 0 && watched[1].revents != 0) {
+            // The bytes only nudge: what is ready is what `woken` finds.
+            static char drained[256];
+            ssize_t nudges = read(service.wake, drained, sizeof drained);
+            (void)nudges;
+            if (!send_all(output, service.woken())) return ServeEnd::write_failed;
+            if (service.finished()) return ServeEnd::finished;
+        }
+        if (ready > 0 && watched[0].revents != 0) {
             ssize_t n = read(input, chunk, sizeof chunk);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return ServeEnd::end_of_input;

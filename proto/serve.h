@@ -1,6 +1,7 @@
 // The serve loop both protocol servers run: read bytes, cut them into messages, hand each to
 // the server, write what it answers, and let a server with work in hand (a debug run) go on
-// in slices between messages, looking at input without waiting for it.
+// in slices between messages, looking at input without waiting for it; or wake up when a
+// thread of the server's own has something to send.
 #pragma once
 
 #include <functional>
@@ -21,6 +22,10 @@ struct Service {
     std::function<std::vector<std::string>()> work;
     // Whether the session is over: the loop stops at once, even with messages still unread.
     std::function<bool()> finished;
+    // A descriptor that becomes readable when work done on another thread is ready (the
+    // language server's live runs), or -1; the loop drains it and sends what `woken` returns.
+    int wake = -1;
+    std::function<std::vector<std::string>()> woken;
 };
 
 enum class ServeEnd {

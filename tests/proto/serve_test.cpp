@@ -1,5 +1,7 @@
 // The serve loop between two descriptors, over a scripted service: what it writes back, in
 // which order, and how it ends.
+#include "serve.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "framing.h"
-#include "serve.h"
 
 namespace {
 
@@ -109,6 +110,29 @@ TEST(Serve, WorksInSlicesWithoutWaitingForInput) {
     close(pipe_ends[0]);
     close(pipe_ends[1]);
     close(output);
+}
+
+TEST(Serve, WakesForWorkDoneOnAnotherThread) {
+    // The input stays open and empty: only the nudge on the wake descriptor can bring out what
+    // `woken` has, and the "exit" written after it ends the session.
+    int input[2], wake[2];
+    ASSERT_EQ(pipe(input), 0);
+    ASSERT_EQ(pipe(wake), 0);
+    Scripted server;
+    server.service.wake = wake[0];
+    int woken = 0;
+    server.service.woken = [&] {
+        woken++;
+        std::string exit = framed({"exit"});
+        EXPECT_EQ(write(input[1], exit.data(), exit.size()), static_cast<ssize_t>(exit.size()));
+        return std::vector<std::string>{"ready"};
+    };
+    ASSERT_EQ(write(wake[1], "rr", 2), 2);
+    int output = file_with("");
+    EXPECT_EQ(serve(input[0], output, server.service), ServeEnd::finished);
+    EXPECT_EQ(woken, 1);  // two nudges at once are drained together
+    EXPECT_EQ(contents(output), framed({"ready", "got exit"}));
+    for (int fd : {input[0], input[1], wake[0], wake[1], output}) close(fd);
 }
 
 TEST(Serve, EndsWhenTheClientGoesAway) {
