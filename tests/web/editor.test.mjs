@@ -241,6 +241,23 @@ describe('live values', limits, () => {
     }
   });
 
+  test('while the page runs the script, live runs wait for it to end', async () => {
+    const page = await open(link('var n = 1;\nwhile (1) {\n    n = n + 1;\n}\n'));
+    await valueOn(page, 1, /^n = 1$/);
+    await byId(page, 'run').click();
+    await page.locator('.cm-line').first().click();
+    await page.keyboard.press('End');
+    await page.keyboard.press('ArrowLeft');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.type('7');
+    await page.waitForTimeout(1500);  // past the delay: a live run would have answered
+    assert.equal(await statusText(page), 'Running…');
+    assert.deepEqual(onLine(await values(page), 1).map((value) => value.text), ['n = 1']);
+    await byId(page, 'stop').click();
+    await valueOn(page, 1, /^n = 7$/);
+    await page.close();
+  });
+
   test('the switch turns them off and on, and the page remembers it', async () => {
     const context = await browser.newContext();
     const page = await open(link(loop), await context.newPage());

@@ -91,6 +91,8 @@ export function createLiveValues({ toggle, openAt }) {
   let timer = 0;
   let version = 0;      // the text's version: a result for an older one is dropped
   let worker = null;    // { worker, busy }
+  let paused = false;   // while the page runs the script, the processor is the run's
+  let missed = false;   // a text came while paused
   const on = () => toggle.checked;
 
   function newWorker() {
@@ -108,6 +110,10 @@ export function createLiveValues({ toggle, openAt }) {
   function runNow() {
     timer = 0;
     if (!on() || view === null) return;
+    if (paused) {
+      missed = true;
+      return;
+    }
     if (worker !== null && worker.busy) {
       worker.worker.terminate();
       worker = null;
@@ -150,6 +156,19 @@ export function createLiveValues({ toggle, openAt }) {
     attach(editor) {
       view = editor;
       if (on()) schedule(0);
+    },
+    // While the page runs the script, a live run in progress is ended and none starts; the
+    // text's values come once the run is over.
+    pause(pausing) {
+      if (pausing === paused) return;
+      paused = pausing;
+      if (paused && worker !== null && worker.busy) {
+        worker.worker.terminate();
+        worker = null;
+        missed = true;
+      }
+      if (!paused && missed && on()) schedule(0);
+      if (!paused) missed = false;
     },
   };
 }

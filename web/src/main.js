@@ -162,6 +162,7 @@ async function prepareWorker() {
 
 function setRunning(state) {
   running = state;
+  live.pause(state !== null);
   if (state === null && spare === null) spare = prepareWorker();
   runButton.disabled = state !== null;
   stopButton.disabled = state === null;
