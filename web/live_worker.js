@@ -19,8 +19,18 @@ function prepare(wasm) {
   }));
 }
 
-// One live run of `text`: its notes, how it stopped and its steps, as the module's JSON gives them.
+// One live run of `text`: its notes, how it stopped and its steps, as the module's JSON gives
+// them; a run that fails in the module says so, and the page drops this worker.
 async function live(version, text, maxSteps, maxMilliseconds) {
+  try {
+    postMessage({ version, result: await liveResult(text, maxSteps, maxMilliseconds) });
+  } catch (error) {
+    postMessage({ version, failed: String(error) });
+  }
+}
+
+// The module's answer for one text.
+async function liveResult(text, maxSteps, maxMilliseconds) {
   const module = await prepared;
   const bytes = new TextEncoder().encode(text);
   const input = module._malloc(bytes.length + 1);
@@ -31,7 +41,7 @@ async function live(version, text, maxSteps, maxMilliseconds) {
   const result = JSON.parse(new TextDecoder().decode(module.HEAPU8.subarray(output, end)));
   module._free(input);
   module._free(output);
-  postMessage({ version, result });
+  return result;
 }
 
 onmessage = ({ data }) => {

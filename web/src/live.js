@@ -75,6 +75,24 @@ function valuesOf(doc, result, open) {
   return Decoration.set(widgets, true);
 }
 
+// Whether the switch was left off; a page whose storage is blocked forgets.
+function leftOff() {
+  try {
+    return localStorage.getItem(STORAGE_KEY) === 'off';
+  } catch {
+    return false;
+  }
+}
+
+// Remembers the switch, where the page may store anything.
+function remember(on) {
+  try {
+    localStorage.setItem(STORAGE_KEY, on ? 'on' : 'off');
+  } catch {
+    // Blocked storage: the switch holds for this page only.
+  }
+}
+
 // The debugger's module compiled once, for every live worker to instantiate.
 let compiled = null;
 function debugModule() {
@@ -95,12 +113,21 @@ export function createLiveValues({ toggle, openAt }) {
   let missed = false;   // a text came while paused
   const on = () => toggle.checked;
 
+  // Ends the worker; the next run starts a new one.
+  function dropWorker() {
+    worker?.worker.terminate();
+    worker = null;
+  }
+
+  // A worker that takes the compiled module and shows the values of the texts it runs; one
+  // whose run failed is dropped.
   function newWorker() {
     const entry = { worker: new Worker('live_worker.js'), busy: false };
     debugModule().then((module) => entry.worker.postMessage({ type: 'prepare', wasm: module }));
     entry.worker.onmessage = ({ data }) => {
       entry.busy = false;
-      if (data.version !== version || !on() || view === null) return;
+      if (data.result === undefined && worker === entry) dropWorker();
+      if (data.result === undefined || data.version !== version || !on() || view === null) return;
       view.dispatch({ effects: setValues.of(valuesOf(view.state.doc, data.result, openAt)) });
     };
     return entry;
@@ -114,32 +141,30 @@ export function createLiveValues({ toggle, openAt }) {
       missed = true;
       return;
     }
-    if (worker !== null && worker.busy) {
-      worker.worker.terminate();
-      worker = null;
-    }
+    if (worker !== null && worker.busy) dropWorker();
     worker ??= newWorker();
     worker.busy = true;
     worker.worker.postMessage({ type: 'live', version, text: view.state.doc.toString(),
       maxSteps: LIVE_STEPS, maxMilliseconds: LIVE_TIME });
   }
 
+  // Runs the text `delay` ms from now, unless another change comes first.
   function schedule(delay) {
     clearTimeout(timer);
     timer = setTimeout(runNow, delay);
   }
 
+  // Switched off: no run goes on and no value stays.
   function turnOff() {
     clearTimeout(timer);
-    worker?.worker.terminate();
-    worker = null;
+    dropWorker();
     version++;
     view?.dispatch({ effects: setValues.of(Decoration.none) });
   }
 
-  toggle.checked = localStorage.getItem(STORAGE_KEY) !== 'off';
+  toggle.checked = !leftOff();
   toggle.addEventListener('change', () => {
-    localStorage.setItem(STORAGE_KEY, on() ? 'on' : 'off');
+    remember(on());
     if (on()) schedule(0);
     else turnOff();
   });
@@ -163,12 +188,12 @@ export function createLiveValues({ toggle, openAt }) {
       if (pausing === paused) return;
       paused = pausing;
       if (paused && worker !== null && worker.busy) {
-        worker.worker.terminate();
-        worker = null;
+        dropWorker();
         missed = true;
       }
-      if (!paused && missed && on()) schedule(0);
-      if (!paused) missed = false;
+      if (paused || !missed) return;
+      missed = false;
+      if (on()) schedule(0);
     },
   };
 }
