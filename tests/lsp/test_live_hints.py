@@ -126,7 +126,8 @@ class LiveHints(unittest.TestCase):
         self.client.initialize()
         self.client.open(URI, "var i = 0;\nwhile (1) {\n    i = i + 1;\n}\nprint(i);\n")
         self.assertEqual(by_line(hints(self.client)), {
-            0: ["i = 0"], 1: ["999,998 passes"], 2: ["stopped after 1,000,000 steps"]})
+            0: ["i = 0"], 1: ["999,998 passes"],
+            2: ["i = 999998 (× 999,998: 1, 2, 3, …)", "stopped after 1,000,000 steps"]})
 
     def test_a_request_overtaken_by_an_edit_is_content_modified(self):
         self.client.initialize()
