@@ -18,7 +18,8 @@ void work(LiveWorker& worker) {
         worker.running_version = job.version;
         worker.cancel.store(false);
         lock.unlock();
-        LiveRun run = live_run(job.text, worker.limits);
+        job.limits.cancelled = &worker.cancel;
+        LiveRun run = live_run(job.text, job.limits);
         lock.lock();
         worker.running_uri.clear();
         if (run.stop_kind == "cancelled") continue;
@@ -33,7 +34,6 @@ void work(LiveWorker& worker) {
 bool start_live(LiveWorker& worker) {
     if (pipe(worker.wake) != 0) return false;
     for (int fd : worker.wake) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    worker.limits.cancelled = &worker.cancel;
     worker.thread = std::thread(work, std::ref(worker));
     return true;
 }

@@ -19,6 +19,7 @@ struct LiveJob {
     std::string uri;
     int64_t version = 0;
     std::string text;
+    LiveLimits limits;  // its cancel flag is the worker's
 };
 
 struct LiveResult {
@@ -28,7 +29,6 @@ struct LiveResult {
 };
 
 struct LiveWorker {
-    LiveLimits limits;
     std::thread thread;
     std::mutex mutex;  // guards what follows
     std::condition_variable queued;

@@ -59,8 +59,17 @@ void negotiate(Server& server, const json& params) {
     server.refresh_hints =
         inlay_hint.is_object() && inlay_hint.value("refreshSupport", false) == true;
     json options = params.value("initializationOptions", json::object());
-    if (options.is_object() && options.contains("liveValues") && options["liveValues"].is_boolean())
+    if (!options.is_object()) return;
+    if (options.contains("liveValues") && options["liveValues"].is_boolean())
         server.live_values = options["liveValues"].get<bool>();
+    // Bounds of each run, for a slow machine or a test; others are left as they are.
+    if (options.contains("liveMaxSteps") && options["liveMaxSteps"].is_number_integer())
+        server.live_limits.max_steps = std::max<int64_t>(1, options["liveMaxSteps"].get<int64_t>());
+    if (options.contains("liveMaxMilliseconds") &&
+        options["liveMaxMilliseconds"].is_number_integer()) {
+        server.live_limits.max_milliseconds =
+            std::max<int64_t>(1, options["liveMaxMilliseconds"].get<int64_t>());
+    }
 }
 
 // What the server can do, for the client to know which requests to send.
@@ -173,7 +182,8 @@ void configure(Server& server, const json& params, std::vector<std::string>& out
     for (auto& [uri, document] : server.documents) {
         forget_runs(server, uri, out);
         if (live_on(server))
-            submit_live(*server.live, LiveJob{uri, document.revision, document.text});
+            submit_live(*server.live,
+                        LiveJob{uri, document.revision, document.text, server.live_limits});
     }
     if (server.refresh_hints) {
         out.push_back(json_text({{"jsonrpc", "2.0"},
@@ -219,7 +229,9 @@ void handle_document(Server& server, const std::string& method, const json& para
     // The checker's diagnostics go out first: a live run never delays them.
     forget_runs(server, uri, out);
     server.published[uri] = std::move(published);
-    if (live_on(server)) submit_live(*server.live, LiveJob{uri, document.revision, document.text});
+    if (live_on(server))
+        submit_live(*server.live,
+                    LiveJob{uri, document.revision, document.text, server.live_limits});
 }
 
 // The result of a request about an open document.

@@ -122,12 +122,24 @@ class LiveHints(unittest.TestCase):
                 self.client.send({"jsonrpc": "2.0", "id": got["id"], "result": None})
                 break
 
-    def test_a_run_cut_by_the_step_budget(self):
-        self.client.initialize()
-        self.client.open(URI, "var i = 0;\nwhile (1) {\n    i = i + 1;\n}\nprint(i);\n")
+    def initialize_with(self, options):
+        self.client.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
+                                           "initializationOptions": options})
+        self.client.notify("initialized")
+
+    def test_a_run_cut_by_the_step_budget_or_the_time_limit(self):
+        endless = "var i = 0;\nwhile (1) {\n    i = i + 1;\n}\nprint(i);\n"
+        self.initialize_with({"liveMaxSteps": 1000})
+        self.client.open(URI, endless)
         self.assertEqual(by_line(hints(self.client)), {
-            0: ["i = 0"], 1: ["999,998 passes"],
-            2: ["i = 999998 (× 999,998: 1, 2, 3, …)", "stopped after 1,000,000 steps"]})
+            0: ["i = 0"], 1: ["998 passes"],
+            2: ["i = 998 (× 998: 1, 2, 3, …)", "stopped after 1,000 steps"]})
+        self.assertEqual(self.client.finish(), 0)
+        self.client = Client(SERVER)
+        self.initialize_with({"liveMaxSteps": 10 ** 12, "liveMaxMilliseconds": 1})
+        self.client.open(URI, endless)
+        stop = by_line(hints(self.client))[2][-1]
+        self.assertRegex(stop, r"^stopped after 1 ms \([0-9,]+ steps\)$")
 
     def test_a_request_overtaken_by_an_edit_is_content_modified(self):
         self.client.initialize()
@@ -161,9 +173,7 @@ class LiveHints(unittest.TestCase):
         self.assertEqual(plain.close(), 0)
 
     def test_live_values_can_be_turned_off_and_on(self):
-        self.client.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
-                                           "initializationOptions": {"liveValues": False}})
-        self.client.notify("initialized")
+        self.initialize_with({"liveValues": False})
         self.client.open(URI, "var z = 2;\n")
         self.assertEqual(hints(self.client), [])
         self.client.notify("workspace/didChangeConfiguration",
