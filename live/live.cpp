@@ -383,8 +383,6 @@ LiveRun live_run(const std::string& whole, const LiveLimits& limits) {
     state.run = &run;
     state.model = model_source(text);
     state.source = tokens_before_error(state.model);
-    state.deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.max_milliseconds);
     read_statements();
 
     output_sink = take_output;
@@ -392,6 +390,9 @@ LiveRun live_run(const std::string& whole, const LiveLimits& limits) {
     statement_hook = live_hook;
     RunStop stop;
     if (load_embedded(text.c_str(), stop)) {
+        // The time is the statements': reading the text is bounded by its size alone.
+        state.deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.max_milliseconds);
         run_loaded(run);
     } else {
         // A lexical error: nothing runs, and its note stands where lexing stopped.

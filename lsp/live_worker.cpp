@@ -56,7 +56,12 @@ bool live_pending(LiveWorker& worker, const std::string& uri, int64_t version) {
     std::lock_guard<std::mutex> lock(worker.mutex);
     auto found = worker.waiting.find(uri);
     if (found != worker.waiting.end() && found->second.version == version) return true;
-    return worker.running_uri == uri && worker.running_version == version;
+    if (worker.running_uri == uri && worker.running_version == version) return true;
+    // Finished since the caller last took the runs: the wake that says so is on its way.
+    for (const LiveResult& result : worker.finished) {
+        if (result.uri == uri && result.version == version) return true;
+    }
+    return false;
 }
 
 std::vector<LiveResult> take_live(LiveWorker& worker) {
