@@ -159,6 +159,7 @@ void inlay_hint_response(Server& server, const json& id, const json& params,
     const Document& document = found->second;
     json range = params.contains("range") ? params["range"] : json();
     auto run = server.live_runs.find(uri);
+    if (!live_on(server)) run = server.live_runs.end();
     if (run != server.live_runs.end() && run->second.version == document.revision) {
         const json* in = range.is_object() ? &range : nullptr;
         out.push_back(response(id, live_hints(document, run->second.run, in, server.context)));
@@ -181,6 +182,7 @@ void configure(Server& server, const json& params, std::vector<std::string>& out
     server.live_values = on;
     for (auto& [uri, document] : server.documents) {
         forget_runs(server, uri, out);
+        if (server.live != nullptr && !on) forget_live(*server.live, uri);
         if (live_on(server))
             submit_live(*server.live,
                         LiveJob{uri, document.revision, document.text, server.live_limits});
@@ -386,8 +388,12 @@ std::vector<std::string> live_finished(Server& server) {
     bool refresh = false;
     for (LiveResult& result : take_live(*server.live)) {
         auto found = server.documents.find(result.uri);
-        // A run of a text the document no longer holds: a newer run is on its way.
-        if (found == server.documents.end() || found->second.revision != result.version) continue;
+        // A run of a text the document no longer holds (a newer run is on its way), or one that
+        // ended as live runs were turned off.
+        if (found == server.documents.end() || found->second.revision != result.version ||
+            !server.live_values) {
+            continue;
+        }
         const Document& document = found->second;
         std::string uri = result.uri;
         const LiveRun& run = (server.live_runs[uri] = std::move(result)).run;
