@@ -23,6 +23,8 @@ void work(LiveWorker& worker) {
         lock.lock();
         worker.running_uri.clear();
         if (run.stop_kind == "cancelled") continue;
+        run.output = std::string();  // up to a megabyte the hints never show: not kept
+
         worker.finished.push_back(LiveResult{job.uri, job.version, std::move(run)});
         ssize_t written = write(worker.wake[1], "r", 1);
         (void)written;  // a full pipe already holds a nudge
