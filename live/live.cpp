@@ -32,11 +32,16 @@ enum class Shape { other, store_new, store, print, if_head, while_head };
 // Per statement start: what it is and what the run did there.
 struct Statement {
     Shape shape = Shape::other;
-    int32_t end = 0;          // its last token
-    int32_t block_open = -1;  // an if or while: its "{"
-    int64_t runs = 0, entered = 0, last_step = 0;
-    int32_t entry = -1;  // an assignment: the entry its name means, once known
+    int32_t end = 0;                               // its last token
+    int32_t block_open = -1;                       // an if or while: its "{"
+    int64_t runs = 0, entered = 0, last_step = 0;  // begun, blocks entered, the last begun
+    int64_t done = 0, done_step = 0;  // a store or print: runs to its end, and the last one
+    int32_t entry = -1;               // an assignment: the entry its name means, once known
+    // A store's first values as shown; its last as the entry held it, shown at the end: a loop
+    // must not pay for writing out every value it stores.
     std::string first[FIRST_VALUES], last;
+    Variable last_entry{};
+    bool stored = false;
     size_t first_count = 0;
     size_t output_start = 0, output_end = 0;
 };
@@ -60,6 +65,7 @@ struct LiveState {
     std::chrono::steady_clock::time_point deadline;
     std::string printed;  // the bytes the current statement printed, up to PRINT_KEPT
     size_t output_size = 0;
+    size_t printed_from = 0;  // the output's size when the current statement began
 };
 LiveState state;
 
@@ -134,7 +140,10 @@ void finish_statement() {
     Statement& statement = state.statements[state.last_token];
     if (statement.shape == Shape::print) {
         statement.last = state.printed;
+        statement.output_start = state.printed_from;
         statement.output_end = state.output_size;
+        statement.done++;
+        statement.done_step = state.step;
         return;
     }
     if (statement.shape != Shape::store_new && statement.shape != Shape::store) return;
@@ -145,9 +154,12 @@ void finish_statement() {
     }
     if (entry < 0 || entry >= var_count) return;
     statement.entry = entry;
-    statement.last = shown_value(vars[entry]);
+    statement.last_entry = vars[entry];
+    statement.stored = true;
+    statement.done++;
+    statement.done_step = state.step;
     if (statement.first_count < FIRST_VALUES)
-        statement.first[statement.first_count++] = statement.last;
+        statement.first[statement.first_count++] = shown_value(vars[entry]);
 }
 
 // Whether an empty block's condition holds now; false also when it cannot be computed (the
@@ -190,7 +202,7 @@ void live_hook(int32_t token) {
     Statement& statement = state.statements[token];
     statement.runs++;
     statement.last_step = state.step;
-    statement.output_start = state.output_size;
+    state.printed_from = state.output_size;
     int32_t head = state.block_head[token];
     if (head >= 0 && state.statements[head].shape == Shape::while_head) {
         state.statements[head].entered++;
@@ -239,20 +251,22 @@ LiveNote note_at(int32_t token, std::string text, int64_t step) {
 }
 
 // The note of a statement the run reached, or an empty text for one it says nothing about.
-std::string reached_text(int32_t token, const Statement& statement) {
+std::string reached_text(int32_t token, const Statement& statement, bool raised_here) {
     switch (statement.shape) {
         case Shape::store_new:
         case Shape::store: {
-            if (statement.last.empty()) return "";
+            if (!statement.stored) return "";
             std::string name(token_text(
                 *state.text, state.source[token + (statement.shape == Shape::store_new)]));
             return store_text(name, statement.last, statement.first, statement.first_count,
-                              statement.runs);
+                              statement.done);
         }
         case Shape::print:
-            return print_text(statement.last, statement.runs);
+            return statement.done == 0 ? "" : print_text(statement.last, statement.done);
         case Shape::if_head:
-            return if_text(statement.entered, statement.runs);
+            // An if whose condition raised the error: its runs before that one.
+            if (raised_here && statement.runs == 1) return "";
+            return if_text(statement.entered, statement.runs - raised_here);
         case Shape::while_head:
             return while_text(statement.entered, statement.runs);
         case Shape::other:
@@ -261,12 +275,36 @@ std::string reached_text(int32_t token, const Statement& statement) {
     return "";
 }
 
-// Every statement's note, in text order, with the stop's at its statement.
-void write_notes(LiveRun& run, int32_t stop_token, const std::string& stop_text) {
+// The note of what a statement the run reached did, or none.
+void add_reached(LiveRun& run, int32_t at, bool raised_here) {
+    const Statement& statement = state.statements[at];
+    std::string text = reached_text(at, statement, raised_here);
+    if (text.empty()) return;
+    bool stores = statement.shape == Shape::store || statement.shape == Shape::store_new;
+    bool heads = statement.shape == Shape::if_head || statement.shape == Shape::while_head;
+    LiveNote note = note_at(at, std::move(text), heads ? statement.last_step : statement.done_step);
+    if (stores) {
+        note.entry = statement.entry;
+        note.value = statement.last;
+    }
+    if (statement.shape == Shape::print) {
+        note.output_start = statement.output_start;
+        note.output_end = statement.output_end;
+    }
+    run.notes.push_back(std::move(note));
+}
+
+// Every statement's note, in text order, written while the run's store (its names and
+// strings) is still there. The statement where the run stopped has what it did before, when
+// it ran before (unless its loop never ends), then the stop's note.
+void write_notes(LiveRun& run, int32_t stop_token, const std::string& stop_text, bool endless) {
     bool finished = run.stop_kind == "end" || run.stop_kind == "error";
+    bool raised = run.stop_kind == "error";
     for (int32_t at = 0; at < static_cast<int32_t>(state.statements.size()); at++) {
-        const Statement& statement = state.statements[at];
+        Statement& statement = state.statements[at];
+        if (statement.stored) statement.last = shown_value(statement.last_entry);
         if (at == stop_token) {
+            if (!endless && statement.runs > 0) add_reached(run, at, raised);
             run.notes.push_back(note_at(at, stop_text, run.stop_step));
             continue;
         }
@@ -275,18 +313,7 @@ void write_notes(LiveRun& run, int32_t stop_token, const std::string& stop_text)
             if (finished) run.notes.push_back(note_at(at, "never runs", 0));
             continue;
         }
-        std::string text = reached_text(at, statement);
-        if (text.empty()) continue;
-        LiveNote note = note_at(at, std::move(text), statement.last_step);
-        if (statement.shape == Shape::store || statement.shape == Shape::store_new) {
-            note.entry = statement.entry;
-            note.value = statement.last;
-        }
-        if (statement.shape == Shape::print) {
-            note.output_start = statement.output_start;
-            note.output_end = statement.output_end;
-        }
-        run.notes.push_back(std::move(note));
+        add_reached(run, at, false);
     }
 }
 
@@ -301,7 +328,7 @@ void stop_at(LiveRun& run, int32_t token) {
 void run_loaded(LiveRun& run) {
     RunStop stop;
     const char* cut = nullptr;
-    bool ended = false;
+    bool ended = false, endless = false;
     try {
         ended = run_embedded_statements(stop);
         flush_output();
@@ -330,7 +357,7 @@ void run_loaded(LiveRun& run) {
         run.stop_step = state.step + 1;
         return;
     } else {
-        bool endless = std::strcmp(cut, "endless") == 0;
+        endless = std::strcmp(cut, "endless") == 0;
         bool time = std::strcmp(cut, "time") == 0;
         run.stop_kind = time ? "time" : "steps";
         run.stop_step = endless ? state.step : state.step + 1;
@@ -342,7 +369,7 @@ void run_loaded(LiveRun& run) {
         run.message = stop_text;
     }
     stop_at(run, stop_token);
-    write_notes(run, stop_token, stop_text);
+    write_notes(run, stop_token, stop_text, endless);
 }
 
 }  // namespace
@@ -356,8 +383,6 @@ LiveRun live_run(const std::string& whole, const LiveLimits& limits) {
     state.run = &run;
     state.model = model_source(text);
     state.source = tokens_before_error(state.model);
-    state.deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.max_milliseconds);
     read_statements();
 
     output_sink = take_output;
@@ -365,6 +390,9 @@ LiveRun live_run(const std::string& whole, const LiveLimits& limits) {
     statement_hook = live_hook;
     RunStop stop;
     if (load_embedded(text.c_str(), stop)) {
+        // The time is the statements': reading the text is bounded by its size alone.
+        state.deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.max_milliseconds);
         run_loaded(run);
     } else {
         // A lexical error: nothing runs, and its note stands where lexing stopped.

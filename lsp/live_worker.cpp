@@ -18,10 +18,13 @@ void work(LiveWorker& worker) {
         worker.running_version = job.version;
         worker.cancel.store(false);
         lock.unlock();
-        LiveRun run = live_run(job.text, worker.limits);
+        job.limits.cancelled = &worker.cancel;
+        LiveRun run = live_run(job.text, job.limits);
         lock.lock();
         worker.running_uri.clear();
         if (run.stop_kind == "cancelled") continue;
+        run.output = std::string();  // up to a megabyte the hints never show: not kept
+
         worker.finished.push_back(LiveResult{job.uri, job.version, std::move(run)});
         ssize_t written = write(worker.wake[1], "r", 1);
         (void)written;  // a full pipe already holds a nudge
@@ -33,7 +36,6 @@ void work(LiveWorker& worker) {
 bool start_live(LiveWorker& worker) {
     if (pipe(worker.wake) != 0) return false;
     for (int fd : worker.wake) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    worker.limits.cancelled = &worker.cancel;
     worker.thread = std::thread(work, std::ref(worker));
     return true;
 }
@@ -56,7 +58,12 @@ bool live_pending(LiveWorker& worker, const std::string& uri, int64_t version) {
     std::lock_guard<std::mutex> lock(worker.mutex);
     auto found = worker.waiting.find(uri);
     if (found != worker.waiting.end() && found->second.version == version) return true;
-    return worker.running_uri == uri && worker.running_version == version;
+    if (worker.running_uri == uri && worker.running_version == version) return true;
+    // Finished since the caller last took the runs: the wake that says so is on its way.
+    for (const LiveResult& result : worker.finished) {
+        if (result.uri == uri && result.version == version) return true;
+    }
+    return false;
 }
 
 std::vector<LiveResult> take_live(LiveWorker& worker) {

@@ -19,6 +19,7 @@ struct LiveJob {
     std::string uri;
     int64_t version = 0;
     std::string text;
+    LiveLimits limits;  // its cancel flag is the worker's
 };
 
 struct LiveResult {
@@ -28,7 +29,6 @@ struct LiveResult {
 };
 
 struct LiveWorker {
-    LiveLimits limits;
     std::thread thread;
     std::mutex mutex;  // guards what follows
     std::condition_variable queued;
@@ -47,7 +47,8 @@ bool start_live(LiveWorker& worker);
 void submit_live(LiveWorker& worker, LiveJob job);
 // Forgets a closed document: its waiting text, and its run in progress is cancelled.
 void forget_live(LiveWorker& worker, const std::string& uri);
-// Whether a run of this document and version is waiting or in progress.
+// Whether a run of this document and version is waiting, in progress, or finished and not yet
+// taken.
 bool live_pending(LiveWorker& worker, const std::string& uri, int64_t version);
 // The runs finished since the last call.
 std::vector<LiveResult> take_live(LiveWorker& worker);

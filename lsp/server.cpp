@@ -59,8 +59,17 @@ void negotiate(Server& server, const json& params) {
     server.refresh_hints =
         inlay_hint.is_object() && inlay_hint.value("refreshSupport", false) == true;
     json options = params.value("initializationOptions", json::object());
-    if (options.is_object() && options.contains("liveValues") && options["liveValues"].is_boolean())
+    if (!options.is_object()) return;
+    if (options.contains("liveValues") && options["liveValues"].is_boolean())
         server.live_values = options["liveValues"].get<bool>();
+    // Bounds of each run, for a slow machine or a test; others are left as they are.
+    if (options.contains("liveMaxSteps") && options["liveMaxSteps"].is_number_integer())
+        server.live_limits.max_steps = std::max<int64_t>(1, options["liveMaxSteps"].get<int64_t>());
+    if (options.contains("liveMaxMilliseconds") &&
+        options["liveMaxMilliseconds"].is_number_integer()) {
+        server.live_limits.max_milliseconds =
+            std::max<int64_t>(1, options["liveMaxMilliseconds"].get<int64_t>());
+    }
 }
 
 // What the server can do, for the client to know which requests to send.
@@ -150,6 +159,7 @@ void inlay_hint_response(Server& server, const json& id, const json& params,
     const Document& document = found->second;
     json range = params.contains("range") ? params["range"] : json();
     auto run = server.live_runs.find(uri);
+    if (!live_on(server)) run = server.live_runs.end();
     if (run != server.live_runs.end() && run->second.version == document.revision) {
         const json* in = range.is_object() ? &range : nullptr;
         out.push_back(response(id, live_hints(document, run->second.run, in, server.context)));
@@ -172,8 +182,10 @@ void configure(Server& server, const json& params, std::vector<std::string>& out
     server.live_values = on;
     for (auto& [uri, document] : server.documents) {
         forget_runs(server, uri, out);
+        if (server.live != nullptr && !on) forget_live(*server.live, uri);
         if (live_on(server))
-            submit_live(*server.live, LiveJob{uri, document.revision, document.text});
+            submit_live(*server.live,
+                        LiveJob{uri, document.revision, document.text, server.live_limits});
     }
     if (server.refresh_hints) {
         out.push_back(json_text({{"jsonrpc", "2.0"},
@@ -219,7 +231,9 @@ void handle_document(Server& server, const std::string& method, const json& para
     // The checker's diagnostics go out first: a live run never delays them.
     forget_runs(server, uri, out);
     server.published[uri] = std::move(published);
-    if (live_on(server)) submit_live(*server.live, LiveJob{uri, document.revision, document.text});
+    if (live_on(server))
+        submit_live(*server.live,
+                    LiveJob{uri, document.revision, document.text, server.live_limits});
 }
 
 // The result of a request about an open document.
@@ -374,8 +388,12 @@ std::vector<std::string> live_finished(Server& server) {
     bool refresh = false;
     for (LiveResult& result : take_live(*server.live)) {
         auto found = server.documents.find(result.uri);
-        // A run of a text the document no longer holds: a newer run is on its way.
-        if (found == server.documents.end() || found->second.revision != result.version) continue;
+        // A run of a text the document no longer holds (a newer run is on its way), or one that
+        // ended as live runs were turned off.
+        if (found == server.documents.end() || found->second.revision != result.version ||
+            !server.live_values) {
+            continue;
+        }
         const Document& document = found->second;
         std::string uri = result.uri;
         const LiveRun& run = (server.live_runs[uri] = std::move(result)).run;

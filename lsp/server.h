@@ -31,6 +31,7 @@ struct Server {
     LiveWorker* live = nullptr;
     bool live_values = true;
     bool refresh_hints = false;
+    LiveLimits live_limits;  // initializationOptions "liveMaxSteps", "liveMaxMilliseconds"
     int64_t refreshes = 0;
     std::map<std::string, LiveResult> live_runs;  // each document's run of its current text
     std::map<std::string, json> published;        // each document's checker diagnostics

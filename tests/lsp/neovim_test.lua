@@ -1,7 +1,8 @@
 -- End-to-end: Neovim, set up by editors/neovim/azuvel.lua, edits tests/lsp/mistake.az with
 -- azuvel-lsp behind it. Checks the diagnostic Neovim shows, a hover, a go-to-definition, a
--- completion (and that omnifunc asks the server), the quick fix of the diagnostic, and
--- formatting through the configuration's key.
+-- completion (and that omnifunc asks the server), the live values at the ends of the lines
+-- (and that they follow the quick fix of the diagnostic, and :AzuvelLiveToggle), and formatting
+-- through the configuration's key.
 --
 --   AZUVEL_LSP=build/azuvel-lsp nvim --headless --clean -n -u editors/neovim/azuvel.lua \
 --       -c "luafile tests/lsp/neovim_test.lua" tests/lsp/mistake.az
@@ -45,6 +46,20 @@ local function run()
     local got = string.format("%d:%d %s", d.lnum, d.col, d.message)
     report(#diagnostics == 1 and got == "5:22 Expected ';'", "diagnostic at 5:22", got)
   end
+
+  -- Live values: what the run did, as virtual text at the end of each line (0-based lines).
+  local live = vim.api.nvim_create_namespace("azuvel_live")
+  local function live_text(line)
+    local marks = vim.api.nvim_buf_get_extmarks(0, live, { line, 0 }, { line, -1 },
+      { details = true })
+    return marks[1] and marks[1][4].virt_text[1][1] or nil
+  end
+  vim.wait(10000, function() return live_text(3) ~= nil and live_text(5) ~= nil end, 20)
+  report(live_text(3) == "  tries = 3 (× 3: 1, 2, 3)", "live value of a loop's store",
+    tostring(live_text(3)))
+  report(live_text(2) == "  3 passes", "live passes of a while", tostring(live_text(2)))
+  report(live_text(5) == "  this run stops here: Expected ';'", "live error",
+    tostring(live_text(5)))
 
   -- Hover on the `tries` of line 4: the float Neovim opens.
   vim.api.nvim_win_set_cursor(0, { 4, 3 })
@@ -113,6 +128,17 @@ local function run()
   local line = vim.api.nvim_buf_get_lines(0, 5, 6, false)[1]
   report(action.title == "Insert ';'" and line == 'print("héllo", tries);', "code action",
     tostring(action.title) .. " -> " .. tostring(line))
+
+  -- The fixed script runs to its end: the print's line shows what it printed.
+  vim.wait(10000, function() return live_text(5) == '  "héllo 3"' end, 20)
+  report(live_text(5) == '  "héllo 3"', "live values follow an edit", tostring(live_text(5)))
+  vim.cmd("AzuvelLiveToggle")
+  local left = vim.api.nvim_buf_get_extmarks(0, live, 0, -1, {})
+  report(#left == 0, ":AzuvelLiveToggle clears them", vim.inspect(left))
+  vim.cmd("AzuvelLiveToggle")
+  vim.wait(10000, function() return live_text(5) ~= nil end, 20)
+  report(live_text(5) == '  "héllo 3"', ":AzuvelLiveToggle brings them back",
+    tostring(live_text(5)))
 
   -- Formatting through the configuration's <leader>f: the body is indented by four, the
   -- "+=" stays as written, and the server says so in a message.

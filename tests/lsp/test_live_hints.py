@@ -14,6 +14,7 @@ from lsp_client import Client
 SERVER = None
 URI = "file:///work/live.az"
 REFRESH = {"workspace": {"inlayHint": {"refreshSupport": True}}}
+LONG_RUN = "var i = 0;\nwhile (i < 900000) {\n    i = i + 1;\n}\n"
 EVERYWHERE = {"start": {"line": 0, "character": 0}, "end": {"line": 1000, "character": 0}}
 
 LOOP = """var i = 0;
@@ -122,19 +123,32 @@ class LiveHints(unittest.TestCase):
                 self.client.send({"jsonrpc": "2.0", "id": got["id"], "result": None})
                 break
 
-    def test_a_run_cut_by_the_step_budget(self):
-        self.client.initialize()
-        self.client.open(URI, "var i = 0;\nwhile (1) {\n    i = i + 1;\n}\nprint(i);\n")
+    def initialize_with(self, options):
+        self.client.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
+                                           "initializationOptions": options})
+        self.client.notify("initialized")
+
+    def test_a_run_cut_by_the_step_budget_or_the_time_limit(self):
+        endless = "var i = 0;\nwhile (1) {\n    i = i + 1;\n}\nprint(i);\n"
+        self.initialize_with({"liveMaxSteps": 1000})
+        self.client.open(URI, endless)
         self.assertEqual(by_line(hints(self.client)), {
-            0: ["i = 0"], 1: ["999,998 passes"], 2: ["stopped after 1,000,000 steps"]})
+            0: ["i = 0"], 1: ["998 passes"],
+            2: ["i = 998 (× 998: 1, 2, 3, …)", "stopped after 1,000 steps"]})
+        self.assertEqual(self.client.finish(), 0)
+        self.client = Client(SERVER)
+        self.initialize_with({"liveMaxSteps": 10 ** 12, "liveMaxMilliseconds": 1})
+        self.client.open(URI, endless)
+        stops = [h["label"] for h in hints(self.client) if h["label"].startswith("stopped")]
+        self.assertEqual(len(stops), 1, stops)
+        self.assertRegex(stops[0], r"^stopped after 1 ms \([0-9,]+ steps\)$")
 
     def test_a_request_overtaken_by_an_edit_is_content_modified(self):
         self.client.initialize()
         # All in one write: the request waits for a long run, and the edit comes before it ends.
-        long_run = "var i = 0;\nwhile (i < 900000) {\n    i = i + 1;\n}\n"
         self.client.send_raw(
             message("textDocument/didOpen", {"textDocument": {
-                "uri": URI, "languageId": "azuvel", "version": 1, "text": long_run}})
+                "uri": URI, "languageId": "azuvel", "version": 1, "text": LONG_RUN}})
             + message("textDocument/inlayHint", {"textDocument": {"uri": URI},
                                                  "range": EVERYWHERE}, 77)
             + message("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2},
@@ -160,16 +174,21 @@ class LiveHints(unittest.TestCase):
         self.assertEqual(plain.close(), 0)
 
     def test_live_values_can_be_turned_off_and_on(self):
-        self.client.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
-                                           "initializationOptions": {"liveValues": False}})
-        self.client.notify("initialized")
+        self.initialize_with({"liveValues": False})
         self.client.open(URI, "var z = 2;\n")
         self.assertEqual(hints(self.client), [])
         self.client.notify("workspace/didChangeConfiguration",
                            {"settings": {"azuvel": {"liveValues": True}}})
         self.assertEqual(by_line(hints(self.client)), {0: ["z = 2"]})
-        self.client.notify("workspace/didChangeConfiguration",
-                           {"settings": {"azuvel": {"liveValues": False}}})
+        # Turned off while a long run goes on: nothing of it is shown.
+        self.client.send_raw(
+            message("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2},
+                                               "contentChanges": [{"text": LONG_RUN}]})
+            + message("workspace/didChangeConfiguration",
+                      {"settings": {"azuvel": {"liveValues": False}}})
+            + message("textDocument/inlayHint", {"textDocument": {"uri": URI},
+                                                 "range": EVERYWHERE}, 78))
+        self.assertEqual(self.client.response(78)["result"], [])
         self.assertEqual(hints(self.client), [])
 
     def test_columns_in_utf16(self):
