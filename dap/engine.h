@@ -9,6 +9,12 @@
 //
 // The engine drives the one interpreter of the process (its globals), so one session runs at a
 // time; the session holds everything else.
+//
+// Memory stays bounded however long the run: at most max_snapshots snapshots (each a copy of the
+// store, at most 100 entries, and a count per token of the statements begun in its interval),
+// and of the output the first max_output bytes (`output`) and the last bytes printed past them
+// (`output_tail`, at most max_output); any other part is printed again by a replay when asked
+// for (past.h, output_between).
 #pragma once
 
 #include <cstddef>
@@ -24,7 +30,11 @@ struct Snapshot {
     int64_t step = 0;   // 0: before the first statement
     int32_t token = 0;  // the cursor: the statement's first token
     std::vector<Variable> store;
-    size_t output_length = 0;
+    size_t output_length = 0;  // of the whole output, also past what the session keeps
+    // Kept with the snapshots only: per token, the statements the run began there from this
+    // snapshot's step up to the next snapshot's (or the furthest step run), which lets a
+    // question about the past skip the intervals that cannot hold its answer.
+    std::vector<uint32_t> begun;
 };
 
 enum class Motion {
@@ -37,6 +47,7 @@ enum class Motion {
 enum class Stop {
     step,        // the motion is done
     breakpoint,  // a breakpoint stopped it
+    data_breakpoint,  // the statement about to run writes a watched name (Session::watches)
     slice,       // the step budget ran out: call advance again to go on
     error,       // the run stopped with an error (the session's error_message)
     end,         // the run reached the end of the script
@@ -74,10 +85,17 @@ struct Session {
     int32_t error_line = 0;     // where the error stands in the text, 1-based (bytes)
     int32_t error_column = 0;
     Snapshot final_point;       // the error's state, once there is one
-    std::string output;         // the bytes printed up to the current step
+    int64_t error_step = 0;     // the step whose statement raised it; 0: a loop's condition did
+    // The output up to the current step: its first max_output bytes, then the last ones past
+    // them, from output_tail_start on (output_tail_start + output_tail.size() is its length).
+    std::string output;
+    std::string output_tail;
+    size_t output_tail_start = 0;
+    size_t max_output = size_t{8} << 20;
 
     std::vector<Breakpoint> breakpoints;
     std::vector<LogLine> log_lines;  // log points' lines not yet taken
+    std::vector<std::string> watches;  // data breakpoints: names whose writes stop a run
     // Store entry n is made by the same var statement in every replay: its first name and
     // string are kept, and later copies freed, so replays allocate nothing that stays.
     std::vector<Variable> made;
@@ -95,8 +113,17 @@ Stop advance(Session& session, Motion motion, int64_t origin_depth, int64_t budg
 // Goes to a step of the run (1 up to the last one run); false when there is no such step.
 bool go_to_step(Session& session, int64_t step);
 // Goes back to the last step before the current one where a breakpoint's condition holds
-// (hit counts and log points are for going forward), or to step 1; true for a breakpoint.
+// (hit counts and log points are for going forward) or that writes a watched name, or to step 1;
+// true for a breakpoint or a write. Conditions are lexed once per call.
 bool reverse_continue(Session& session);
+// The same, saying which stopped it: Stop::breakpoint, Stop::data_breakpoint, or Stop::step at
+// step 1.
+Stop reverse_run(Session& session);
+// One step back; from the error's stop, to the statement before the one that raised it (the
+// step in between shows that same statement). False at step 1.
+bool step_back(Session& session);
+// The length of the whole output up to the current step.
+size_t output_size(const Session& session);
 
 // Where a token stands: its line and column as written, 1-based.
 int32_t line_of(const Session& session, int32_t token);
@@ -113,6 +140,7 @@ std::string statement_text(const Session& session, int32_t token);
 struct Shown {
     std::string name, value, kind;
     bool unread;
+    std::string exact;  // a number so that it reads back the same (format_exact); a string as is
 };
 std::vector<Shown> show_store(const std::vector<Variable>& store);
 
@@ -122,6 +150,7 @@ struct Evaluation {
     std::string value;  // or the language's error message
     std::string kind;   // "number" or "string"
     double number;      // the value in an expression (a string variable counts as 0)
+    std::string exact;  // a number so that it reads back the same (format_exact); else `value`
 };
 Evaluation evaluate_text(Session& session, const std::string& expression);
 
