@@ -159,6 +159,9 @@ void report(Adapter& adapter, Stop stop, std::vector<std::string>& out) {
             }
             return send_stopped(adapter, out, "breakpoint", {{"hitBreakpointIds", ids}});
         }
+        case Stop::data_breakpoint:
+            adapter.running = false;
+            return send_stopped(adapter, out, "data breakpoint");
         case Stop::error: {
             std::string line = "[Error] " + session.error_message;
             if (!adapter.error_reported) {

@@ -30,7 +30,8 @@ struct Snapshot {
     int64_t step = 0;   // 0: before the first statement
     int32_t token = 0;  // the cursor: the statement's first token
     std::vector<Variable> store;
-    size_t output_length = 0;  // of the whole output, also past what the session keeps
+    size_t output_length = 0;     // of the whole output, also past what the session keeps
+    int64_t output_newlines = 0;  // the newlines in it
     // Kept with the snapshots only: per token, the statements the run began there from this
     // snapshot's step up to the next snapshot's (or the furthest step run), which lets a
     // question about the past skip the intervals that cannot hold its answer.
@@ -45,12 +46,12 @@ enum class Motion {
 };
 
 enum class Stop {
-    step,        // the motion is done
-    breakpoint,  // a breakpoint stopped it
+    step,             // the motion is done
+    breakpoint,       // a breakpoint stopped it
     data_breakpoint,  // the statement about to run writes a watched name (Session::watches)
-    slice,       // the step budget ran out: call advance again to go on
-    error,       // the run stopped with an error (the session's error_message)
-    end,         // the run reached the end of the script
+    slice,            // the step budget ran out: call advance again to go on
+    error,            // the run stopped with an error (the session's error_message)
+    end,              // the run reached the end of the script
 };
 
 struct Breakpoint {
@@ -68,8 +69,8 @@ struct LogLine {
 };
 
 struct Session {
-    std::string text;    // as written, up to its first NUL
-    SourceModel model;   // its tokens' places, blocks, conditions and statement starts
+    std::string text;                 // as written, up to its first NUL
+    SourceModel model;                // its tokens' places, blocks, conditions and statement starts
     std::vector<SourceToken> source;  // the tokens a run reads: up to a lexical error, then the end
     int32_t token_count = 0;
 
@@ -84,17 +85,18 @@ struct Session {
     std::string error_message;  // the error's message, without "[Error] "
     int32_t error_line = 0;     // where the error stands in the text, 1-based (bytes)
     int32_t error_column = 0;
-    Snapshot final_point;       // the error's state, once there is one
-    int64_t error_step = 0;     // the step whose statement raised it; 0: a loop's condition did
+    Snapshot final_point;    // the error's state, once there is one
+    int64_t error_step = 0;  // the step whose statement raised it; 0: a loop's condition did
     // The output up to the current step: its first max_output bytes, then the last ones past
     // them, from output_tail_start on (output_tail_start + output_tail.size() is its length).
     std::string output;
     std::string output_tail;
     size_t output_tail_start = 0;
     size_t max_output = size_t{8} << 20;
+    int64_t output_newlines = 0;  // in the output up to the current step
 
     std::vector<Breakpoint> breakpoints;
-    std::vector<LogLine> log_lines;  // log points' lines not yet taken
+    std::vector<LogLine> log_lines;    // log points' lines not yet taken
     std::vector<std::string> watches;  // data breakpoints: names whose writes stop a run
     // Store entry n is made by the same var statement in every replay: its first name and
     // string are kept, and later copies freed, so replays allocate nothing that stays.

@@ -43,9 +43,9 @@ Writes writes_around(Session& session, const std::string& name, int64_t step);
 // One write of a name: the step and the value the statement left in the entry it wrote.
 struct Written {
     PastStep at;
-    std::string value;   // exact: reads back as the same number (format_exact), or the string
-    std::string printed; // as print shows it
-    std::string kind;    // "number" or "string"
+    std::string value;    // exact: reads back as the same number (format_exact), or the string
+    std::string printed;  // as print shows it
+    std::string kind;     // "number" or "string"
 };
 // A name's writes over the run: how many, the first `few` and the last `few` (which overlap
 // when there are fewer than 2 * few).
