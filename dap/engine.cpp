@@ -25,8 +25,10 @@
 #include "embed.h"
 #include "inspect.h"
 #include "interpreter.h"
+#include "kept_output.h"
 #include "lexer.h"
 #include "output.h"
+#include "past.h"
 #include "replay.h"
 
 namespace {
@@ -75,25 +77,6 @@ RunState state;
 
 // Before each statement of a run the engine drives; defined below.
 void engine_hook(int32_t token);
-
-// Keeps output in the session: the first max_output bytes, then the last ones past them.
-void keep_output(Session& session, const char* data, size_t size) {
-    session.output_newlines += std::count(data, data + size, '\n');
-    if (session.output.size() < session.max_output) {
-        size_t take = std::min(size, session.max_output - session.output.size());
-        session.output.append(data, take);
-        data += take;
-        size -= take;
-        session.output_tail_start = session.output.size();
-    }
-    if (size == 0) return;
-    session.output_tail.append(data, size);
-    if (session.output_tail.size() > session.max_output) {
-        size_t drop = session.output_tail.size() - session.max_output / 2;
-        session.output_tail.erase(0, drop);
-        session.output_tail_start += drop;
-    }
-}
 
 // Takes what the interpreter writes: kept, or in a look only counted (and, in a trace, the
 // bytes asked for copied).
@@ -329,6 +312,9 @@ Stop run_from(Session& session) {
                 if (state.mode == Mode::trace) (*state.visit)(state.step + 1, -1);
                 return Stop::end;
             }
+            if (session.note_prints && state.mode == Mode::live) {
+                note_prints(session, state.step, state.last_token);
+            }
             session.ended = true;
             session.last_step = state.step + 1;
             session.current = Snapshot{state.step + 1,       current_token,           copy_store(),
@@ -344,6 +330,9 @@ Stop run_from(Session& session) {
     if (looks_only(state.mode)) {
         if (state.mode == Mode::trace) (*state.visit)(state.step + 1, -1);
         return Stop::error;
+    }
+    if (session.note_prints && state.mode == Mode::live) {
+        note_prints(session, state.step, state.last_token);
     }
     place_stop(session.text.c_str(), stop);
     session.ended = true;
@@ -372,6 +361,9 @@ void engine_hook(int32_t) {
         if (state.mode == Mode::scan) scan_step(session);
         if (state.mode == Mode::trace) trace_step();
         return;
+    }
+    if (session.note_prints && state.mode == Mode::live) {
+        note_prints(session, state.step, state.last_token);
     }
     state.step++;
     state.last_token = current_token;
@@ -465,36 +457,11 @@ Stop advance(Session& session, Motion motion, int64_t origin_depth, int64_t budg
     state.origin_depth = origin_depth;
     state.budget_end = session.current.step + (budget > 0 ? budget : 1);
     state.from = session.current;
+    session.print_noted = output_size(session);
     arm(session);
     Stop stop = run_from(session);
     free_conditions(state.conditions);
     return stop;
-}
-
-size_t output_size(const Session& session) {
-    return session.output_tail_start + session.output_tail.size();
-}
-
-// Sets the output held to its length at another step: cut back, or brought up to it (the first
-// max_output bytes printed again by a replay when they are missing; the tail starts afresh).
-static void set_output(Session& session, const Snapshot& at) {
-    size_t length = at.output_length;
-    session.output_newlines = at.output_newlines;
-    if (length <= session.output_tail_start) {
-        session.output.resize(std::min(session.output.size(), length));
-        session.output_tail.clear();
-        session.output_tail_start = length;
-    } else if (length <= output_size(session)) {
-        session.output_tail.resize(length - session.output_tail_start);
-        return;
-    }
-    size_t head = std::min(length, session.max_output);
-    if (session.output.size() < head) {
-        size_t from = session.output.size();
-        session.output += replay_output(session, snapshot_before_output(session, from), from, head);
-    }
-    session.output_tail.clear();
-    session.output_tail_start = length;
 }
 
 bool go_to_step(Session& session, int64_t step) {

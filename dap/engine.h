@@ -68,6 +68,14 @@ struct LogLine {
     std::string text;
 };
 
+// A step that printed going forward, and where its output starts, for a client that shows each
+// print's place.
+struct PrintNote {
+    size_t offset;
+    int64_t step;
+    int32_t token;
+};
+
 struct Session {
     std::string text;                 // as written, up to its first NUL
     SourceModel model;                // its tokens' places, blocks, conditions and statement starts
@@ -98,6 +106,9 @@ struct Session {
     std::vector<Breakpoint> breakpoints;
     std::vector<LogLine> log_lines;    // log points' lines not yet taken
     std::vector<std::string> watches;  // data breakpoints: names whose writes stop a run
+    bool note_prints = false;          // going forward, note each step that prints in `prints`,
+    std::vector<PrintNote> prints;     // for the client to take
+    size_t print_noted = 0;            // the output's length at the last note
     // Store entry n is made by the same var statement in every replay: its first name and
     // string are kept, and later copies freed, so replays allocate nothing that stays.
     std::vector<Variable> made;

@@ -69,6 +69,9 @@ struct LogRun {
 };
 LogRun log_over_run(Session& session, int32_t line, const std::string& message, size_t limit);
 
+// Per token: whether the statement that begins there writes `name` (a var of it, or an
+// assignment to it).
+std::vector<char> writes_of(const Session& session, const std::string& name);
 // Whether a `var` in the script declares `name`: what a data breakpoint can watch.
 bool declared_name(const Session& session, const std::string& name);
 

@@ -29,6 +29,3 @@ size_t snapshot_before(const Session& session, int64_t step);
 size_t snapshot_before_output(const Session& session, size_t offset);
 // The step just after snapshot `index`'s interval: the next snapshot's, or past the steps run.
 int64_t interval_end(const Session& session, size_t index);
-// Per token: whether the statement that begins there writes `name` (a var of it, or an
-// assignment to it).
-std::vector<char> writes_of(const Session& session, const std::string& name);
