@@ -257,7 +257,8 @@ void live_step(Session& session) {
             break;
     }
     if (breakpoint) halt(Stop::breakpoint);
-    if (state.watched[at]) halt(Stop::data_breakpoint);
+    // The statement that raised the run's error wrote nothing.
+    if (state.watched[at] && state.step != session.error_step) halt(Stop::data_breakpoint);
     if (done) halt(Stop::step);
     if (state.step >= state.budget_end) halt(Stop::slice);
 }
@@ -266,7 +267,7 @@ void live_step(Session& session) {
 // writes of watched names.
 void scan_step(Session& session) {
     if (state.step >= state.scan_end) throw Halt{};
-    if (state.watched[current_token]) {
+    if (state.watched[current_token] && state.step != session.error_step) {
         state.last_hit = state.step;
         state.last_hit_stop = Stop::data_breakpoint;
     }
@@ -373,6 +374,7 @@ void engine_hook(int32_t) {
     }
     if (state.step > session.frontier) {
         session.frontier = state.step;
+        session.frontier_token = current_token;
         if (state.step >= session.snapshots.back().step + session.interval) add_snapshot();
         session.snapshots.back().begun[current_token]++;
     }

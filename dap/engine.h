@@ -86,7 +86,8 @@ struct Session {
     int64_t interval = 4096;          // steps between snapshots; doubles as they thin out
     size_t max_snapshots = 512;
     Snapshot current;      // where the run stands
-    int64_t frontier = 0;  // the furthest step run so far
+    int64_t frontier = 0;  // the furthest step run so far (its statement begun, maybe not run)
+    int32_t frontier_token = 0;  // that statement's first token
 
     bool ended = false;         // the run's last step is known: it ended or stopped with an error
     int64_t last_step = 0;      // then: the step after the last statement (the error's, or the end)

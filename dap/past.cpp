@@ -13,9 +13,10 @@
 
 namespace {
 
-// The last step whose statement is known to have begun.
+// The last step whose statement has run (or raised the run's error): the furthest step run is
+// the one about to run, until the run has ended.
 int64_t last_known(const Session& session) {
-    return session.ended ? session.last_step - 1 : session.frontier;
+    return session.ended ? session.last_step - 1 : session.frontier - 1;
 }
 
 // Whether interval `index` began a statement at one of the marked tokens.
@@ -27,9 +28,11 @@ bool interval_meets(const Session& session, size_t index, const std::vector<char
     return false;
 }
 
-// How many steps of the run began a statement at one of the marked tokens.
+// How many steps of the run began a statement at one of the marked tokens, but the furthest step
+// run while its statement has not run.
 int64_t count_begun(const Session& session, const std::vector<char>& marks) {
     int64_t count = 0;
+    if (!session.ended && session.frontier > 0 && marks[session.frontier_token]) count--;
     for (const Snapshot& snapshot : session.snapshots) {
         for (size_t t = 0; t < snapshot.begun.size() && t < marks.size(); t++) {
             if (marks[t]) count += snapshot.begun[t];
