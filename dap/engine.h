@@ -12,9 +12,11 @@
 //
 // Memory stays bounded however long the run: at most max_snapshots snapshots (each a copy of the
 // store, at most 100 entries, and a count per token of the statements begun in its interval),
-// and of the output the first max_output bytes (`output`) and the last bytes printed past them
-// (`output_tail`, at most max_output); any other part is printed again by a replay when asked
-// for (past.h, output_between).
+// and of the output the first max_output bytes up to the current step (`output`), the same as far
+// as the run has gone (`output_known`, so that going forward again needs no replay to show it),
+// and the last bytes printed past them (`output_tail`, at most max_output): at most 3 *
+// max_output bytes in all. Any other part is printed again by a replay when asked for (past.h,
+// output_between).
 #pragma once
 
 #include <cstddef>
@@ -101,7 +103,8 @@ struct Session {
     std::string output;
     std::string output_tail;
     size_t output_tail_start = 0;
-    size_t max_output = size_t{8} << 20;
+    std::string output_known;  // the first max_output bytes as far as the run has gone
+    size_t max_output = size_t{4} << 20;
     int64_t output_newlines = 0;  // in the output up to the current step
 
     std::vector<Breakpoint> breakpoints;

@@ -6,9 +6,16 @@
 #include "output.h"
 #include "replay.h"
 
-// Keeps output in the session: the first max_output bytes, then the last ones past them.
+// Keeps output in the session: the first max_output bytes, then the last ones past them; and
+// the first max_output bytes as far as the run has gone, for going forward again.
 void keep_output(Session& session, const char* data, size_t size) {
+    size_t at = output_size(session);
     session.output_newlines += std::count(data, data + size, '\n');
+    std::string& known = session.output_known;
+    if (at + size > known.size() && known.size() < session.max_output && at <= known.size()) {
+        size_t skip = known.size() - at;
+        known.append(data + skip, std::min(size - skip, session.max_output - known.size()));
+    }
     if (session.output.size() < session.max_output) {
         size_t take = std::min(size, session.max_output - session.output.size());
         session.output.append(data, take);
@@ -29,8 +36,9 @@ size_t output_size(const Session& session) {
     return session.output_tail_start + session.output_tail.size();
 }
 
-// Sets the output held to its length at another step: cut back, or brought up to it (the first
-// max_output bytes printed again by a replay when they are missing; the tail starts afresh).
+// Sets the output held to its length at another step: cut back, or brought up to it from the
+// bytes known as far as the run has gone (printed again by a replay only when they are missing);
+// the tail starts afresh.
 void set_output(Session& session, const Snapshot& at) {
     size_t length = at.output_length;
     session.output_newlines = at.output_newlines;
@@ -43,8 +51,10 @@ void set_output(Session& session, const Snapshot& at) {
         return;
     }
     size_t head = std::min(length, session.max_output);
-    if (session.output.size() < head) {
-        size_t from = session.output.size();
+    size_t from = session.output.size();
+    if (from < head && head <= session.output_known.size()) {
+        session.output.append(session.output_known, from, head - from);
+    } else if (from < head) {
         session.output += replay_output(session, snapshot_before_output(session, from), from, head);
     }
     session.output_tail.clear();
