@@ -29,6 +29,7 @@
 #include "lexer.h"
 #include "output.h"
 #include "past.h"
+#include "ranges.h"
 #include "replay.h"
 
 namespace {
@@ -65,6 +66,8 @@ struct RunState {
     int64_t target = 0;  // replay
     int64_t scan_end = 0, last_hit = 0;
     Stop last_hit_stop = Stop::step;
+    std::vector<char> writes;                 // per token: the statement writes a name
+    std::vector<int32_t> entry_of;            // per assignment: the entry it writes, once known
     std::vector<char> watched;                // per token: the statement writes a watched name
     std::vector<LexedExpression> conditions;  // the breakpoints', lexed once per motion or scan
     const StepVisitor* visit = nullptr;       // trace
@@ -154,6 +157,7 @@ Snapshot take_snapshot(int64_t step) {
                     copy_store(),
                     output_size(*state.session),
                     state.session->output_newlines,
+                    {},
                     {}};
 }
 
@@ -163,6 +167,7 @@ void add_snapshot() {
     Session& session = *state.session;
     session.snapshots.push_back(take_snapshot(state.step));
     session.snapshots.back().begun.assign(static_cast<size_t>(session.token_count) + 1, 0);
+    session.snapshots.back().written.assign(MAX_VARS, ValueRange{});
     if (session.snapshots.size() <= session.max_snapshots) return;
     std::vector<Snapshot> kept;
     for (size_t i = 0; i < session.snapshots.size(); i += 2) {
@@ -171,9 +176,32 @@ void add_snapshot() {
         std::vector<uint32_t>& counts = kept.back().begun;
         const std::vector<uint32_t>& next = session.snapshots[i + 1].begun;
         for (size_t t = 0; t < counts.size(); t++) counts[t] += next[t];
+        std::vector<ValueRange>& ranges = kept.back().written;
+        for (size_t e = 0; e < ranges.size(); e++) {
+            const ValueRange& more = session.snapshots[i + 1].written[e];
+            ranges[e].low = std::min(ranges[e].low, more.low);
+            ranges[e].high = std::max(ranges[e].high, more.high);
+            ranges[e].unknown |= more.unknown;
+        }
     }
     session.snapshots = std::move(kept);
     session.interval *= 2;
+}
+
+// At the furthest step run: widens the interval's range of the entry that the statement just run
+// wrote, if it wrote one.
+void note_write(Session& session) {
+    int32_t token = state.last_token;
+    if (!state.writes[token]) return;
+    int32_t& entry = state.entry_of[token];
+    if (session.source[token].type == TOKEN_VAR) {
+        entry = var_count - 1;
+    } else if (entry < 0) {
+        entry = first_entry(vars, var_count, tokens[token].value);
+    }
+    if (entry < 0 || entry >= var_count) return;
+    const Variable& value = vars[entry];
+    widen(session.snapshots.back().written[entry], value.is_string ? 0.0 : value.number);
 }
 
 [[noreturn]] void halt(Stop stop) {
@@ -318,8 +346,13 @@ Stop run_from(Session& session) {
             }
             session.ended = true;
             session.last_step = state.step + 1;
-            session.current = Snapshot{state.step + 1,       current_token,           copy_store(),
-                                       output_size(session), session.output_newlines, {}};
+            session.current = Snapshot{state.step + 1,
+                                       current_token,
+                                       copy_store(),
+                                       output_size(session),
+                                       session.output_newlines,
+                                       {},
+                                       {}};
             return Stop::end;
         }
     } catch (const Halt&) {
@@ -343,8 +376,13 @@ Stop run_from(Session& session) {
     session.error_column = stop.column;
     int32_t raised = error_statement(session);
     session.error_step = raised == state.last_token ? state.step : 0;
-    session.current = Snapshot{state.step + 1,          raised, copy_store(), output_size(session),
-                               session.output_newlines, {}};
+    session.current = Snapshot{state.step + 1,
+                               raised,
+                               copy_store(),
+                               output_size(session),
+                               session.output_newlines,
+                               {},
+                               {}};
     session.final_point = session.current;
     return Stop::error;
 }
@@ -366,6 +404,7 @@ void engine_hook(int32_t) {
     if (session.note_prints && state.mode == Mode::live) {
         note_prints(session, state.step, state.last_token);
     }
+    if (state.step >= session.frontier && state.step > 0) note_write(session);
     state.step++;
     state.last_token = current_token;
     if (var_count != state.known_vars) adopt_entries();
@@ -410,7 +449,7 @@ void start_session(Session& session, std::string text) {
         session.error_message = stop.message;
         session.error_line = stop.line;
         session.error_column = stop.column;
-        session.current = Snapshot{1, stop.token, {}, 0, 0, {}};
+        session.current = Snapshot{1, stop.token, {}, 0, 0, {}, {}};
         session.final_point = session.current;
         session.snapshots = {Snapshot{}};
         return;
@@ -419,6 +458,7 @@ void start_session(Session& session, std::string text) {
     session.token_count = token_count;
     session.snapshots = {Snapshot{}};
     session.snapshots[0].begun.assign(static_cast<size_t>(token_count) + 1, 0);
+    session.snapshots[0].written.assign(MAX_VARS, ValueRange{});
     session.current = Snapshot{};
 }
 
@@ -446,6 +486,14 @@ static std::vector<char> watch_marks(const Session& session) {
 static void arm(Session& session) {
     state.has_breakpoint = breakpoint_marks(session);
     state.watched = watch_marks(session);
+    state.writes.assign(static_cast<size_t>(session.token_count) + 1, 0);
+    for (int32_t t = 0; t + 1 < session.token_count; t++) {
+        TokenType type = session.source[t].type, next = session.source[t + 1].type;
+        state.writes[t] = session.model.statement_start[t] &&
+                          ((type == TOKEN_VAR && next == TOKEN_IDENTIFIER) ||
+                           (type == TOKEN_IDENTIFIER && next == TOKEN_ASSIGN));
+    }
+    state.entry_of.assign(state.writes.size(), -1);
     free_conditions(state.conditions);
     state.conditions = lex_conditions(session);
 }
@@ -504,9 +552,18 @@ Stop reverse_run(Session& session) {
     for (size_t i = session.snapshots.size(); i-- > 0 && state.last_hit == 0;) {
         const Snapshot& snapshot = session.snapshots[i];
         if (snapshot.step >= now) continue;
-        // An interval that began no statement with a breakpoint or a watched write is skipped.
+        // An interval that began no statement with a breakpoint whose condition may hold there,
+        // nor a watched write, is skipped.
         bool met = false;
-        for (size_t t = 0; t < stops.size() && !met; t++) met = stops[t] && snapshot.begun[t];
+        for (size_t t = 0; t < snapshot.begun.size() && !met; t++) {
+            met = snapshot.begun[t] && state.watched[t];
+        }
+        for (size_t b = 0; b < session.breakpoints.size() && !met; b++) {
+            const Breakpoint& breakpoint = session.breakpoints[b];
+            met = breakpoint.log_message.empty() && stops[breakpoint.token] &&
+                  snapshot.begun[breakpoint.token] &&
+                  condition_may_hold(session, i, state.conditions[b]);
+        }
         if (!met) continue;
         state.mode = Mode::scan;
         state.scan_end = std::min(interval_end(session, i), now);
@@ -531,27 +588,6 @@ bool step_back(Session& session) {
         step--;
     }
     return step >= 1 && go_to_step(session, step);
-}
-
-size_t snapshot_before(const Session& session, int64_t step) {
-    size_t index = 0;
-    for (size_t i = 0; i < session.snapshots.size() && session.snapshots[i].step <= step; i++) {
-        index = i;
-    }
-    return index;
-}
-
-size_t snapshot_before_output(const Session& session, size_t offset) {
-    size_t index = 0;
-    for (size_t i = 0; i < session.snapshots.size(); i++) {
-        if (session.snapshots[i].output_length <= offset) index = i;
-    }
-    return index;
-}
-
-int64_t interval_end(const Session& session, size_t index) {
-    if (index + 1 < session.snapshots.size()) return session.snapshots[index + 1].step;
-    return (session.ended ? session.last_step : session.frontier) + 1;
 }
 
 void replay_steps(Session& session, size_t index, int64_t end, const StepVisitor& visit) {

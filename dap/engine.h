@@ -27,6 +27,12 @@
 #include "interpreter.h"
 #include "source_model.h"
 
+// The least and greatest value given to a store entry in an interval.
+struct ValueRange {
+    double low = __builtin_inf(), high = -__builtin_inf();  // none yet
+    bool unknown = false;                                   // a not-a-number was given
+};
+
 // The state before a step: enough to show it and to resume the run from it.
 struct Snapshot {
     int64_t step = 0;   // 0: before the first statement
@@ -38,6 +44,7 @@ struct Snapshot {
     // snapshot's step up to the next snapshot's (or the furthest step run), which lets a
     // question about the past skip the intervals that cannot hold its answer.
     std::vector<uint32_t> begun;
+    std::vector<ValueRange> written;  // per store entry, the values given to it in the interval
 };
 
 enum class Motion {

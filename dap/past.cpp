@@ -124,6 +124,27 @@ bool line_start(Session& session, int64_t line, size_t& offset) {
 
 }  // namespace
 
+size_t snapshot_before(const Session& session, int64_t step) {
+    size_t index = 0;
+    for (size_t i = 0; i < session.snapshots.size() && session.snapshots[i].step <= step; i++) {
+        index = i;
+    }
+    return index;
+}
+
+size_t snapshot_before_output(const Session& session, size_t offset) {
+    size_t index = 0;
+    for (size_t i = 0; i < session.snapshots.size(); i++) {
+        if (session.snapshots[i].output_length <= offset) index = i;
+    }
+    return index;
+}
+
+int64_t interval_end(const Session& session, size_t index) {
+    if (index + 1 < session.snapshots.size()) return session.snapshots[index + 1].step;
+    return (session.ended ? session.last_step : session.frontier) + 1;
+}
+
 std::vector<char> writes_of(const Session& session, const std::string& name) {
     std::vector<char> writes(static_cast<size_t>(session.token_count) + 1, 0);
     auto is_name = [&](int32_t at) {

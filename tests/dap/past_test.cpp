@@ -7,7 +7,8 @@
 //   end (a var added an entry of that name, an assignment left a number), with no such
 //   statement between;
 // - a name's history has the walk's count, steps and values; a log point set after the fact
-//   meets the walk's passes; reverse continue to a data breakpoint visits the walk's writes.
+//   meets the walk's passes; reverse continue to a data breakpoint visits the walk's writes, and
+//   to a condition stops where the walk's store last met it.
 // The session asked runs with small intervals, few snapshots and little output kept, so that
 // skipping intervals, joining their counts and printing output again by replay are what it
 // tests.
@@ -34,7 +35,7 @@ constexpr int64_t MAX_ASKED = 120;  // steps asked about per name
 
 struct Counts {
     int64_t scripts = 0, lines = 0, whole_lines = 0, asked = 0, writes = 0, histories = 0, logs = 0,
-            reverse = 0;
+            reverse = 0, conditions = 0;
 } counts;
 int failures = 0;
 
@@ -136,6 +137,49 @@ void check_lines(const std::string& script, Session& asked, const std::vector<Se
     }
 }
 
+// Reverse continue from the last step to a breakpoint with a condition on `name`, at the statement
+// after a write in the middle of the run, stops where the walk's store last met it there.
+void check_conditions(const std::string& script, Session& walk, Session& asked,
+                      const std::vector<Seen>& seen, const std::string& name,
+                      const std::vector<int64_t>& writes, const std::vector<std::string>& values) {
+    if (writes.empty()) return;
+    size_t middle = writes.size() / 2;
+    int64_t known = static_cast<int64_t>(seen.size()) - 1;
+    std::string value = values[middle];
+    if (value.find_first_not_of("0123456789.") != std::string::npos ||
+        static_cast<size_t>(writes[middle] + 1) >= seen.size()) {
+        return;  // a literal cannot be negative, an exponent or not a number
+    }
+    int32_t token = seen[writes[middle] + 1].token;
+    if (token < 0) return;
+    Snapshot kept = walk.current;
+    for (const std::string& condition :
+         {name + " == " + value, name + " > " + value, name + " < " + value,
+          "(" + name + " - " + value + ") * (" + name + " - " + value + ") < 1",
+          name + " / 2 == " + value + " / 2 + 0 * undeclared", name + " +", value + " < " + name,
+          value + " > " + name, value + " != " + name}) {
+        int64_t expected = 1;
+        for (int64_t step = known - 1; step >= 1 && expected == 1; step--) {
+            if (seen[step].token != token) continue;
+            walk.current.store = seen[step].store;
+            walk.current.token = token;
+            Evaluation result = evaluate_text(walk, condition);
+            if (!result.ok || result.number != 0.0) expected = step;
+        }
+        go_to_step(asked, known);
+        asked.breakpoints = {Breakpoint{token, condition, "", "", 0}};
+        reverse_run(asked);
+        asked.breakpoints.clear();
+        counts.conditions++;
+        if (asked.current.step != expected) {
+            fail(script, "reverse continue to \"" + condition + "\" stops at step " +
+                             std::to_string(asked.current.step) + ", the walk says " +
+                             std::to_string(expected));
+        }
+    }
+    walk.current = kept;
+}
+
 void check_name(const std::string& script, Session& walk, Session& asked,
                 const std::vector<Seen>& seen, const std::string& name) {
     std::vector<std::string> values;
@@ -177,6 +221,7 @@ void check_name(const std::string& script, Session& walk, Session& asked,
     for (size_t i = 0; i < few; i++) add(wanted, writes[i], values[i]);
     for (size_t i = writes.size() - few; i < writes.size(); i++) add(wanted, writes[i], values[i]);
     if (got != wanted) fail(script, "history of " + name + ": " + got + ", the walk: " + wanted);
+    check_conditions(script, walk, asked, seen, name, writes, values);
     if (writes.size() > 200) return;
     go_to_step(asked, known);
     asked.watches = {name};
@@ -255,10 +300,11 @@ int main(int argc, char** argv) {
     std::printf(
         "%lld scripts: %lld output lines (%lld printed whole by one statement), %lld questions "
         "of last and next writes (%lld writes named), %lld histories, %lld log points, %lld "
-        "data breakpoint stops in reverse; %d failed\n",
+        "data breakpoint stops in reverse, %lld reverse continues to a condition; %d failed\n",
         static_cast<long long>(counts.scripts), static_cast<long long>(counts.lines),
         static_cast<long long>(counts.whole_lines), static_cast<long long>(counts.asked),
         static_cast<long long>(counts.writes), static_cast<long long>(counts.histories),
-        static_cast<long long>(counts.logs), static_cast<long long>(counts.reverse), failures);
+        static_cast<long long>(counts.logs), static_cast<long long>(counts.reverse),
+        static_cast<long long>(counts.conditions), failures);
     return failures == 0 ? 0 : 1;
 }

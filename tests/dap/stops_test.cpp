@@ -1,6 +1,7 @@
 // Where the debugger's engine stops, as tables: hit conditions (the hits a count lets stop), the
 // place of an error inside a loop (the statement that raised it, not the loop around it), a step
-// back from an error, data breakpoints going forward and back, reverse continue to a condition,
+// back from an error, data breakpoints going forward and back, reverse continue to a condition
+// (also where the values in an interval straddle it),
 // and values shown so that they read back exactly beside print's form.
 //
 //   dap_stops_test
@@ -148,6 +149,69 @@ void check_reverse_condition() {
     end_session(session);
 }
 
+// x goes 0, 5, 0 in every pass: an interval's values of x straddle any condition's bounds, which
+// reverse continue must not take for a condition that cannot hold there; y is written once, before
+// every interval but the first. Steps: pass k runs lines 5 to 8 at steps 4k + 1 to 4k + 4; the
+// last pass is k = 1000.
+const char* const swinging =
+    "var i = 0;\n"
+    "var x = 0;\n"
+    "var y = 7;\n"
+    "while (i < 1000) {\n"
+    "    i = i + 1;\n"
+    "    x = 0;\n"
+    "    x = 5;\n"
+    "    x = 0;\n"
+    "}\n";
+
+// A breakpoint's line and condition, and the step reverse continue from the end stops at (1: no
+// breakpoint held).
+struct ReverseCase {
+    int32_t line;
+    const char* condition;
+    int64_t step;
+};
+const ReverseCase reverse_cases[] = {
+    {8, "3 < x", 4004},
+    {8, "x > 3", 4004},
+    {8, "x == 5", 4004},
+    {8, "5 == x", 4004},
+    {8, "x != 0", 4004},
+    {8, "0 != x", 4004},
+    {8, "x * 2 > 9", 4004},
+    {8, "x - 6 < 0 - 0.5", 4004},
+    {8, "x < 3", 1},
+    {7, "x < 3", 4003},
+    {7, "3 < x", 1},
+    {7, "x == 5", 1},
+    {7, "10 / x > 1", 4003},
+    {7, "1 / x < 0", 4003},
+    {8, "y == 7", 4004},
+    {8, "i == 500", 2004},
+    {8, "500 == i + 0 * x", 2004},
+    {8, "(i - 500) * (i - 500) < 1", 2004},
+    {8, "x +", 4004},
+    {8, "nothing", 4004},
+};
+
+void check_reverse_conditions() {
+    Session session;
+    start_session(session, swinging);
+    session.interval = 16;
+    session.max_snapshots = 8;
+    run(session, Motion::run);
+    for (const ReverseCase& test : reverse_cases) {
+        go_to_step(session, session.last_step);
+        session.breakpoints = {
+            Breakpoint{statement_at_line(session, test.line), test.condition, "", "", 0}};
+        reverse_run(session);
+        expect(std::string("reverse continue to \"") + test.condition + "\" on line " +
+                   std::to_string(test.line),
+               std::to_string(session.current.step), std::to_string(test.step));
+    }
+    end_session(session);
+}
+
 // Values as print shows them and exactly.
 void check_exact_values() {
     Session session;
@@ -175,6 +239,7 @@ int main() {
     check_errors();
     check_data_breakpoints();
     check_reverse_condition();
+    check_reverse_conditions();
     check_exact_values();
     if (failures == 0) std::printf("all stops as expected\n");
     return failures == 0 ? 0 : 1;
