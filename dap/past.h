@@ -9,8 +9,9 @@
 // declared before, which adds an entry that is never read) or `NAME = ...;` (also of the same
 // value), and that ran to its end: a statement that raised the run's error wrote nothing.
 //
-// Answers cover the steps run so far (up to the frontier, or the run's end); a step of 0 means
-// "none". None moves the session: the current step, its store and its output stay as they were.
+// Answers cover the statements run so far: up to the run's end, or, while it goes on, up to the
+// one before the furthest step run (that one is about to run). A step of 0 means "none". None
+// moves the session: the current step, its store and its output stay as they were.
 #pragma once
 
 #include <cstddef>
