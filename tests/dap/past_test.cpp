@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "embed.h"
+#include "interpreter.h"
 #include "output.h"
 
 namespace {
@@ -243,6 +245,11 @@ void check_script(const std::string& script, const std::string& text) {
     walk.interval = int64_t{1} << 40;
     std::vector<Seen> seen = walk_run(walk);
     int64_t walked = static_cast<int64_t>(seen.size()) - 2;
+    // One script is loaded at a time: the walk gives its tokens up to the asked session (the
+    // same text) but keeps its store entries, which its steps' stores point into.
+    var_count = 0;
+    release_embedded();
+    walk.loaded = false;
 
     Session asked;
     start_session(asked, text);
