@@ -3,7 +3,7 @@
 const CACHE = 'azuvel-playground-VERSION';
 const FILES = ['./', 'index.html', 'style.css', 'main.js', 'worker.js', 'azuvel.js',
                'azuvel.wasm', 'examples.json', 'guide.html', 'azuvel_debug.js',
-               'azuvel_debug.wasm'];
+               'azuvel_debug.wasm', 'debug_worker.js'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() =>

@@ -278,7 +278,7 @@ function share() {
 }
 
 runButton.addEventListener('click', run);
-debug.attach(view);
+debug.attach(view, { checker, callJson });
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
 setupFormat({ view, button: byId('format'), checker, callJson, showStatus });

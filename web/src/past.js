@@ -1,0 +1,71 @@
+// The debugger's answers about the past, as the page shows them: a variable's history (its
+// values with their steps, the first and last few of a long run, each a way back to its step)
+// and the buttons to the step that last set it before the current one, and the next.
+
+// Fills `panel` (data-testid="history") with a name's history; `goTo` moves to a step,
+// `writes` asks for the last and next write around the current step.
+export function showHistory(panel, name, history, { goTo, writes }) {
+  panel.hidden = false;
+  const title = document.createElement('h3');
+  const close = document.createElement('button');
+  close.textContent = '✕';
+  close.title = 'Close the history';
+  close.className = 'close';
+  close.addEventListener('click', () => { panel.hidden = true; });
+  if (history === null) {
+    title.textContent = `History of ${name}`;
+    const note = document.createElement('p');
+    note.textContent = 'This build of the playground cannot look into the past.';
+    panel.replaceChildren(close, title, note);
+    return;
+  }
+  const count = history.count;
+  title.textContent = `History of ${name} · ${count} ${count === 1 ? 'write' : 'writes'}`;
+  const moves = document.createElement('div');
+  moves.className = 'history-moves';
+  for (const [id, text, which] of [['last-write', '◀ Last set', 'last'],
+    ['next-write', 'Next set ▶', 'next']]) {
+    const button = document.createElement('button');
+    button.dataset.testid = id;
+    button.textContent = text;
+    button.title = which === 'last' ? `Go to the statement that last set ${name} before this step`
+      : `Go to the next statement that sets ${name}`;
+    button.addEventListener('click', async () => {
+      const found = (await writes(name))?.[which];
+      if (found) goTo(found.step);
+      else button.classList.add('none');
+    });
+    moves.append(button);
+  }
+  const list = document.createElement('ul');
+  list.className = 'history-list';
+  const entries = [...history.first];
+  const skipped = count - history.first.length - history.last.length;
+  const firstSteps = new Set(history.first.map(({ step }) => step));
+  const last = history.last.filter(({ step }) => !firstSteps.has(step));
+  for (const entry of [...entries, null, ...last]) {
+    const item = document.createElement('li');
+    if (entry === null) {
+      if (skipped <= 0) continue;
+      item.className = 'skipped';
+      item.textContent = `… ${skipped} more`;
+      list.append(item);
+      continue;
+    }
+    item.dataset.testid = 'history-entry';
+    item.dataset.step = String(entry.step);
+    const button = document.createElement('button');
+    button.textContent = `step ${entry.step} · line ${entry.line}: ${entry.value}`;
+    button.title = `Go to step ${entry.step}, the statement that set this value`;
+    button.addEventListener('click', () => goTo(entry.step));
+    item.append(button);
+    if (entry.print !== undefined && entry.print !== entry.value) {
+      const print = document.createElement('span');
+      print.className = 'print-form';
+      print.textContent = `print: ${entry.print}`;
+      item.append(print);
+    }
+    list.append(item);
+  }
+  panel.replaceChildren(close, title, moves, list);
+}
