@@ -152,6 +152,20 @@ export function createDebugger(panel, debugButton) {
     const line = view.state.doc.line(Math.min(state.line, view.state.doc.lines));
     view.dispatch({ effects: [showStep.of(line.from), showStepMarker.of(line.from),
       EditorView.scrollIntoView(line.from, { y: 'nearest' })] });
+    requestAnimationFrame(() => requestAnimationFrame(keepLineInWindow));
+  }
+
+  // The editor scrolls the current line into its own view; the page is scrolled too when the
+  // line is outside the window, or under the step buttons fixed at a phone's bottom.
+  function keepLineInWindow() {
+    const line = view.dom.querySelector('.cm-debug-step');
+    if (line === null || panel.hidden) return;
+    const box = line.getBoundingClientRect();
+    const bar = panel.querySelector('.debug-controls');
+    const bottom = getComputedStyle(bar).position === 'fixed' ? bar.getBoundingClientRect().top
+      : window.innerHeight;
+    if (box.top < 0) window.scrollBy(0, box.top - 8);
+    else if (box.bottom > bottom) window.scrollBy(0, box.bottom - bottom + 8);
   }
 
   // A number's exact value, with print's form beside it where the two differ.
@@ -343,12 +357,6 @@ export function createDebugger(panel, debugButton) {
   return {
     extensions: [
       currentStep, breakpoints.extensions,
-      // On a phone the step buttons are fixed at the bottom: the current line stays above them.
-      EditorView.scrollMargins.of(() => {
-        const bar = panel.querySelector('.debug-controls');
-        if (panel.hidden || getComputedStyle(bar).position !== 'fixed') return null;
-        return { bottom: bar.offsetHeight };
-      }),
       // An edit makes the recording stale: debugging ends.
       EditorView.updateListener.of((update) => { if (update.docChanged && session) end(); }),
     ],
