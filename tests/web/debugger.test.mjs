@@ -262,7 +262,8 @@ describe('asking the past', limits, () => {
     assert.equal(await page.locator('.cm-debug-step').textContent(), '    print("n is", n);');
     assert.equal(await page.locator('.output-line.pending').textContent(), 'n is 3\n');
     if (screenshots) {
-      await page.screenshot({ path: join(screenshots, 'playground-printed-by.png') });
+      await page.screenshot({ path: join(screenshots, 'playground-printed-by.png'),
+        fullPage: true });
     }
     await byId(page, 'output-line').nth(0).click();
     await statusIs(page, 'Step 4 of 12 · line 4');
@@ -286,10 +287,24 @@ describe('asking the past', limits, () => {
     await byId(page, 'next-write').click();
     await statusIs(page, 'Step 9 of 12 · line 3');
     if (screenshots) {
-      await page.screenshot({ path: join(screenshots, 'playground-history.png') });
+      await page.screenshot({ path: join(screenshots, 'playground-history.png'),
+        fullPage: true });
     }
     await byId(page, 'history-entry').first().click();
     await statusIs(page, 'Step 1 of 12 · line 1');
+    await page.close();
+  });
+
+  test('a log point set after the fact lists what it would have printed, step by step', async () => {
+    const page = await debug(passes);
+    await byId(page, 'log-line-number').fill('4');
+    await byId(page, 'log-message').fill('twice n is {n * 2}');
+    await byId(page, 'log-message').press('Enter');
+    await byId(page, 'log-line').first().waitFor();
+    assert.deepEqual(await byId(page, 'log-line').allTextContents(), ['step 4: twice n is 2',
+      'step 6: twice n is 4', 'step 8: twice n is 6', 'step 10: twice n is 8']);
+    await byId(page, 'log-line').nth(2).click();
+    await statusIs(page, 'Step 8 of 12 · line 4');
     await page.close();
   });
 });

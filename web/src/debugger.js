@@ -2,13 +2,13 @@
 // azuvel-dap's engine in WebAssembly), which keeps the session and moves it on request: forward
 // and back by step, to a breakpoint and back to the last one, to any step on the timeline. The
 // page shows the current statement, the store with exact values, watch expressions, the output
-// printed so far, and answers about the past: which statement printed an output line, and
-// where a variable's value came from.
+// printed so far, and answers about the past: which statement printed an output line, where a
+// variable's value came from, and what a log point set after the fact would have printed.
 import { StateEffect, StateField } from '@codemirror/state';
 import { Decoration, EditorView } from '@codemirror/view';
 import { createBreakpoints, showStepMarker } from './breakpoints.js';
 import { createOutputPane, OUTPUT_KEPT } from './debug_output.js';
-import { showHistory } from './past.js';
+import { showHistory, showLog } from './past.js';
 
 // Steps recorded at most: a run longer than this is cut there, and the page says so.
 export const STEP_LIMIT = 2000000;
@@ -85,6 +85,15 @@ export function createDebugger(panel, debugButton) {
         <button>Watch</button>
       </form>
     </section>
+    <form class="log-point" data-testid="log-point">
+      <h3>Log point <small>what a print would have shown, over the whole run</small></h3>
+      <input data-testid="log-line-number" type="number" min="1" placeholder="line"
+             aria-label="Line of the log point">
+      <input data-testid="log-message" placeholder="message, e.g. n is {n}"
+             aria-label="Log message, with {expressions}">
+      <button>Log</button>
+    </form>
+    <section data-testid="log" class="history" hidden></section>
     <form class="console" data-testid="console">
       <input data-testid="evaluate" placeholder="evaluate an expression at this step"
              aria-label="Expression to evaluate">
@@ -225,7 +234,7 @@ export function createDebugger(panel, debugButton) {
       remove.textContent = '✕';
       remove.title = 'Stop watching';
       remove.addEventListener('click', () => setWatches(watches.filter((_, i) => i !== index)));
-      item.append(expression, ' = ', value, remove);
+      item.append(remove, expression, ' = ', value);
       return item;
     }));
   }
@@ -287,6 +296,7 @@ export function createDebugger(panel, debugButton) {
     session = null;
     panel.hidden = true;
     history.hidden = true;
+    part('log').hidden = true;
     result.classList.remove('debugging');
     output.clear();
     debugButton.disabled = false;
@@ -333,6 +343,16 @@ export function createDebugger(panel, debugButton) {
     input.value = '';
     if (expression !== '') setWatches([...watches, expression]);
   });
+  part('log-point').addEventListener('submit', async (event) => {
+    event.preventDefault();
+    const line = Number(part('log-line-number').value);
+    const message = part('log-message').value;
+    if (!(line >= 1) || message === '') return;
+    const answer = await ask({ type: 'past', name: 'log', args: [line, message] });
+    if (answer !== null) {
+      showLog(part('log'), line, answer.available ? answer.value : null, (step) => goTo(step));
+    }
+  });
   part('console').addEventListener('submit', async (event) => {
     event.preventDefault();
     const expression = part('evaluate').value.trim();
@@ -369,5 +389,10 @@ export function createDebugger(panel, debugButton) {
       debugButton.addEventListener('click', start);
     },
     clearBreakpoints: () => breakpoints.clear(),
+    // Debugs the editor's text and goes to a step of it (a live value's, for one).
+    async openAt(step) {
+      await start();
+      if (session?.state) await goTo(step);
+    },
   };
 }

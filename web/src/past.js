@@ -69,3 +69,26 @@ export function showHistory(panel, name, history, { goTo, writes }) {
   }
   panel.replaceChildren(close, title, moves, list);
 }
+
+// Fills `panel` with what a log point set after the fact would have printed: each line with its
+// step, a way back to it.
+export function showLog(panel, line, lines, goTo) {
+  panel.hidden = false;
+  const title = document.createElement('h3');
+  title.textContent = lines === null
+    ? 'This build of the playground cannot look into the past.'
+    : `Line ${line} would have logged ${lines.length} ${lines.length === 1 ? 'line' : 'lines'}`;
+  const list = document.createElement('ul');
+  list.className = 'history-list';
+  for (const { step, text } of lines ?? []) {
+    const item = document.createElement('li');
+    item.dataset.testid = 'log-line';
+    const button = document.createElement('button');
+    button.textContent = `step ${step}: ${text}`;
+    button.title = `Go to step ${step}`;
+    button.addEventListener('click', () => goTo(step));
+    item.append(button);
+    list.append(item);
+  }
+  panel.replaceChildren(title, list);
+}
