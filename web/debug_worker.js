@@ -53,6 +53,9 @@ async function motion(name, progress) {
   return state;
 }
 
+// Tells the page how far a long motion has gone.
+const progress = (at) => postMessage({ type: 'progress', step: at.step });
+
 // Starts a session: the run recorded to its end or its limit, then the first stop: the first
 // breakpoint reached going forward when there is one, else step 1.
 async function start({ code, stepLimit, outputLimit, breakpoints, watches }) {
@@ -61,13 +64,13 @@ async function start({ code, stepLimit, outputLimit, breakpoints, watches }) {
   call('azuvel_debug_set_watches', JSON.stringify(watches));
   let first = null;
   if (breakpoints.length > 0) {
-    const state = await motion('continue', (at) => postMessage({ type: 'progress', step: at.step }));
+    const state = await motion('continue', progress);
     if (state.stop === 'breakpoint') first = state.step;
   }
-  const recorded = await motion('record', (at) => postMessage({ type: 'progress', step: at.step }));
+  await motion('record', progress);
   const output = outputBytes(outputLimit);
   const state = call('azuvel_debug_go_to', first ?? 1);
-  return { state, placed, recorded, output, first };
+  return { state, placed, output, first };
 }
 
 const handlers = {

@@ -3,8 +3,9 @@
 // (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
 // the native azuvel-check; the debugger's session stepped through each run, statement by
 // statement, with the recording of the native azuvel-dap (found beside azuvel); and, given
-// NATIVE_AZUVEL_FMT, the formatted script with that of the native azuvel-fmt. Usage: node --no-experimental-fetch compare_native.mjs
-// NATIVE_AZUVEL NATIVE_AZUVEL_CHECK SITE_DIR [NATIVE_AZUVEL_FMT]
+// NATIVE_AZUVEL_FMT, the formatted script with that of the native azuvel-fmt.
+// Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL NATIVE_AZUVEL_CHECK
+// SITE_DIR [NATIVE_AZUVEL_FMT]
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';

@@ -106,7 +106,7 @@ describe('stepping', limits, () => {
     await page.close();
   });
 
-  test('a run that fails stops at the statement that raised the error, and steps back', async () => {
+  test('a failing run stops at the statement that raised the error, and steps back', async () => {
     const page = await debug('var a = 1;\nprint("before");\nvar b = a / 0;\nprint("after");\n');
     await byId(page, 'continue').click();
     await statusIs(page, 'Stopped on line 3: [Error] Division by zero');
@@ -194,7 +194,7 @@ describe('breakpoints', limits, () => {
     await page.close();
   });
 
-  test('a condition and a hit count typed beside the breakpoint decide where it stops', async () => {
+  test('a condition and a hit count typed beside a breakpoint decide where it stops', async () => {
     const page = await openScript(passes);
     await toggleBreakpoint(page, 4);
     const condition = byId(page, 'breakpoint-condition');
@@ -276,7 +276,8 @@ describe('asking the past', limits, () => {
     await statusIs(page, 'Step 10 of 12 · line 4');
     await byId(page, 'variable').first().click();
     await byId(page, 'history').filter({ hasText: 'History of n' }).waitFor();
-    assert.equal(await byId(page, 'history').locator('h3').textContent(), 'History of n · 5 writes');
+    assert.equal(await byId(page, 'history').locator('h3').textContent(),
+      'History of n · 5 writes');
     assert.deepEqual(await byId(page, 'history-entry').allTextContents(), [
       'step 1 · line 1: 0', 'step 3 · line 3: 1', 'step 5 · line 3: 2', 'step 7 · line 3: 3',
       'step 9 · line 3: 4']);
@@ -295,7 +296,7 @@ describe('asking the past', limits, () => {
     await page.close();
   });
 
-  test('a log point set after the fact lists what it would have printed, step by step', async () => {
+  test('a log point set after the fact lists what it would have printed, by step', async () => {
     const page = await debug(passes);
     await byId(page, 'log-line-number').fill('4');
     await byId(page, 'log-message').fill('twice n is {n * 2}');
@@ -310,7 +311,7 @@ describe('asking the past', limits, () => {
 });
 
 describe('debugger layout', limits, () => {
-  test('one output area; the current line, breakpoints and errors each look their own', async () => {
+  test('one output area; the current line, breakpoints and errors each look apart', async () => {
     const page = await openScript('var x = 1;\nprint(x);\nprint(x y);\n');
     await byId(page, 'run').click();
     await page.waitForFunction(() =>
@@ -337,7 +338,7 @@ describe('debugger layout', limits, () => {
     await page.close();
   });
 
-  test('on a 390 px phone the current line and the step buttons are on screen together', async () => {
+  test('on a 390 px phone the current line and the step buttons are both on screen', async () => {
     const script = Array.from({ length: 30 }, (_, i) => `var v${i} = ${i};`).join('\n');
     const page = await debug(`${script}\n`, { width: 390, height: 844 });
     for (let i = 0; i < 3; i++) await byId(page, 'step-forward').click();

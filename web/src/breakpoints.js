@@ -85,7 +85,8 @@ const stepField = StateField.define({
     set = set.map(transaction.changes);
     for (const effect of transaction.effects) {
       if (effect.is(showStepMarker)) {
-        set = effect.value === null ? RangeSet.empty : RangeSet.of([stepMarker.range(effect.value)]);
+        set = effect.value === null ? RangeSet.empty
+          : RangeSet.of([stepMarker.range(effect.value)]);
       }
     }
     return set;

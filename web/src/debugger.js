@@ -383,7 +383,9 @@ export function createDebugger(panel, debugButton) {
     // `check`: { checker, callJson }, the main module's checker for expressions that fail.
     attach(editor, check = null) {
       view = editor;
-      check?.checker.then((module) => { checking = { checker: module, callJson: check.callJson }; });
+      check?.checker.then((module) => {
+        checking = { checker: module, callJson: check.callJson };
+      });
       breakpoints.attach(editor);
       output.attach();
       debugButton.addEventListener('click', start);
