@@ -157,6 +157,30 @@ describe('recordings', limits, () => {
   });
 });
 
+describe('output while debugging', limits, () => {
+  test('a run that prints without end keeps one MiB on the page and lays out its tail', async () => {
+    const page = await debug('var i = 0;\nwhile (1) {\n    print("a line of output", i);\n'
+      + '    i = i + 1;\n}\n');
+    assert.match(await debugStatus(page), /^Step 1 of \d+ · line 1 · recording cut at \d+ steps/);
+    const last = Number(await byId(page, 'timeline').getAttribute('max'));
+    await byId(page, 'timeline').fill(String(last));
+    await page.waitForFunction(() =>
+      document.querySelector('.debug-output .cut') !== null, null, { timeout: 15000 });
+    const shown = await page.evaluate(() => ({
+      lines: document.querySelectorAll('[data-testid="output-line"]').length,
+      earlier: document.querySelector('.debug-output .earlier').textContent,
+      before: [...document.querySelectorAll('[data-testid="output-line"]')].at(-2).textContent,
+      cut: document.querySelector('.debug-output .cut').textContent,
+    }));
+    assert.equal(shown.lines, 1000, 'only the last thousand lines are laid out');
+    assert.match(shown.earlier, /^… \d+ earlier lines$/);
+    assert.match(shown.before, /^a line of output \d+\n$/);
+    assert.equal(shown.cut, 'Output cut: only the first 1 MiB is shown.');
+    assert.doesNotMatch(await debugStatus(page), /The run ended/);
+    await page.close();
+  });
+});
+
 describe('breakpoints', limits, () => {
   test('a breakpoint set in the gutter stops each pass; the store marks what changed', async () => {
     const page = await debug(steps);
