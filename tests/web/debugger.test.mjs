@@ -257,6 +257,9 @@ describe('watch and console', limits, () => {
     await byId(page, 'step-forward').click();
     await statusIs(page, 'Step 6 of 12 · line 4');
     assert.equal((await watched())[0], '4');
+    if (screenshots) {
+      await page.screenshot({ path: join(screenshots, 'playground-debugger.png'), fullPage: true });
+    }
     await byId(page, 'timeline').fill('11');
     await statusIs(page, 'Step 12 of 12 · line 7');
     await byId(page, 'evaluate').fill('total * 3');
