@@ -70,6 +70,10 @@ export function createOutputPane(pane, onLineClick) {
       }
       if (pending > count && pending <= starts.length) {
         children.push(lineElement(pending - 1, length, true));
+        const note = document.createElement('div');
+        note.className = 'pending-note';
+        note.textContent = `▲ output line ${pending}: the current statement prints it`;
+        children.push(note);
       }
       if (length > bytes.length && total > bytes.length) {
         const cut = document.createElement('div');

@@ -8,7 +8,7 @@ import { StateEffect, StateField } from '@codemirror/state';
 import { Decoration, EditorView } from '@codemirror/view';
 import { createBreakpoints, showStepMarker } from './breakpoints.js';
 import { createOutputPane, OUTPUT_KEPT } from './debug_output.js';
-import { showHistory, showLog } from './past.js';
+import { markSource, showHistory, showLog } from './past.js';
 
 // Steps recorded at most: a run longer than this is cut there, and the page says so.
 export const STEP_LIMIT = 2000000;
@@ -147,6 +147,7 @@ export function createDebugger(panel, debugButton) {
     output.show(state.output_length, { pending, error: error ? state.error : null });
     renderStore(state.store);
     renderWatches(state.watches);
+    if (!history.hidden) markSource(history, state.step);
     const cut = state.cut ? ` · recording cut at ${steps} steps: the run had not ended` : '';
     if (ended) {
       status.textContent = 'The run ended · exit status 0';
@@ -280,6 +281,7 @@ export function createDebugger(panel, debugButton) {
         return found?.available ? found.value : null;
       },
     });
+    markSource(history, session?.state.step ?? 1);
   }
 
   const motions = {

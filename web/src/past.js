@@ -52,9 +52,9 @@ export function showHistory(panel, name, history, { goTo, writes }) {
       list.append(item);
       continue;
     }
-    item.dataset.testid = 'history-entry';
-    item.dataset.step = String(entry.step);
     const button = document.createElement('button');
+    button.dataset.testid = 'history-entry';
+    button.dataset.step = String(entry.step);
     button.textContent = `step ${entry.step} · line ${entry.line}: ${entry.value}`;
     button.title = `Go to step ${entry.step}, the statement that set this value`;
     button.addEventListener('click', () => goTo(entry.step));
@@ -70,6 +70,20 @@ export function showHistory(panel, name, history, { goTo, writes }) {
   panel.replaceChildren(close, title, moves, list);
 }
 
+// Marks the write in a shown history that gave the value the current step sees: the last one
+// before it.
+export function markSource(panel, step) {
+  let source = null;
+  for (const button of panel.querySelectorAll('[data-testid="history-entry"]')) {
+    button.classList.remove('source');
+    button.title = `Go to step ${button.dataset.step}, the statement that set this value`;
+    if (Number(button.dataset.step) < step) source = button;
+  }
+  if (source === null) return;
+  source.classList.add('source');
+  source.title = 'This write gave the value the current step sees';
+}
+
 // Fills `panel` with what a log point set after the fact would have printed: each line with its
 // step, a way back to it.
 export function showLog(panel, line, lines, goTo) {
@@ -82,8 +96,8 @@ export function showLog(panel, line, lines, goTo) {
   list.className = 'history-list';
   for (const { step, text } of lines ?? []) {
     const item = document.createElement('li');
-    item.dataset.testid = 'log-line';
     const button = document.createElement('button');
+    button.dataset.testid = 'log-line';
     button.textContent = `step ${step}: ${text}`;
     button.title = `Go to step ${step}`;
     button.addEventListener('click', () => goTo(step));
