@@ -53,7 +53,7 @@ function explain(checker, callJson, expression, names) {
 export function createDebugger(panel, debugButton) {
   let view = null;
   let checking = null;  // { checker, callJson }, for the console's and the watches' errors
-  let session = null;   // { worker, answers, next, state, pending, moving }
+  let session = null;   // { worker, answers, next, state, store, moving, wanted }
   let watches = [];
 
   panel.innerHTML = `
