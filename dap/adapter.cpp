@@ -6,8 +6,11 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "console.h"
 #include "json_text.h"
+#include "kept_output.h"
 #include "messages.h"
+#include "past.h"
 #include "script_file.h"
 
 using json = nlohmann::json;
@@ -51,13 +54,19 @@ std::string success(Adapter& adapter, const json& request, json body = nullptr) 
 
 // What initialize answers: what the adapter supports, and nothing it does not.
 json capabilities() {
-    return {
-        {"supportsConfigurationDoneRequest", true},  {"supportsConditionalBreakpoints", true},
-        {"supportsHitConditionalBreakpoints", true}, {"supportsLogPoints", true},
-        {"supportsEvaluateForHovers", true},         {"supportsStepBack", true},
-        {"supportsTerminateRequest", true},          {"supportsSetVariable", false},
-        {"supportsRestartRequest", false},           {"supportsStepInTargetsRequest", false},
-        {"supportsExceptionInfoRequest", false},     {"exceptionBreakpointFilters", json::array()}};
+    return {{"supportsConfigurationDoneRequest", true},
+            {"supportsConditionalBreakpoints", true},
+            {"supportsHitConditionalBreakpoints", true},
+            {"supportsLogPoints", true},
+            {"supportsEvaluateForHovers", true},
+            {"supportsStepBack", true},
+            {"supportsTerminateRequest", true},
+            {"supportsSetVariable", false},
+            {"supportsDataBreakpoints", true},
+            {"supportsRestartRequest", false},
+            {"supportsStepInTargetsRequest", false},
+            {"supportsExceptionInfoRequest", false},
+            {"exceptionBreakpointFilters", json::array()}};
 }
 
 // A run message with its name filled in: "Cannot open file: x.az".
@@ -101,17 +110,30 @@ bool stopped(const Adapter& adapter) {
            session.current.step >= 1;
 }
 
-// The script's output since the last event, and log points' lines where they came.
+// The script's output since the last event, an event for each step that printed, with the
+// print's place; and log points' lines where they came.
 void send_output(Adapter& adapter, std::vector<std::string>& out) {
     Session& session = adapter.session;
+    const std::vector<PrintNote>& prints = session.prints;
+    size_t next_print = 0;
     auto send_up_to = [&](size_t length) {
-        length = std::min(length, session.output.size());
-        if (length <= adapter.output_sent) return;
-        out.push_back(event(adapter, "output",
-                            {{"category", "stdout"},
-                             {"output", session.output.substr(adapter.output_sent,
-                                                              length - adapter.output_sent)}}));
-        adapter.output_sent = length;
+        length = std::min(length, output_size(session));
+        while (adapter.output_sent < length) {
+            while (next_print < prints.size() && prints[next_print].offset <= adapter.output_sent) {
+                next_print++;
+            }
+            size_t end =
+                next_print < prints.size() ? std::min(length, prints[next_print].offset) : length;
+            json body = {{"category", "stdout"},
+                         {"output", output_between(session, adapter.output_sent, end)}};
+            if (next_print > 0) {
+                body["source"] = program_source(adapter);
+                body["line"] = line_of(session, prints[next_print - 1].token);
+                body["column"] = column_of(session, prints[next_print - 1].token);
+            }
+            out.push_back(event(adapter, "output", std::move(body)));
+            adapter.output_sent = end;
+        }
     };
     for (const LogLine& line : session.log_lines) {
         send_up_to(line.output_length);
@@ -119,7 +141,8 @@ void send_output(Adapter& adapter, std::vector<std::string>& out) {
             event(adapter, "output", {{"category", "console"}, {"output", line.text + "\n"}}));
     }
     session.log_lines.clear();
-    send_up_to(session.output.size());
+    send_up_to(output_size(session));
+    session.prints.clear();
 }
 
 // The stopped event, for the one thread.
@@ -137,6 +160,21 @@ void finish(Adapter& adapter, std::vector<std::string>& out, int status) {
     adapter.terminated = true;
     out.push_back(event(adapter, "exited", {{"exitCode", status}}));
     out.push_back(event(adapter, "terminated", nullptr));
+}
+
+// The data breakpoints the statement at the current step writes, for its stopped event.
+json data_hits(const Adapter& adapter) {
+    const Session& session = adapter.session;
+    json ids = json::array();
+    std::string names;
+    for (size_t i = 0; i < session.watches.size(); i++) {
+        if (writes_of(session, session.watches[i])[session.current.token]) {
+            ids.push_back(adapter.data_breakpoint_ids[i]);
+            if (!names.empty()) names += ", ";
+            names += session.watches[i];
+        }
+    }
+    return {{"hitBreakpointIds", ids}, {"description", names + " written here"}};
 }
 
 // Tells the client how a motion or a slice ended.
@@ -159,6 +197,9 @@ void report(Adapter& adapter, Stop stop, std::vector<std::string>& out) {
             }
             return send_stopped(adapter, out, "breakpoint", {{"hitBreakpointIds", ids}});
         }
+        case Stop::data_breakpoint:
+            adapter.running = false;
+            return send_stopped(adapter, out, "data breakpoint", data_hits(adapter));
         case Stop::error: {
             std::string line = "[Error] " + session.error_message;
             if (!adapter.error_reported) {
@@ -237,7 +278,7 @@ std::string variables(Adapter& adapter, const json& request) {
     if (request["arguments"].value("variablesReference", 0) == STORE_REFERENCE) {
         for (const Shown& entry : show_store(adapter.session.current.store)) {
             json variable = {{"name", entry.name},
-                             {"value", entry.value},
+                             {"value", shown_value(entry.exact, entry.value)},
                              {"type", entry.kind},
                              {"variablesReference", 0}};
             if (entry.unread) {
@@ -320,6 +361,7 @@ std::string launch(Adapter& adapter, const json& request, std::vector<std::strin
     adapter.program_path = canonical(path);
     adapter.stop_on_entry = arguments.value("stopOnEntry", false) == true;
     start_session(adapter.session, std::move(text));
+    adapter.session.note_prints = true;
     adapter.launched = true;
     std::string answer = success(adapter, request);
     out.push_back(answer);
@@ -328,16 +370,69 @@ std::string launch(Adapter& adapter, const json& request, std::vector<std::strin
     return "";
 }
 
-// An expression in the current state.
-std::string evaluate(Adapter& adapter, const json& request) {
+// An expression in the current state, or a console question about the past.
+std::string evaluate(Adapter& adapter, const json& request, std::vector<std::string>& out) {
     if (!stopped(adapter)) {
         return failure(adapter, request, "the program is not stopped at a statement");
     }
     std::string expression = request["arguments"].value("expression", std::string());
+    if (is_console_command(expression)) {
+        ConsoleAnswer answer = console_command(adapter.session, expression);
+        if (!answer.ok) return failure(adapter, request, answer.text);
+        out.push_back(
+            success(adapter, request, {{"result", answer.text}, {"variablesReference", 0}}));
+        if (answer.go_to > 0) send_stopped(adapter, out, "goto");
+        return "";
+    }
     Evaluation result = evaluate_text(adapter.session, expression);
-    if (!result.ok) return failure(adapter, request, result.value);
+    if (!result.ok) {
+        std::string why = explain_expression(adapter.session, expression);
+        return failure(adapter, request, why.empty() ? result.value : why);
+    }
     return success(adapter, request,
-                   {{"result", result.value}, {"type", result.kind}, {"variablesReference", 0}});
+                   {{"result", shown_value(result.exact, result.value)},
+                    {"type", result.kind},
+                    {"variablesReference", 0}});
+}
+
+// Whether a variable can be watched for writes: a name a var declares.
+std::string data_breakpoint_info(Adapter& adapter, const json& request) {
+    std::string name = request["arguments"].value("name", std::string());
+    name = name.substr(0, name.find(' '));  // "x (declared again: never read)" watches x
+    if (!adapter.launched || !declared_name(adapter.session, name)) {
+        return success(adapter, request,
+                       {{"dataId", nullptr},
+                        {"description", "only a name a var declares can be watched: " + name}});
+    }
+    return success(adapter, request,
+                   {{"dataId", name},
+                    {"description", "writes of " + name + " (a var of it, or an assignment)"},
+                    {"accessTypes", {"write"}},
+                    {"canPersist", true}});
+}
+
+// Replaces the data breakpoints: the names whose writes stop the run, either way.
+std::string set_data_breakpoints(Adapter& adapter, const json& request) {
+    json asked = request["arguments"].value("breakpoints", json::array());
+    Session& session = adapter.session;
+    session.watches.clear();
+    adapter.data_breakpoint_ids.clear();
+    json answered = json::array();
+    for (const json& wanted : asked.is_array() ? asked : json::array()) {
+        json id = wanted.is_object() ? wanted.value("dataId", json()) : json();
+        json result = {{"id", adapter.next_breakpoint_id++}, {"verified", false}};
+        if (!id.is_string() || !declared_name(session, id.get<std::string>())) {
+            result["message"] = "only a name a var declares can be watched";
+        } else if (wanted.value("accessType", std::string("write")) != "write") {
+            result["message"] = "only writes can be watched";
+        } else {
+            result["verified"] = true;
+            session.watches.push_back(id.get<std::string>());
+            adapter.data_breakpoint_ids.push_back(result["id"]);
+        }
+        answered.push_back(result);
+    }
+    return success(adapter, request, {{"breakpoints", answered}});
 }
 
 // Requests that move the run, once it is stopped.
@@ -349,14 +444,16 @@ std::string move(Adapter& adapter, const json& request, const std::string& comma
     out.push_back(success(adapter, request, body));
     if (command == "stepBack" || command == "reverseContinue") {
         // Going back past the first statement, or finding no breakpoint, ends at the start.
-        const char* reason = "entry";
-        if (command == "stepBack" && session.current.step > 1) {
-            go_to_step(session, session.current.step - 1);
-            reason = "step";
-        } else if (command == "reverseContinue" && reverse_continue(session)) {
-            reason = "breakpoint";
+        if (command == "stepBack") {
+            send_stopped(adapter, out, step_back(session) ? "step" : "entry");
+            return "";
         }
-        send_stopped(adapter, out, reason);
+        Stop stop = reverse_run(session);
+        if (stop == Stop::data_breakpoint) {
+            send_stopped(adapter, out, "data breakpoint", data_hits(adapter));
+        } else {
+            send_stopped(adapter, out, stop == Stop::breakpoint ? "breakpoint" : "entry");
+        }
         return "";
     }
     if (session.ended && session.current.step == session.last_step) {
@@ -424,7 +521,11 @@ std::vector<std::string> dispatch(Adapter& adapter, const json& request) {
             send_stopped(adapter, out, "pause");
         }
     } else if (command == "evaluate") {
-        answer = evaluate(adapter, request);
+        answer = evaluate(adapter, request, out);
+    } else if (command == "dataBreakpointInfo") {
+        answer = data_breakpoint_info(adapter, request);
+    } else if (command == "setDataBreakpoints") {
+        answer = set_data_breakpoints(adapter, request);
     } else if (command == "terminate") {
         out.push_back(success(adapter, request));
         adapter.running = false;

@@ -31,7 +31,8 @@ struct Adapter {
     const char* step_reason = "step";
     size_t output_sent = 0;  // bytes of the script's output already sent as events
     int64_t next_breakpoint_id = 1;
-    std::vector<int64_t> breakpoint_ids;  // parallel to session.breakpoints
+    std::vector<int64_t> breakpoint_ids;       // parallel to session.breakpoints
+    std::vector<int64_t> data_breakpoint_ids;  // parallel to session.watches
 };
 
 // The responses and events one message from the client brings, as JSON texts.

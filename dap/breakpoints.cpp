@@ -6,18 +6,35 @@
 #include "inspect.h"
 #include "output.h"
 
-bool condition_holds(const Breakpoint& breakpoint) {
-    if (breakpoint.condition.empty()) return true;
-    Evaluation result = compute(breakpoint.condition);
-    if (!result.ok) return true;  // a condition that cannot be computed stops, to be seen
-    return result.number != 0.0;  // the language's truth: nan holds
+std::vector<LexedExpression> lex_conditions(const Session& session) {
+    std::vector<LexedExpression> conditions;
+    for (const Breakpoint& breakpoint : session.breakpoints) {
+        conditions.push_back(lex_expression(breakpoint.condition.c_str()));
+    }
+    return conditions;
 }
 
-// Breakpoints at the statement about to run, going forward: true to stop.
-bool breakpoint_stops(Session& session, int32_t token) {
+void free_conditions(std::vector<LexedExpression>& conditions) {
+    for (LexedExpression& condition : conditions) free_lexed(condition);
+    conditions.clear();
+}
+
+bool condition_holds(const LexedExpression& condition) {
+    if (condition.tokens.empty() && condition.error.empty()) return true;
+    double value = 0.0;
+    int32_t end_type = TOKEN_EOF;
+    RunStop stop;
+    // A condition that cannot be computed stops, to be seen.
+    if (!compute_lexed(condition, &value, &end_type, stop) || end_type != TOKEN_EOF) return true;
+    return value != 0.0;  // the language's truth: nan holds
+}
+
+bool breakpoint_stops(Session& session, int32_t token,
+                      const std::vector<LexedExpression>& conditions) {
     bool stop = false;
-    for (Breakpoint& breakpoint : session.breakpoints) {
-        if (breakpoint.token != token || !condition_holds(breakpoint)) continue;
+    for (size_t i = 0; i < session.breakpoints.size(); i++) {
+        Breakpoint& breakpoint = session.breakpoints[i];
+        if (breakpoint.token != token || !condition_holds(conditions[i])) continue;
         breakpoint.hits++;
         if (!breakpoint.hit_condition.empty() &&
             check_hit_condition(breakpoint.hit_condition, breakpoint.hits) == 0) {
@@ -28,7 +45,7 @@ bool breakpoint_stops(Session& session, int32_t token) {
         } else {
             flush_output();  // the log line goes after what was printed before it
             session.log_lines.push_back(
-                LogLine{session.output.size(), log_text(breakpoint.log_message)});
+                LogLine{output_size(session), log_text(breakpoint.log_message)});
         }
     }
     return stop;

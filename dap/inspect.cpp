@@ -29,20 +29,29 @@ std::string format_value(const Variable& entry) {
     return std::string(text, format_number(entry.number, text));
 }
 
+// A number so that it reads back the same.
+static std::string exact_number(double number) {
+    char text[32];
+    return std::string(text, format_exact(number, text));
+}
+
 Evaluation compute(const std::string& expression) {
     double value = 0.0;
     int32_t end_type = TOKEN_EOF;
     RunStop stop;
     if (!compute_embedded(expression.c_str(), &value, &end_type, stop)) {
-        return Evaluation{false, stop.message, "", 0.0};
+        return Evaluation{false, stop.message, "", 0.0, stop.message};
     }
-    if (end_type != TOKEN_EOF)
-        return Evaluation{false, "Unexpected token after the expression", "", 0.0};
+    if (end_type != TOKEN_EOF) {
+        const char* message = "Unexpected token after the expression";
+        return Evaluation{false, message, "", 0.0, message};
+    }
     const Variable* named = lone_name(expression);
     if (named != nullptr && named->is_string)
-        return Evaluation{true, named->string, "string", value};
+        return Evaluation{true, named->string, "string", value, named->string};
     char text[32];
-    return Evaluation{true, std::string(text, format_number(value, text)), "number", value};
+    return Evaluation{true, std::string(text, format_number(value, text)), "number", value,
+                      exact_number(value)};
 }
 
 std::string log_text(const std::string& message) {
@@ -66,8 +75,10 @@ std::vector<Shown> show_store(const std::vector<Variable>& store) {
     std::vector<Shown> shown;
     for (size_t i = 0; i < store.size(); i++) {
         bool unread = first_entry(store.data(), static_cast<int32_t>(i), store[i].name) >= 0;
-        shown.push_back(Shown{store[i].name, format_value(store[i]),
-                              store[i].is_string ? "string" : "number", unread});
+        const Variable& entry = store[i];
+        shown.push_back(Shown{entry.name, format_value(entry),
+                              entry.is_string ? "string" : "number", unread,
+                              entry.is_string ? entry.string : exact_number(entry.number)});
     }
     return shown;
 }

@@ -184,3 +184,61 @@ bool compute_embedded(const char* expression, double* value, int32_t* end_type, 
     error_missing = false;
     return ok;
 }
+
+LexedExpression lex_expression(const char* expression) {
+    LexedExpression lexed;
+    if (expression[0] == '\0') return lexed;
+    size_t lex_offset = lex_error_offset;
+    Expression job{expression, token_count, token_count, 0.0};
+    ASAN_UNPOISON_MEMORY_REGION(tokens, sizeof tokens);
+    RunStop stop;
+    bool ok = call_embedded(
+        [](void* context) {
+            Expression& job = *static_cast<Expression*>(context);
+            tokenize_expression(job.text, &job.made);
+        },
+        &job, stop);
+    if (ok) {
+        lexed.tokens.assign(tokens + job.first, tokens + job.made);
+    } else {
+        for (int32_t i = job.first; i < job.made; i++) delete[] tokens[i].value;
+        lexed.error = stop.message;
+    }
+    poison_unused_tokens(token_count);
+    lex_error_offset = lex_offset;
+    error_missing = false;
+    return lexed;
+}
+
+void free_lexed(LexedExpression& expression) {
+    for (const Token& token : expression.tokens) delete[] token.value;
+    expression.tokens.clear();
+}
+
+bool compute_lexed(const LexedExpression& expression, double* value, int32_t* end_type,
+                   RunStop& stop) {
+    stop = RunStop{};
+    if (!expression.error.empty()) {
+        stop.stopped = true;
+        stop.message = expression.error;
+        return false;
+    }
+    int32_t cursor = current_token;
+    int32_t count = static_cast<int32_t>(expression.tokens.size());
+    ASAN_UNPOISON_MEMORY_REGION(tokens, sizeof tokens);
+    std::copy(expression.tokens.begin(), expression.tokens.end(), tokens + token_count);
+    Expression job{nullptr, token_count, token_count + count, 0.0};
+    bool ok = call_embedded(
+        [](void* context) {
+            Expression& job = *static_cast<Expression*>(context);
+            start_expression(job.first, job.made);
+            job.value = parse_expression();
+        },
+        &job, stop);
+    *end_type = ok ? tokens[current_token].type : TOKEN_EOF;
+    *value = job.value;
+    poison_unused_tokens(token_count);
+    current_token = cursor;
+    error_missing = false;
+    return ok;
+}

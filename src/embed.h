@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output.h"
+#include "token.h"
 
 // How a run ended, and where: the place comes from the interpreter's cursor (or, for a lexical
 // error, from where lexing stopped), never from the message.
@@ -56,6 +58,19 @@ RunStop last_stop(const char* text);
 // the cursor on (the end token when it was all read). For builds with the plain unit only: the
 // fast-path unit keeps no facts for that range.
 bool compute_embedded(const char* expression, double* value, int32_t* end_type, RunStop& stop);
+
+// An expression lexed once, to be computed many times (a breakpoint's condition, at every step
+// of a replay): its tokens, its end token included, whose values it owns until free_lexed.
+struct LexedExpression {
+    std::vector<Token> tokens;  // empty for an empty text: nothing to compute
+    std::string error;          // a lexical error's message; then no tokens
+};
+LexedExpression lex_expression(const char* expression);
+void free_lexed(LexedExpression& expression);
+// compute_embedded for an expression lexed once: its tokens are put after the script's end token
+// and computed there, with the same results.
+bool compute_lexed(const LexedExpression& expression, double* value, int32_t* end_type,
+                   RunStop& stop);
 
 // Runs a function with the embedding's stop in force: an error inside it returns false with the
 // stop filled in, instead of ending the process.

@@ -244,8 +244,8 @@ describe('errors, pause and the end', () => {
     assert.equal(event.body.text, '[Error] Division by zero');
     await stderr;
     assert.equal(await line(), 3);
-    assert.equal(await move(client.stepBackRequest), 3, 'back to before the statement ran');
-    assert.equal(await move(client.stepBackRequest), 2);
+    assert.equal(await move(client.stepBackRequest), 2, 'back to the statement before');
+    assert.equal(await move(client.stepInRequest), 3, 'the statement that fails, not yet run');
     assert.equal(await move(client.continueRequest, 'exception'), 3);
     const exited = client.waitForEvent('exited');
     await client.continueRequest({ threadId: 1 });
@@ -257,11 +257,144 @@ describe('errors, pause and the end', () => {
     await Promise.all([client.configurationSequence(), client.launch({ program: endless })]);
     await new Promise((resolve) => setTimeout(resolve, 300));
     assert.ok([2, 3].includes(await move(client.pauseRequest, 'pause')));
-    const count = Number((await store())[0].value);
+    const count = Number((await store())[0].value.split(' ')[0]);  // exact, then print's form
     assert.ok(count > 1000, `the loop ran (${count} times)`);
     await move(client.stepInRequest);
     const terminated = client.waitForEvent('terminated');
     await client.terminateRequest();
     await terminated;
+  });
+});
+
+// Steps: 1 L1, 2 L2, 3 L3 while, then per pass 4 L4, 5 L5, 6 L6 (3 passes), 13 L8.
+const summing = script('summing.az', [
+  'var i = 0;',
+  'var total = 0;',
+  'while (i < 3) {',
+  '    i = i + 1;',
+  '    total = total + 0.1;',
+  '    print(i, total);',
+  '}',
+  'print("end");',
+  '',
+].join('\n'));
+
+// Collects the output events of category stdout until the run ends.
+async function outputs(program) {
+  await start();
+  const seen = [];
+  client.on('output', (event) => {
+    if (event.body.category === 'stdout') seen.push(event.body);
+  });
+  const terminated = client.waitForEvent('terminated');
+  await Promise.all([client.configurationSequence(), client.launch({ program })]);
+  await terminated;
+  return seen;
+}
+
+describe('questions about the past', () => {
+  test('every output event carries the print statement\'s source and line', async () => {
+    const seen = await outputs(summing);
+    assert.deepEqual(seen.map((body) => [body.output, body.line, body.source.path]), [
+      ['1 0.1\n', 6, summing], ['2 0.2\n', 6, summing], ['3 0.3\n', 6, summing],
+      ['end\n', 8, summing]]);
+  });
+
+  test('data breakpoints: info for a var\'s name only; continue and reverse stop at writes',
+    async () => {
+      await start();
+      assert.equal((await client.initializeRequest()).body.supportsDataBreakpoints, true);
+      await client.hitBreakpoint({ program: summing }, { path: summing, line: 6 });
+      const info = async (name) =>
+        (await client.dataBreakpointInfoRequest({ name, variablesReference: 1 })).body;
+      const total = await info('total');
+      assert.equal(total.dataId, 'total');
+      assert.deepEqual(total.accessTypes, ['write']);
+      assert.equal((await info('nothing')).dataId, null);
+      assert.match((await info('nothing')).description, /only a name a var declares/);
+      await client.setBreakpointsRequest({ source: { path: summing }, breakpoints: [] });
+      const set = (await client.setDataBreakpointsRequest({
+        breakpoints: [{ dataId: 'total', accessType: 'write' }, { dataId: 'nothing' }],
+      })).body.breakpoints;
+      assert.deepEqual(set.map((bp) => bp.verified), [true, false]);
+      const value = async (expression) =>
+        (await client.evaluateRequest({ expression, frameId: 0 })).body.result;
+      assert.equal(await move(client.continueRequest, 'data breakpoint'), 5);
+      assert.equal(await value('i'), '2', 'the next write, in the second pass');
+      assert.equal(await move(client.reverseContinueRequest, 'data breakpoint'), 5);
+      assert.equal(await value('i'), '1', 'the previous write, in the first pass');
+      assert.equal(await move(client.reverseContinueRequest, 'data breakpoint'), 2, 'its var');
+      assert.equal(await move(client.reverseContinueRequest, 'entry'), 1);
+    });
+
+  test('values read back exactly, with print\'s form beside them where it differs', async () => {
+    await start();
+    await client.hitBreakpoint({ program: summing }, { path: summing, line: 8 });
+    assert.deepEqual((await store()).map((v) => [v.name, v.value]),
+      [['i', '3'], ['total', '0.30000000000000004 (print: 0.3)']]);
+    const value = async (expression) =>
+      (await client.evaluateRequest({ expression, frameId: 0, context: 'watch' })).body.result;
+    assert.equal(await value('total * 100'), '30.000000000000004 (print: 30)');
+    assert.equal(await value('19660800 + 1'), '19660801 (print: 1.96608e+07)');
+    assert.equal(await value('i / 4'), '0.75');
+  });
+
+  test('an invalid expression gets the checker\'s message and help', async () => {
+    await start();
+    await client.hitBreakpoint({ program: summing }, { path: summing, line: 6 });
+    await assert.rejects(client.evaluateRequest({ expression: 'i <= 3', frameId: 0 }),
+      /Expected expression \(column 4\)\nhelp: there is no '<=': write 'i < 4'/);
+    await assert.rejects(client.evaluateRequest({ expression: 'i && total', frameId: 0 }),
+      /help: there is no '&&'/);
+  });
+
+  test('the console: which step printed a line, last and next writes, history, log, go',
+    async () => {
+      await start();
+      await client.hitBreakpoint({ program: summing }, { path: summing, line: 8 });
+      const ask = async (expression) =>
+        (await client.evaluateRequest({ expression, context: 'repl' })).body.result;
+      assert.match(await ask(':printed 2'), /^output line 2 was printed at step 9, line 6: print/);
+      assert.match(await ask(':last total'), /^total was last written at step 11, line 5/);
+      assert.match(await ask(':next total'), /is not written after this step/);
+      const history = await ask(':history total');
+      assert.match(history, /^total was written 4 times/);
+      assert.match(history, /step 11, line 5: .* -> 0.30000000000000004 \(print: 0.3\)/);
+      assert.match(await ask(':log 4 i is {i}'),
+        /^line 4 ran 3 times\n {2}step 4: i is 0\n {2}step 7: i is 1\n {2}step 10: i is 2$/);
+      await assert.rejects(client.evaluateRequest({ expression: ':last nothing' }),
+        /no var declares nothing/);
+      const stopped = client.waitForEvent('stopped');
+      assert.match(await ask(':go 9'), /^at step 9, line 6/);
+      assert.equal((await stopped).body.reason, 'goto');
+      assert.equal(await line(), 6);
+      assert.match(await ask(':last total'), /step 8, line 5/);
+      assert.match(await ask(':next total'), /step 11, line 5/);
+    });
+});
+
+describe('faults the suite once let through', () => {
+  test('a hit condition of 2 stops first on the second hit', async () => {
+    await start();
+    const initialized = client.waitForEvent('initialized');
+    await client.launch({ program: summing });
+    await initialized;
+    await client.setBreakpointsRequest({
+      source: { path: summing }, breakpoints: [{ line: 4, hitCondition: '2' }],
+    });
+    const stopped = client.assertStoppedLocation('breakpoint', { line: 4 });
+    await client.configurationDoneRequest();
+    await stopped;
+    assert.equal((await store())[0].value, '1');
+  });
+
+  test('an error on a lone ";" in a loop stops on its own line, not the while', async () => {
+    const lone = script('lone.az', 'var i = 0;\nwhile (i < 2) {\n    i = i + 1;\n    ;\n}\n');
+    await start();
+    const stopped = client.waitForEvent('stopped');
+    await Promise.all([client.configurationSequence(), client.launch({ program: lone })]);
+    assert.equal((await stopped).body.reason, 'exception');
+    assert.equal(await line(), 4);
+    assert.equal(await move(client.stepBackRequest), 3);
   });
 });
