@@ -3,10 +3,10 @@
 // end (or to the step limit) in slices, and then moves through it: each move replays from the
 // engine's snapshots, so no step is copied and any step is reached quickly.
 //
-// Memory stays bounded whatever the script does: the engine keeps a bounded number of snapshots,
-// and a recording stops ("cut") at the step limit or once the run has printed RECORD_OUTPUT_LIMIT
-// bytes, so the session's output is never much larger than that. The page keeps its own copy of
-// the output once, and shows a prefix of it by each step's output length.
+// Memory stays bounded whatever the script does: the engine keeps a bounded number of snapshots
+// and of the output its first bytes and its last (engine.h), and a recording stops ("cut") at
+// the page's step limit. The page keeps its own copy of the output's first bytes once, and shows
+// a prefix of it by each step's output length.
 #include "debug_web.h"
 
 #include <emscripten/emscripten.h>
@@ -18,14 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "output.h"
-
 using json = nlohmann::json;
 
 namespace {
-
-// Output bytes a recording keeps before it stops: past them the run is cut.
-constexpr size_t RECORD_OUTPUT_LIMIT = 8 << 20;
 
 // Parallel to the page's motion numbers; "record" runs on past every breakpoint.
 enum WebMotion : int32_t { WEB_STEP_IN, WEB_STEP_OVER, WEB_STEP_OUT, WEB_RUN, WEB_RECORD };
@@ -34,7 +29,7 @@ Session session;
 int64_t step_limit = 0;     // the last step a recording may reach
 bool cut = false;           // the recording stopped at step_limit before the run ended
 int64_t origin_depth = 0;   // the block depth a step over or out started from
-std::vector<std::string> watches;
+std::vector<std::string> watch_list;  // the page's watch expressions
 
 // How a move ended, as the page reads it; a stop of another kind (a watched write) reads as a
 // breakpoint's.
@@ -61,14 +56,6 @@ char* to_page(const json& value) {
     return copy;
 }
 
-// A number as it reads back exactly, and as print shows it.
-json number_forms(double number) {
-    char exact[32];
-    char shown[32];
-    return {{"value", std::string(exact, format_exact(number, exact))},
-            {"print", std::string(shown, format_number(number, shown))}};
-}
-
 // An expression's value in the current state, for a watch or the console.
 json evaluation(const std::string& expression) {
     if (!session.loaded) {
@@ -77,30 +64,20 @@ json evaluation(const std::string& expression) {
     }
     Evaluation result = evaluate_text(session, expression);
     json answer = {{"expression", expression}, {"ok", result.ok}, {"kind", result.kind}};
-    if (result.ok && result.kind == "number") {
-        answer.update(number_forms(result.number));
-    } else {
-        answer["value"] = result.value;
-        answer["print"] = result.value;
-    }
+    answer["value"] = result.ok ? result.exact : result.value;
+    answer["print"] = result.value;
     return answer;
 }
 
-// The store as it stands, each number exactly and as print shows it.
+// The store as show_store gives it: each number exactly, and as print shows it.
 json store_json() {
-    const std::vector<Variable>& store = session.current.store;
-    std::vector<Shown> shown = show_store(store);
     json entries = json::array();
-    for (size_t i = 0; i < store.size(); i++) {
-        json entry = {{"name", shown[i].name}, {"kind", shown[i].kind},
-                      {"unread", shown[i].unread}};
-        if (store[i].is_string) {
-            entry["value"] = shown[i].value;
-            entry["print"] = shown[i].value;
-        } else {
-            entry.update(number_forms(store[i].number));
-        }
-        entries.push_back(entry);
+    for (const Shown& entry : show_store(session.current.store)) {
+        entries.push_back({{"name", entry.name},
+                           {"kind", entry.kind},
+                           {"unread", entry.unread},
+                           {"value", entry.exact},
+                           {"print", entry.value}});
     }
     return entries;
 }
@@ -130,7 +107,7 @@ json state_json(const char* stop) {
                   {"stop", stop}};
     if (failed) state["error_line"] = session.error_line;
     json values = json::array();
-    for (const std::string& watch : watches) values.push_back(evaluation(watch));
+    for (const std::string& watch : watch_list) values.push_back(evaluation(watch));
     state["watches"] = values;
     return state;
 }
@@ -171,9 +148,6 @@ const char* move(int32_t motion, bool fresh, int64_t budget) {
     Stop stop = advance(session, motions[std::clamp(motion, 0, 4)], origin_depth, budget);
     if (motion == WEB_RECORD) kept.swap(session.breakpoints);
     if (stop != Stop::slice) return stop_name(stop);
-    if (motion == WEB_RECORD && session.output.size() >= RECORD_OUTPUT_LIMIT) {
-        step_limit = session.current.step;
-    }
     return room() > 0 ? "slice" : at_limit();
 }
 
@@ -206,6 +180,12 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_debug_advance(int32_t motion, int32_t fresh, d
 EMSCRIPTEN_KEEPALIVE char* azuvel_debug_go_to(double step) {
     bool there = go_to_step(session, static_cast<int64_t>(step));
     return to_page(state_json(there ? "step" : "none"));
+}
+
+// One step back; from the error's stop, to the statement before the one that raised it.
+EMSCRIPTEN_KEEPALIVE char* azuvel_debug_step_back() {
+    bool moved = step_back(session);
+    return to_page(state_json(moved ? "step" : "start"));
 }
 
 // Back to the last step before this one where a breakpoint's condition holds, or to step 1.
@@ -243,10 +223,10 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_debug_set_breakpoints(const char* list) {
 // Replaces the watch expressions with a JSON list of texts; the answer is the state with them.
 EMSCRIPTEN_KEEPALIVE char* azuvel_debug_set_watches(const char* list) {
     json asked = json::parse(list, nullptr, false);
-    watches.clear();
+    watch_list.clear();
     if (asked.is_array()) {
         for (const json& expression : asked) {
-            if (expression.is_string()) watches.push_back(expression);
+            if (expression.is_string()) watch_list.push_back(expression);
         }
     }
     return to_page(state_json("step"));
@@ -263,14 +243,20 @@ EMSCRIPTEN_KEEPALIVE char* azuvel_debug_state() {
     return to_page(state_json("step"));
 }
 
-// The output the session holds (up to the current step), read in place by the worker.
+// The first bytes of the output up to the current step, as the session keeps them, read in
+// place by the worker.
 EMSCRIPTEN_KEEPALIVE const char* azuvel_debug_output() {
     return session.output.data();
 }
 
-// Its length in bytes.
+// How many bytes of it the session keeps.
 EMSCRIPTEN_KEEPALIVE double azuvel_debug_output_length() {
     return static_cast<double>(session.output.size());
+}
+
+// The whole output's length up to the current step, also past what the session keeps.
+EMSCRIPTEN_KEEPALIVE double azuvel_debug_output_total() {
+    return static_cast<double>(output_size(session));
 }
 
 }  // extern "C"

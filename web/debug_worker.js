@@ -37,7 +37,7 @@ function outputBytes(limit) {
   const length = Math.min(module._azuvel_debug_output_length(), limit);
   const at = module._azuvel_debug_output();
   return { bytes: module.HEAPU8.slice(at, at + length),
-           total: module._azuvel_debug_output_length() };
+           total: module._azuvel_debug_output_total() };
 }
 
 const breath = () => new Promise((resolve) => setTimeout(resolve, 0));
@@ -77,10 +77,7 @@ const handlers = {
   start,
   move: ({ motion: name }) => motion(name),
   go: ({ step }) => call('azuvel_debug_go_to', step),
-  'step-back': () => {
-    const { step } = call('azuvel_debug_state');
-    return call('azuvel_debug_go_to', Math.max(1, step - 1));
-  },
+  'step-back': () => call('azuvel_debug_step_back'),
   back: () => call('azuvel_debug_reverse_continue'),
   breakpoints: ({ list }) => call('azuvel_debug_set_breakpoints', JSON.stringify(list)),
   watches: ({ list }) => call('azuvel_debug_set_watches', JSON.stringify(list)),
