@@ -18,10 +18,12 @@ class BreakpointMarker extends GutterMarker {
     this.hit = hit;
   }
 
+  // Markers with the same condition and hit count draw the same.
   eq(other) {
     return other.condition === this.condition && other.hit === this.hit;
   }
 
+  // A dot, or a diamond for a breakpoint with a condition or hit count.
   toDOM() {
     const dot = document.createElement('span');
     const conditional = this.condition !== '' || this.hit !== '';

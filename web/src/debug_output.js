@@ -6,6 +6,7 @@
 export const OUTPUT_KEPT = 1 << 20;
 const SHOWN_LINES = 1000;
 
+// The pane's handle; `onLineClick` hears of a click on a line, with its number from 1.
 export function createOutputPane(pane, onLineClick) {
   let bytes = new Uint8Array(0);
   let total = 0;         // bytes the recording printed, kept or not
@@ -90,10 +91,12 @@ export function createOutputPane(pane, onLineClick) {
       pane.replaceChildren(...children);
       pane.scrollTop = pane.scrollHeight;
     },
+    // Empties the pane, for the next Debug.
     clear() {
       pane.replaceChildren();
       shown = '';
     },
+    // Listens for clicks on the lines.
     attach() {
       pane.addEventListener('click', (event) => {
         const line = event.target.closest('[data-testid="output-line"]');

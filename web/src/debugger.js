@@ -136,6 +136,7 @@ export function createDebugger(panel, debugButton) {
   const lastPosition = (state) => state.last;
   const atEnd = (state) => state.ended && state.step === state.last;
 
+  // Shows a state: the status, the timeline, the current line, the output, store and watches.
   function render(state, pending = 0) {
     session.state = state;
     const failed = state.error !== null;
@@ -188,6 +189,7 @@ export function createDebugger(panel, debugButton) {
     cell.append(shown);
   }
 
+  // The store's rows, each name a way to its history; what changed since the last state marked.
   function renderStore(store) {
     const before = session.store ?? [];
     session.store = store;
@@ -221,6 +223,7 @@ export function createDebugger(panel, debugButton) {
     return checked ?? answer.value;
   }
 
+  // The watch expressions with their values at this step, or why they have none.
   function renderWatches(values) {
     watchList.replaceChildren(...values.map((answer, index) => {
       const item = document.createElement('li');
@@ -240,6 +243,7 @@ export function createDebugger(panel, debugButton) {
     }));
   }
 
+  // Replaces the watch expressions; the worker answers with the state computed with them.
   function setWatches(list) {
     watches = list;
     if (session === null) return renderWatches([]);
@@ -260,6 +264,7 @@ export function createDebugger(panel, debugButton) {
     if (session) session.moving = false;
   }
 
+  // Goes to the step whose print wrote output line `line` (from 1).
   async function printedBy(line) {
     const answer = await ask({ type: 'past', name: 'printed_by', args: [line] });
     if (answer === null) return;
@@ -270,6 +275,7 @@ export function createDebugger(panel, debugButton) {
     if (answer.value !== null) goTo(answer.value.step, line);
   }
 
+  // Shows a name's history, with the ways to its last and next writes.
   async function openHistory(name) {
     const answer = await ask({ type: 'past', name: 'history', args: [name] });
     if (answer === null) return;
@@ -293,6 +299,7 @@ export function createDebugger(panel, debugButton) {
     continue: () => act({ type: 'move', motion: 'continue' }),
   };
 
+  // Ends debugging: the worker goes, and the run's own output comes back.
   function end() {
     if (session !== null) session.worker.terminate();
     session = null;
@@ -305,6 +312,7 @@ export function createDebugger(panel, debugButton) {
     view?.dispatch({ effects: [showStep.of(null), showStepMarker.of(null)] });
   }
 
+  // Debug: records the editor's text in a new worker, then shows its first stop.
   async function start() {
     end();
     const text = view.state.doc.toString();
