@@ -51,7 +51,8 @@ let state = call('azuvel_debug_advance', 4, 1, 65536);
 while (state.stop === 'slice') state = call('azuvel_debug_advance', 4, 0, 65536);
 show(`record ${state.last} steps (${state.stop})`, performance.now() - started);
 
-const spread = Array.from({ length: 41 }, (_, k) => 1 + Math.floor(((k * 7919) % 41) * state.last / 41));
+const spread = Array.from({ length: 41 },
+  (_, k) => 1 + Math.floor(((k * 7919) % 41) * state.last / 41));
 show('go to a step (median of 41 spread over the run)',
   median(spread.map((step) => timed('azuvel_debug_go_to', step).ms)));
 call('azuvel_debug_go_to', state.last - 10);

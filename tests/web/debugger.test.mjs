@@ -158,7 +158,7 @@ describe('recordings', limits, () => {
 });
 
 describe('output while debugging', limits, () => {
-  test('a run that prints without end keeps one MiB on the page and lays out its tail', async () => {
+  test('a run that prints without end keeps one MiB on the page and shows its tail', async () => {
     const page = await debug('var i = 0;\nwhile (1) {\n    print("a line of output", i);\n'
       + '    i = i + 1;\n}\n');
     assert.match(await debugStatus(page), /^Step 1 of \d+ · line 1 · recording cut at \d+ steps/);
