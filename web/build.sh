@@ -28,7 +28,7 @@ cd "$web"
 npm ci --no-audit --no-fund --loglevel=error
 npx esbuild src/main.js --bundle --minify --format=esm --target=es2020 --log-level=warning \
     --outfile="$out/main.js"
-cp style.css worker.js live_worker.js icon.svg favicon.ico "$out/"
+cp style.css worker.js debug_worker.js live_worker.js icon.svg favicon.ico "$out/"
 # The nonce that lets the editor's own style element in: new with each build.
 sed "s/STYLE_NONCE/$(head -c 18 /dev/urandom | base64 | tr '+/' '-_')/" index.html >"$out/index.html"
 node -e '
@@ -51,7 +51,8 @@ fs.writeFileSync(file, "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta chars
   "font: 14px/1.45 ui-monospace, monospace; }</style>\n</head>\n<body>\n<pre>" +
   escape(fs.readFileSync(source, "utf8")) + "</pre>\n</body>\n</html>\n");
 ' "$root/docs/language.md" "$out/guide.html"
-version=$(cat "$out"/{index.html,style.css,main.js,worker.js,azuvel.js,azuvel.wasm,examples.json,guide.html} \
+version=$(cat "$out"/{index.html,style.css,main.js,worker.js,debug_worker.js} \
+              "$out"/{azuvel.js,azuvel.wasm,examples.json,guide.html} \
               "$out"/{live_worker.js,icon.svg,favicon.ico} \
               "$out"/azuvel_debug.{js,wasm} |
           sha256sum | cut -c1-16)

@@ -3,7 +3,8 @@
 const CACHE = 'azuvel-playground-VERSION';
 const FILES = ['./', 'index.html', 'style.css', 'main.js', 'worker.js', 'azuvel.js',
                'azuvel.wasm', 'examples.json', 'guide.html', 'azuvel_debug.js',
-               'azuvel_debug.wasm', 'live_worker.js', 'icon.svg', 'favicon.ico'];
+               'azuvel_debug.wasm', 'debug_worker.js', 'live_worker.js', 'icon.svg',
+               'favicon.ico'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() =>

@@ -92,24 +92,7 @@ function stopPlace(module, code) {
   return place;
 }
 
-// Records a run statement by statement for the debugger, with azuvel-dap's engine.
-async function debug(code, stepLimit) {
-  importScripts('azuvel_debug.js');
-  const module = await AzuvelDebugModule({ print() {}, printErr() {} });
-  const bytes = new TextEncoder().encode(code);
-  const input = module._malloc(bytes.length + 1);
-  module.HEAPU8.set(bytes, input);
-  module.HEAPU8[input + bytes.length] = 0;
-  const result = module._azuvel_debug_record(input, stepLimit);
-  const end = module.HEAPU8.indexOf(0, result);
-  const recording = JSON.parse(new TextDecoder().decode(module.HEAPU8.subarray(result, end)));
-  module._free(input);
-  module._free(result);
-  postMessage({ type: 'recording', recording });
-}
-
 onmessage = ({ data }) => {
   if (data.type === 'prepare') prepare(data.wasm);
   else if (data.type === 'run') run(data.code, data.outputLimit);
-  else if (data.type === 'debug') debug(data.code, data.stepLimit);
 };

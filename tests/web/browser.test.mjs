@@ -1,5 +1,5 @@
-// The playground in headless chromium, grouped by feature. AZUVEL_SITE names the folder that
-// web/build.sh built.
+// The playground in headless chromium, grouped by feature (the debugger's flows are in
+// debugger.test.mjs). AZUVEL_SITE names the folder that web/build.sh built.
 import assert from 'node:assert/strict';
 import { readFileSync, readdirSync } from 'node:fs';
 import { after, before, describe, test } from 'node:test';
@@ -298,90 +298,5 @@ describe('offline', limits, () => {
     assert.match(await runToEnd(page), /^Exit status 0/);
     assert.equal(await stdout(page), 'offline\n');
     await context.close();
-  });
-});
-
-describe('debugger', limits, () => {
-  // Steps: 1 L1, 2 L2, 3 L3 while, 4 L4 if, 5 L7, 6 L4 if, 7 L5 print, 8 L7, 9 L9, 10 L10.
-  const steps = 'var x = 1;\nvar s = "hi";\nwhile (x < 3) {\n    if (x == 2) {\n'
-    + '        print("two");\n    }\n    x = x + 1;\n}\nvar x = 5;\nprint(x, s);\n';
-  const debugStatus = (page) => byId(page, 'debug-status').textContent();
-  const debugOutput = (page) => byId(page, 'debug-output').textContent();
-  const rows = (page) => page.locator('[data-testid="variables"] tbody tr').evaluateAll((trs) =>
-    trs.map((tr) => [...tr.cells].map((cell) => cell.textContent).concat(tr.className)));
-
-  async function debug(script) {
-    const page = await open(`#code=${Buffer.from(script).toString('base64url')}`);
-    await page.waitForFunction(() => document.querySelector('.cm-content').textContent !== '');
-    await byId(page, 'debug').click();
-    await byId(page, 'debug-status').filter({ hasText: /./ }).waitFor();
-    return page;
-  }
-
-  test('stepping forward and back, by button, key and timeline, shows line and output', async () => {
-    const page = await debug(steps);
-    assert.equal(await debugStatus(page), 'Step 1 of 10 · line 1');
-    for (let i = 0; i < 6; i++) await byId(page, 'step-forward').click();
-    assert.equal(await debugStatus(page), 'Step 7 of 10 · line 5');
-    assert.equal(await page.locator('.cm-debug-step').textContent(), '        print("two");');
-    assert.equal(await debugOutput(page), '');
-    await page.keyboard.press('F11');
-    assert.equal(await debugStatus(page), 'Step 8 of 10 · line 7');
-    assert.equal(await debugOutput(page), 'two\n');
-    await byId(page, 'step-back').click();
-    assert.equal(await debugStatus(page), 'Step 7 of 10 · line 5');
-    assert.equal(await debugOutput(page), '', 'the output goes back too');
-    await page.keyboard.press('Shift+F11');
-    assert.equal(await debugStatus(page), 'Step 8 of 10 · line 7', 'out of the if');
-    await page.keyboard.press('Shift+F11');
-    assert.equal(await debugStatus(page), 'Step 9 of 10 · line 9', 'out of the loop');
-    await byId(page, 'timeline').fill('2');
-    assert.equal(await debugStatus(page), 'Step 3 of 10 · line 3');
-    await page.keyboard.press('F10');
-    assert.equal(await debugStatus(page), 'Step 9 of 10 · line 9', 'a whole while is one step');
-    await byId(page, 'timeline').fill('10');
-    assert.equal(await debugStatus(page), 'The run ended · exit status 0');
-    assert.equal(await debugOutput(page), 'two\n3 hi\n');
-    await page.close();
-  });
-
-  test('a breakpoint set in the gutter stops each pass; the store marks what changed', async () => {
-    const page = await debug(steps);
-    const line = await page.locator('.cm-line').nth(6).boundingBox();
-    const gutter = await page.locator('.cm-breakpoint-gutter').boundingBox();
-    await page.mouse.click(gutter.x + gutter.width / 2, line.y + line.height / 2);
-    assert.equal(await page.locator('.cm-breakpoint').count(), 1);
-    await byId(page, 'continue').click();
-    assert.equal(await debugStatus(page), 'Step 5 of 10 · line 7');
-    assert.deepEqual(await rows(page), [['0', 'x', '1', 'number', ''],
-      ['1', 's', 'hi', 'string', '']]);
-    await byId(page, 'continue').click();
-    assert.equal(await debugStatus(page), 'Step 8 of 10 · line 7');
-    await byId(page, 'step-forward').click();
-    assert.deepEqual((await rows(page))[0], ['0', 'x', '3', 'number', 'changed']);
-    await byId(page, 'step-forward').click();
-    assert.deepEqual(await rows(page), [['0', 'x', '3', 'number', ''],
-      ['1', 's', 'hi', 'string', ''], ['2', 'x', '5', 'number', 'changed unread']]);
-    await page.close();
-  });
-
-  test('an endless loop is recorded up to the stated limit, and the page says so', async () => {
-    const page = await debug('var i = 0;\nwhile (1) {\n    i = i + 1;\n}\n');
-    await byId(page, 'timeline').fill('19999');
-    assert.equal(await debugStatus(page),
-      'Step 20000 of 20000 · line 3 · recording stopped after 20000 steps');
-    assert.equal((await rows(page))[0][2], '19997', 'pass 19998 of the body, before it runs');
-    await page.close();
-  });
-
-  test('a run that fails stops at the statement that raised the error', async () => {
-    const page = await debug('var a = 1;\nprint("before");\nvar b = a / 0;\nprint("after");\n');
-    await byId(page, 'continue').click();
-    assert.equal(await debugStatus(page), 'Stopped on line 3: [Error] Division by zero');
-    assert.equal(await debugOutput(page), 'before\n');
-    assert.equal(await page.locator('.cm-debug-step').textContent(), 'var b = a / 0;');
-    await byId(page, 'step-back').click();
-    assert.equal(await debugStatus(page), 'Step 3 of 4 · line 3');
-    await page.close();
   });
 });

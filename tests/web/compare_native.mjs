@@ -1,10 +1,11 @@
 // Runs every golden script, every example and the number cases here through the native
 // interpreter and through the WebAssembly build under Node, and compares stdout bytes, stderr
 // (the [Error] line) and the exit status; and the checker's diagnostics, as JSON, with those of
-// the native azuvel-check; the debugger's recording of each run, step by step, with that of the
-// native azuvel-dap (found beside azuvel); and, given NATIVE_AZUVEL_FMT, the formatted script
-// with that of the native azuvel-fmt. Usage: node --no-experimental-fetch compare_native.mjs
-// NATIVE_AZUVEL NATIVE_AZUVEL_CHECK SITE_DIR [NATIVE_AZUVEL_FMT]
+// the native azuvel-check; the debugger's session stepped through each run, statement by
+// statement, with the recording of the native azuvel-dap (found beside azuvel); and, given
+// NATIVE_AZUVEL_FMT, the formatted script with that of the native azuvel-fmt.
+// Usage: node --no-experimental-fetch compare_native.mjs NATIVE_AZUVEL NATIVE_AZUVEL_CHECK
+// SITE_DIR [NATIVE_AZUVEL_FMT]
 import { spawnSync } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -66,28 +67,69 @@ function checkWasm(bytes) {
 // The command names the file in each diagnostic; the page has none to name.
 const withoutFile = (list) => list.map(({ file: _, ...diagnostic }) => diagnostic);
 
-// The debugger's module: one instance records every script, as one page does many times.
+// The debugger's module: one instance holds the session for every script, as one page's worker
+// does for each Debug. The recording azuvel-dap --record prints is made again from the session's
+// states, stepping in one statement at a time as the page does.
 const debuggerModule = await createRequire(import.meta.url)(join(site, 'azuvel_debug.js'))({
   print: () => {},
   printErr: () => {},
 });
 const STEP_LIMIT = 20000;
 
-function recordWasm(bytes) {
-  const input = debuggerModule._malloc(bytes.length + 1);
-  debuggerModule.HEAPU8.set(bytes, input);
-  debuggerModule.HEAPU8[input + bytes.length] = 0;
-  const result = debuggerModule._azuvel_debug_record(input, STEP_LIMIT);
+// Calls one of the session's exports; its answer is JSON.
+function session(name, ...args) {
+  const allocated = args.map((arg) => {
+    if (!(arg instanceof Uint8Array)) return arg;
+    const at = debuggerModule._malloc(arg.length + 1);
+    debuggerModule.HEAPU8.set(arg, at);
+    debuggerModule.HEAPU8[at + arg.length] = 0;
+    return at;
+  });
+  const result = debuggerModule[`_${name}`](...allocated);
+  allocated.forEach((at, i) => { if (args[i] instanceof Uint8Array) debuggerModule._free(at); });
   const end = debuggerModule.HEAPU8.indexOf(0, result);
   const json = Buffer.from(debuggerModule.HEAPU8.subarray(result, end)).toString();
-  debuggerModule._free(input);
   debuggerModule._free(result);
-  return json;
+  return JSON.parse(json);
+}
+
+function recordWasm(bytes) {
+  // The session's own limit lies beyond the recording's, which is cut here as the native one is.
+  session('azuvel_debug_start', bytes, STEP_LIMIT + 2);
+  const steps = [];
+  let before = [];
+  let cut = false;
+  let state;
+  for (;;) {
+    state = session('azuvel_debug_advance', 0, 1, 1 << 20);
+    if (state.stop === 'end') break;
+    if (steps.length >= STEP_LIMIT) {
+      cut = true;
+      break;
+    }
+    const changes = [];
+    state.store.forEach(({ name, print, kind, unread }, i) => {
+      const old = before[i];
+      if (!old || old.print !== print || old.kind !== kind) {
+        changes.push([i, name, print, kind, unread]);
+      }
+    });
+    before = state.store;
+    steps.push([state.line, state.column, state.depth, state.output_length, changes]);
+    if (state.stop === 'error') break;
+  }
+  const at = debuggerModule._azuvel_debug_output();
+  const output = Buffer.from(debuggerModule.HEAPU8.subarray(at,
+    at + debuggerModule._azuvel_debug_output_length())).toString();
+  // In the order of the native recording's keys.
+  return JSON.stringify({ cut, error: state.error, output, status: state.error === null ? 0 : 1,
+    steps });
 }
 
 const nativeDebugger = join(dirname(native), 'azuvel-dap');
-const recordNative = (file) =>
-  spawnSync(nativeDebugger, ['--record', file, String(STEP_LIMIT)]).stdout.toString().trimEnd();
+// The native recording, in the same JSON form as recordWasm's.
+const recordNative = (file) => JSON.stringify(JSON.parse(
+  spawnSync(nativeDebugger, ['--record', file, String(STEP_LIMIT)]).stdout.toString()));
 
 function checkNative(file) {
   return withoutFile(JSON.parse(spawnSync(nativeCheck, ['--format=json', file]).stdout));

@@ -289,7 +289,7 @@ function share() {
 }
 
 runButton.addEventListener('click', run);
-debug.attach(view);
+debug.attach(view, { checker, callJson });
 live.attach(view);
 stopButton.addEventListener('click', stop);
 byId('share').addEventListener('click', share);
