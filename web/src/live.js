@@ -62,10 +62,15 @@ const liveField = StateField.define({
 function valuesOf(doc, result, open) {
   const { stop } = result;
   const stopped = { error: 'error', steps: 'cut', time: 'cut' }[stop.kind] ?? '';
+  // The statement where the run stopped may keep its value's note too: the stop's is its last.
+  let stopNote = null;
+  for (const note of result.notes) {
+    if (stopped !== '' && note.line === stop.line && note.column === stop.column) stopNote = note;
+  }
   const widgets = [];
   for (const note of result.notes) {
     const line = Math.min(Math.max(note.endLine, note.line, 1), doc.lines);
-    const atStop = stopped !== '' && note.line === stop.line && note.column === stop.column;
+    const atStop = note === stopNote;
     const kind = atStop ? stopped : note.step === 0 ? 'never' : '';
     widgets.push(Decoration.widget({
       widget: new LiveValue(note.text, kind, note.step, open),
