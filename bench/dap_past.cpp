@@ -130,6 +130,22 @@ int main(int argc, char** argv) {
             return step_text(session, PastStep{session.current.step, session.current.token}) +
                    (found == Stop::breakpoint ? "" : " (not a breakpoint)");
         });
+    // The same point by a condition whose value ranges cannot rule an interval out (total * 10000
+    // twice spans millions in every interval), so every interval on the way back is replayed.
+    session.breakpoints = {Breakpoint{
+        statement_at_line(session, 6),
+        "i + total * 10000 - total * 10000 == " + std::to_string(passes / 2), "", "", 0}};
+    row("reverse continue to \"i + total * 10000 - total * 10000 == " + std::to_string(passes / 2) +
+            "\" (replayed)",
+        time_it(3,
+                [&] {
+                    go_to_step(session, end);
+                    found = reverse_run(session);
+                }),
+        [&] {
+            return step_text(session, PastStep{session.current.step, session.current.token}) +
+                   (found == Stop::breakpoint ? "" : " (not a breakpoint)");
+        });
     session.breakpoints.clear();
     session.watches = {"mark"};
     row("reverse continue to a data breakpoint on mark",
