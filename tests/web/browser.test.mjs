@@ -2,30 +2,18 @@
 // debugger.test.mjs). AZUVEL_SITE names the folder that web/build.sh built.
 import assert from 'node:assert/strict';
 import { readFileSync, readdirSync } from 'node:fs';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, serveSite } from './site.mjs';
+import { describe, test } from 'node:test';
+import { usePlayground } from './site.mjs';
 
-const site = process.env.AZUVEL_SITE;
 const examplesDir = new URL('../../examples/', import.meta.url);
-let browser;
-let server;
-let url;
 // A page that hangs fails its group instead of stalling the run.
 const limits = { timeout: 120000 };
 
-before(async () => {
-  assert.ok(site, 'AZUVEL_SITE must name the built site');
-  ({ server, url } = await serveSite(site));
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const playground = usePlayground();
 
 async function open(hash = '') {
-  const page = await browser.newPage();
-  await page.goto(url + hash);
+  const page = await playground.browser.newPage();
+  await page.goto(playground.url + hash);
   await page.locator('.cm-content').waitFor();
   return page;
 }
@@ -259,8 +247,8 @@ describe('output', limits, () => {
 
 describe('layout', limits, () => {
   test('on a 390 px screen nothing is cut off sideways; the guide is linked', async () => {
-    const page = await browser.newPage({ viewport: { width: 390, height: 844 } });
-    await page.goto(url);
+    const page = await playground.browser.newPage({ viewport: { width: 390, height: 844 } });
+    await page.goto(playground.url);
     await page.locator('.cm-content').waitFor();
     await typeScript(page, 'var a_rather_long_name_for_a_small_screen = 1;\nprint(a_rather);\n');
     await byId(page, 'problems').locator('li').first().waitFor({ timeout: 5000 });
@@ -275,7 +263,7 @@ describe('layout', limits, () => {
     assert.deepEqual(overflow.wide, []);
     const guide = byId(page, 'guide');
     assert.equal(await guide.getAttribute('href'), 'guide.html');
-    const response = await page.request.get(new URL('guide.html', url).href);
+    const response = await page.request.get(new URL('guide.html', playground.url).href);
     assert.equal(response.status(), 200);
     assert.match(await response.text(), /Checking scripts/);
     await page.close();
@@ -284,9 +272,9 @@ describe('layout', limits, () => {
 
 describe('offline', limits, () => {
   test('once loaded, the page loads and runs with the network gone', async () => {
-    const context = await browser.newContext();
+    const context = await playground.browser.newContext();
     const page = await context.newPage();
-    await page.goto(url);
+    await page.goto(playground.url);
     assert.ok(await page.evaluate(() => Promise.race([
       navigator.serviceWorker.ready.then(() => true),
       new Promise((resolve) => setTimeout(() => resolve(false), 10000)),

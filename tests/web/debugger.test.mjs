@@ -6,25 +6,13 @@
 // questions answered.
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, serveSite } from './site.mjs';
+import { describe, test } from 'node:test';
+import { usePlayground } from './site.mjs';
 
-const site = process.env.AZUVEL_SITE;
 const screenshots = process.env.AZUVEL_SCREENSHOTS;
-let browser;
-let server;
-let url;
 const limits = { timeout: 120000 };
 
-before(async () => {
-  assert.ok(site, 'AZUVEL_SITE must name the built site');
-  ({ server, url } = await serveSite(site));
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const playground = usePlayground();
 
 const byId = (page, id) => page.locator(`[data-testid="${id}"]`);
 const debugStatus = (page) => byId(page, 'debug-status').textContent();
@@ -43,8 +31,8 @@ async function statusIs(page, expected, message) {
 }
 
 async function openScript(script, viewport) {
-  const page = await browser.newPage(viewport ? { viewport } : {});
-  await page.goto(url + link(script));
+  const page = await playground.browser.newPage(viewport ? { viewport } : {});
+  await page.goto(playground.url + link(script));
   await page.locator('.cm-content').waitFor();
   await page.waitForFunction(() => document.querySelector('.cm-content').textContent !== '');
   return page;

@@ -2,24 +2,12 @@
 // icon, the Content-Security-Policy and live values. AZUVEL_SITE names the folder that
 // web/build.sh built.
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, serveSite } from './site.mjs';
+import { describe, test } from 'node:test';
+import { usePlayground } from './site.mjs';
 
-const site = process.env.AZUVEL_SITE;
-let browser;
-let server;
-let url;
 const limits = { timeout: 120000 };
 
-before(async () => {
-  assert.ok(site, 'AZUVEL_SITE must name the built site');
-  ({ server, url } = await serveSite(site));
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const playground = usePlayground();
 
 const link = (text) => `#code=${Buffer.from(text).toString('base64url')}`;
 const byId = (page, id) => page.locator(`[data-testid="${id}"]`);
@@ -28,8 +16,8 @@ const editorText = (page) => page.locator('.cm-line').allTextContents()
 const statusText = (page) => byId(page, 'status').textContent();
 
 async function open(hash = '', page = null) {
-  page ??= await browser.newPage();
-  await page.goto(url + hash);
+  page ??= await playground.browser.newPage();
+  await page.goto(playground.url + hash);
   await page.locator('.cm-content').waitFor();
   return page;
 }
@@ -109,7 +97,7 @@ describe('examples and links', limits, () => {
       assert.match(response.headers()['content-type'], /^image\//, href);
     }
     assert.equal(await page.locator('link[rel="icon"]').count(), 2);
-    const ico = await page.request.get(new URL('favicon.ico', url).href);
+    const ico = await page.request.get(new URL('favicon.ico', playground.url).href);
     assert.equal(ico.status(), 200);
     assert.deepEqual([...(await ico.body()).subarray(0, 4)], [0, 0, 1, 0], 'an ICO file');
     await page.close();
@@ -136,8 +124,8 @@ function watchPolicy(page) {
 
 describe('Content-Security-Policy', limits, () => {
   test('running, formatting, sharing, links, debugging and live values break no policy', async () => {
-    const reported = server.violations.length;
-    const page = await browser.newPage();
+    const reported = playground.server.violations.length;
+    const page = await playground.browser.newPage();
     const seen = watchPolicy(page);
     await open('', page);
     assert.match(await page.locator('meta[http-equiv="Content-Security-Policy"]')
@@ -164,7 +152,7 @@ describe('Content-Security-Policy', limits, () => {
     await page.waitForTimeout(500);  // reports from the workers travel on their own
     await page.close();
     assert.deepEqual(seen, []);
-    assert.deepEqual(server.violations.slice(reported), []);
+    assert.deepEqual(playground.server.violations.slice(reported), []);
   });
 });
 
@@ -259,7 +247,7 @@ describe('live values', limits, () => {
   });
 
   test('the switch turns them off and on, and the page remembers it', async () => {
-    const context = await browser.newContext();
+    const context = await playground.browser.newContext();
     const page = await open(link(loop), await context.newPage());
     const toggle = byId(page, 'live-values');
     await valueOn(page, 7, /sum 45/);

@@ -1,5 +1,7 @@
 // Shared by the browser tests and the load benchmark: the built site on a loopback port, and
 // Debian's chromium, headless, driven by playwright-core from the playground's own packages.
+import assert from 'node:assert/strict';
+import { after, before } from 'node:test';
 import { readFile } from 'node:fs/promises';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
@@ -58,4 +60,20 @@ export function launchBrowser() {
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+}
+
+// For a test file: serves the built site (AZUVEL_SITE) and opens one browser before its tests,
+// and closes both after them. The fields are set once the tests start.
+export function usePlayground() {
+  const playground = { browser: null, server: null, url: null };
+  before(async () => {
+    assert.ok(process.env.AZUVEL_SITE, 'AZUVEL_SITE must name the built site');
+    ({ server: playground.server, url: playground.url } = await serveSite(process.env.AZUVEL_SITE));
+    playground.browser = await launchBrowser();
+  });
+  after(async () => {
+    await playground.browser?.close();
+    playground.server?.close();
+  });
+  return playground;
 }
