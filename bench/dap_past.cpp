@@ -116,48 +116,32 @@ int main(int argc, char** argv) {
         time_it(5, [&] { log = log_over_run(session, 12, "{mark}", 1000); }),
         [&] { return log.lines.empty() ? "none" : "step " + std::to_string(log.lines[0].step); });
 
-    // Reverse continue from the end, about half the run back.
-    session.breakpoints.push_back(
-        Breakpoint{statement_at_line(session, 6), "i == " + std::to_string(passes / 2), "", "", 0});
-    Stop found = Stop::step;
-    row("reverse continue to \"i == " + std::to_string(passes / 2) + "\" on line 6",
-        time_it(3,
-                [&] {
-                    go_to_step(session, end);
-                    found = reverse_run(session);
-                }),
-        [&] {
-            return step_text(session, PastStep{session.current.step, session.current.token}) +
-                   (found == Stop::breakpoint ? "" : " (not a breakpoint)");
-        });
+    // Reverse continue from the end, about half the run back: a row timing it, with where it
+    // stopped and whether the stop was of the kind asked for.
+    auto reverse_row = [&](const std::string& what, Stop wanted) {
+        Stop found = Stop::step;
+        row(what,
+            time_it(3,
+                    [&] {
+                        go_to_step(session, end);
+                        found = reverse_run(session);
+                    }),
+            [&] {
+                return step_text(session, PastStep{session.current.step, session.current.token}) +
+                       (found == wanted ? "" : " (not the stop asked for)");
+            });
+    };
+    std::string half = std::to_string(passes / 2);
+    session.breakpoints = {Breakpoint{statement_at_line(session, 6), "i == " + half, "", "", 0}};
+    reverse_row("reverse continue to \"i == " + half + "\" on line 6", Stop::breakpoint);
     // The same point by a condition whose value ranges cannot rule an interval out (total * 10000
     // twice spans millions in every interval), so every interval on the way back is replayed.
-    session.breakpoints = {Breakpoint{
-        statement_at_line(session, 6),
-        "i + total * 10000 - total * 10000 == " + std::to_string(passes / 2), "", "", 0}};
-    row("reverse continue to \"i + total * 10000 - total * 10000 == " + std::to_string(passes / 2) +
-            "\" (replayed)",
-        time_it(3,
-                [&] {
-                    go_to_step(session, end);
-                    found = reverse_run(session);
-                }),
-        [&] {
-            return step_text(session, PastStep{session.current.step, session.current.token}) +
-                   (found == Stop::breakpoint ? "" : " (not a breakpoint)");
-        });
+    std::string spread = "i + total * 10000 - total * 10000 == " + half;
+    session.breakpoints = {Breakpoint{statement_at_line(session, 6), spread, "", "", 0}};
+    reverse_row("reverse continue to \"" + spread + "\" (replayed)", Stop::breakpoint);
     session.breakpoints.clear();
     session.watches = {"mark"};
-    row("reverse continue to a data breakpoint on mark",
-        time_it(3,
-                [&] {
-                    go_to_step(session, end);
-                    found = reverse_run(session);
-                }),
-        [&] {
-            return step_text(session, PastStep{session.current.step, session.current.token}) +
-                   (found == Stop::data_breakpoint ? "" : " (not a data breakpoint)");
-        });
+    reverse_row("reverse continue to a data breakpoint on mark", Stop::data_breakpoint);
     end_session(session);
     return 0;
 }
