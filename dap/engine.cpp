@@ -316,15 +316,9 @@ void trace_step() {
         halt(Stop::step);
 }
 
-// The statement that raised an error: the last one begun, unless the cursor stands before it,
-// in the condition of a loop around it that was tested again.
+// The statement that raised the run's error.
 int32_t error_statement(const Session& session) {
-    int32_t at = current_token;
-    if (at >= state.last_token) return state.last_token;
-    for (int32_t head : enclosing_heads(session, state.last_token)) {
-        if (head <= at) return head;
-    }
-    return state.last_token;
+    return raising_statement(session.model, state.last_token, current_token);
 }
 
 // Runs from state.from until the hook halts, the script ends or an error stops it.

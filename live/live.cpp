@@ -220,16 +220,9 @@ void live_hook(int32_t token) {
     }
 }
 
-// The statement that raised an error: the last one begun, unless the cursor stands before it,
-// in the condition of a loop around it that was tested again (as the debugger's engine says).
+// The statement that raised the run's error.
 int32_t error_statement(int32_t cursor) {
-    int32_t last = state.last_token;
-    if (last < 0 || cursor >= last) return last;
-    for (int32_t head = state.model.enclosing[last]; head >= 0;
-         head = state.model.enclosing[head]) {
-        if (head <= cursor) return head;
-    }
-    return last;
+    return raising_statement(state.model, state.last_token, cursor);
 }
 
 // A note at a statement, placed over its tokens.

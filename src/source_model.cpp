@@ -252,3 +252,11 @@ std::vector<SourceToken> tokens_before_error(const SourceModel& model) {
                                  first.line, first.column, first.utf16_column, first.utf16_column});
     return tokens;
 }
+
+int32_t raising_statement(const SourceModel& model, int32_t last_begun, int32_t cursor) {
+    if (last_begun < 0 || cursor >= last_begun) return last_begun;
+    for (int32_t head = model.enclosing[last_begun]; head >= 0; head = model.enclosing[head]) {
+        if (head <= cursor) return head;
+    }
+    return last_begun;
+}

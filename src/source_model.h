@@ -99,3 +99,8 @@ inline bool declares(const SourceModel& model, size_t index) {
 
 // The run's message for a lexical error.
 std::string lexical_message(const LexicalError& error);
+
+// The statement that raised a run's error, from the first token of the last statement the run
+// began and where its cursor stopped: that statement, unless the cursor stands before it, in the
+// condition of a loop around it that was tested again.
+int32_t raising_statement(const SourceModel& model, int32_t last_begun, int32_t cursor);
